@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Configures and builds one configuration: windows (default), host (AddressSanitizer
+# and UndefinedBehaviorSanitizer) or tsan (ThreadSanitizer). Output in build/<config>.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+config="${1:-windows}"
+build="$root/build/$config"
+args=(-G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
+case "$config" in
+  windows) args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw.cmake") ;;
+  host)    args+=(-DTAVRUNE_SANITIZE=address) ;;
+  tsan)    args+=(-DTAVRUNE_SANITIZE=thread) ;;
+  *) echo "unknown configuration: $config (windows, host or tsan)" >&2; exit 2 ;;
+esac
+[ -f "$build/build.ninja" ] || cmake "${args[@]}" >/dev/null
+cmake --build "$build" -j"$(nproc)"

@@ -1,0 +1,34 @@
+# Shared by the test and run scripts: a private Wine prefix with one wineserver kept
+# running, and a virtual display when none is given.
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$HOME/.cache/tavrune-wineprefix}"
+export TAVRUNE_WINEPREFIX="$WINEPREFIX"
+
+start_display() {
+  if [ -z "${DISPLAY:-}" ]; then
+    local n=99
+    while [ -e "/tmp/.X$n-lock" ] && ! kill -0 "$(tr -d ' ' < "/tmp/.X$n-lock")" 2>/dev/null; do
+      rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+    done
+    if [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+    fi
+    export DISPLAY=":$n"
+  fi
+}
+
+start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "[wine] preparing prefix $WINEPREFIX (first time takes a while)"
+    wineboot -i >/dev/null 2>&1 || true
+  fi
+  # A persistent wineserver so each test program starts in milliseconds.
+  (wineserver -p >/dev/null 2>&1 &)
+
+}
+
+stop_wine() {
+  wineserver -k >/dev/null 2>&1 || true
+}
