@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Configures and builds one configuration: windows (default), host (AddressSanitizer
-# and UndefinedBehaviorSanitizer) or tsan (ThreadSanitizer). Output in build/<config>.
+# and UndefinedBehaviorSanitizer) or tsan (ThreadSanitizer). Output in build/<config>,
+# or in $TAVRUNE_BUILD_DIR when set.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 config="${1:-windows}"
-build="$root/build/$config"
+build="${TAVRUNE_BUILD_DIR:-$root/build/$config}"
 args=(-G Ninja -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo)
 case "$config" in
   windows) args+=(-DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-mingw.cmake") ;;
