@@ -85,4 +85,43 @@ if [ ! -x "$FSF_EXE" ]; then
   rm -rf "$work"
 fi
 log "Windows engine: $FSF_EXE"
+# miniaudio 0.11: the single header from Debian's trixie package, extracted into the cache.
+MINIAUDIO_H="$DEPS_DIR/miniaudio/include/miniaudio.h"
+if [ ! -f "$MINIAUDIO_H" ]; then
+  log "fetching miniaudio"
+  work="$DEPS_DIR/miniaudio-download"
+  rm -rf "$work"; mkdir -p "$work"
+  (cd "$work" && side_apt trixie deb trixie download -q libminiaudio-dev >/dev/null &&
+     dpkg-deb -x ./libminiaudio-dev_*.deb extracted)
+  mkdir -p "$(dirname "$MINIAUDIO_H")"
+  cp "$work/extracted/usr/include/miniaudio.h" "$MINIAUDIO_H"
+  rm -rf "$work"
+fi
+log "miniaudio: $MINIAUDIO_H"
+
+# OpenAL Soft for Windows from Debian's source (trixie's original tarball), shipped beside
+# the program. Only the wave-file writer is added to the Windows back ends, so tests can
+# render to a file; the C++ runtime is linked in so the DLL stands alone.
+OPENAL_DLL="$DEPS_DIR/openal-win/OpenAL32.dll"
+if [ ! -f "$OPENAL_DLL" ]; then
+  log "building OpenAL Soft for Windows"
+  work="$DEPS_DIR/openal-src"
+  rm -rf "$work"; mkdir -p "$work"
+  (cd "$work" && side_apt trixie-src deb-src trixie source --download-only -q openal-soft >/dev/null 2>&1 || true)
+  tarball="$(ls "$work"/openal-soft_*.orig.tar.* 2>/dev/null | head -n 1)"
+  [ -n "$tarball" ] || { log "OpenAL Soft source not available"; exit 1; }
+  tar -xf "$tarball" -C "$work"
+  src="$(find "$work" -maxdepth 1 -type d -name 'openal-soft-*' | head -n 1)"
+  cmake -G Ninja -S "$src" -B "$work/build" \
+    -DCMAKE_TOOLCHAIN_FILE="$(cd "$(dirname "$0")/.." && pwd)/cmake/toolchain-mingw.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DALSOFT_UTILS=OFF -DALSOFT_EXAMPLES=OFF -DALSOFT_TESTS=OFF \
+    -DALSOFT_INSTALL=OFF -DALSOFT_BACKEND_WAVE=ON \
+    "-DCMAKE_SHARED_LINKER_FLAGS=-static -static-libgcc -static-libstdc++" >"$work/configure.log" 2>&1 ||
+    { tail -n 30 "$work/configure.log"; exit 1; }
+  cmake --build "$work/build" -j"$JOBS" >"$work/build.log" 2>&1 || { tail -n 30 "$work/build.log"; exit 1; }
+  mkdir -p "$(dirname "$OPENAL_DLL")"
+  cp "$work/build/OpenAL32.dll" "$OPENAL_DLL"
+  rm -rf "$work"
+fi
+log "OpenAL Soft: $OPENAL_DLL"
 log "done"

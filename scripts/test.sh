@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test: the Windows build under Wine (with Xvfb for
-# windows) and the host build with AddressSanitizer and UndefinedBehaviorSanitizer.
+# windows), the host build with AddressSanitizer and UndefinedBehaviorSanitizer, and the
+# threaded code again under ThreadSanitizer.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root"
@@ -9,6 +10,7 @@ bash scripts/setup.sh
 
 bash scripts/build.sh windows
 bash scripts/build.sh host
+bash scripts/build.sh tsan
 
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
@@ -18,6 +20,8 @@ start_wine
 status=0
 echo "== host tests (sanitizers) =="
 (cd build/host && ctest --output-on-failure -j"$(nproc)") || status=1
+echo "== host tests (ThreadSanitizer) =="
+(cd build/tsan && ctest --output-on-failure -j"$(nproc)" -L tsan --no-tests=ignore) || status=1
 echo "== Windows tests (Wine) =="
 (cd build/windows && ctest --output-on-failure -j"$(nproc)") || status=1
 
