@@ -15,7 +15,7 @@ PACKAGES=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
   wine wine64 xvfb x11-apps xauth
   dpkg-dev nlohmann-json3-dev googletest fairy-stockfish
-  ca-certificates xz-utils
+  ca-certificates xz-utils sox
 )
 
 missing=()
