@@ -1,0 +1,27 @@
+#pragma once
+// A fresh folder under the system temporary folder, removed with everything in it.
+#include <filesystem>
+#include <string>
+
+namespace Tavrune::Test {
+
+class TempFolder {
+ public:
+  explicit TempFolder(const std::string& tag);
+  ~TempFolder();
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  // UTF-8 text of path() / relative.
+  std::string utf8(const std::string& relative = {}) const;
+  // Creates the folder (and parents) and returns its UTF-8 path.
+  std::string makeFolder(const std::string& relative) const;
+  // Writes bytes into a file, creating parent folders; returns its UTF-8 path.
+  std::string writeFile(const std::string& relative, const std::string& bytes) const;
+
+ private:
+  std::filesystem::path path_;
+};
+
+}  // namespace Tavrune::Test
