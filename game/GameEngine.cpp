@@ -1,0 +1,145 @@
+#include "game/GameEngine.h"
+
+#include <utility>
+
+#include "core/Log.h"
+
+namespace Tavrune {
+
+GameEngine::GameEngine() = default;
+
+void GameEngine::setMoveCallback(MoveCallback callback) { moveCallback = std::move(callback); }
+
+void GameEngine::setStateCallback(StateCallback callback) { stateCallback = std::move(callback); }
+
+bool GameEngine::makeMove(const Move& move) {
+  logMove("GameEngine::makeMove START", move.from.x, move.from.y, move.to.x, move.to.y);
+  return playMove(move, TurnTest::Required);
+}
+
+bool GameEngine::forceMove(const Move& move) { return playMove(move, TurnTest::Ignored); }
+
+bool GameEngine::playMove(const Move& requested, TurnTest turnTest) {
+  const bool verbose = turnTest == TurnTest::Required;
+  const std::string operation = verbose ? "makeMove" : "forceMove";
+
+  // The history must describe what really stood on the board, not what the caller
+  // believed (a peer's or a record's move may carry stale piece codes).
+  Move move = requested;
+  move.piece = board.getPiece(move.from);
+  move.captured = board.getPiece(move.to);
+
+  if (board.getGameState() != PLAYING) {
+    logError(operation + " failed: game not in PLAYING state");
+    return false;
+  }
+  const bool legal = verbose ? board.isValidMove(move) : board.isValidMoveIgnoringTurn(move);
+  if (!legal) {
+    logError(operation + " failed: invalid move");
+    return false;
+  }
+
+  board.pushState();
+  if (verbose) logInfo("State saved");
+  board.movePiece(move);
+  if (verbose) logInfo("Piece moved on board");
+
+  moveHistory.push_back(move);
+  redoHistory.clear();
+
+  if (!suppressCallbacks) {
+    if (moveCallback) {
+      if (verbose) logInfo("Calling moveCallback");
+      moveCallback(move);
+      if (verbose) logInfo("moveCallback completed");
+    }
+    notifyState();
+  }
+  if (verbose) logInfo("GameEngine::makeMove END - SUCCESS");
+  return true;
+}
+
+void GameEngine::undoMove() {
+  if (moveHistory.empty()) return;
+  redoHistory.push_back(moveHistory.back());
+  moveHistory.pop_back();
+  board.popState();
+  // Undo reports the state even during a replay: the LAN controller relies on it.
+  notifyState();
+}
+
+void GameEngine::resetHistories() {
+  board.clearHistory();
+  moveHistory.clear();
+  redoHistory.clear();
+}
+
+void GameEngine::newGame(GameMode gameMode) {
+  mode = gameMode;
+  board.setupInitialPosition();
+  resetHistories();
+  startFen = STANDARD_START_FEN;
+  if (!suppressCallbacks && stateCallback) stateCallback(PLAYING);
+}
+
+bool GameEngine::newGameFromFEN(GameMode gameMode, const std::string& fen) {
+  mode = gameMode;
+  const bool accepted = board.fromFEN(fen);
+  resetHistories();
+  startFen = fen;
+  if (!accepted) logError("newGameFromFEN failed: invalid fen: " + fen);
+  if (!suppressCallbacks && stateCallback) stateCallback(PLAYING);
+  return accepted;
+}
+
+void GameEngine::setGameState(GameState state) {
+  board.setGameState(state);
+  if (stateCallback) stateCallback(state);
+}
+
+void GameEngine::notifyState() {
+  if (stateCallback) stateCallback(board.getGameState());
+}
+
+bool GameEngine::applyNetworkSyncState(const std::string& fen, const std::vector<Move>& moves,
+                                       bool force) {
+  if (!force && board.toFEN() == fen && moveHistory.size() == moves.size()) return true;
+
+  // Read the peer's position before touching the game, so that an unreadable text
+  // cannot leave a cleared or half-built board behind.
+  Board peerBoard;
+  if (!peerBoard.fromFEN(fen)) {
+    logError("applyNetworkSyncState failed: invalid fen");
+    return false;
+  }
+
+  const bool wasSuppressed = suppressCallbacks;
+  suppressCallbacks = true;
+
+  board.setupInitialPosition();
+  resetHistories();
+  startFen = STANDARD_START_FEN;
+
+  bool mismatch = false;
+  for (const Move& move : moves) {
+    if (!forceMove(move)) {
+      mismatch = true;
+      break;
+    }
+  }
+  if (!mismatch && board.toFEN() != fen) mismatch = true;
+
+  if (mismatch) {
+    // Continue from the peer's position alone; the start FEN follows it so that a
+    // saved record or a review replays from where this game really began.
+    board = peerBoard;
+    resetHistories();
+    startFen = fen;
+  }
+
+  suppressCallbacks = wasSuppressed;
+  if (!wasSuppressed) notifyState();
+  return true;
+}
+
+}  // namespace Tavrune

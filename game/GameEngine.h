@@ -1,0 +1,76 @@
+#pragma once
+// The one game of the program: the live board, the moves played from the start
+// position, the mode it was started in, and the move and state callbacks through
+// which the window learns of changes. (Not the chess engine process.)
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "game/Board.h"
+#include "game/ChessTypes.h"
+
+namespace Tavrune {
+
+class GameEngine {
+ public:
+  using MoveCallback = std::function<void(const Move&)>;
+  using StateCallback = std::function<void(GameState)>;
+
+  GameEngine();
+
+  Board& getBoard() { return board; }
+  const Board& getBoard() const { return board; }
+
+  void setMoveCallback(MoveCallback callback);
+  void setStateCallback(StateCallback callback);
+
+  // While set, moves and new games fire no callbacks (record and peer replays);
+  // undo and setGameState still report the state.
+  void setSuppressCallbacks(bool suppress) { suppressCallbacks = suppress; }
+  bool areCallbacksSuppressed() const { return suppressCallbacks; }
+
+  // A move of the side to move, fully tested. The played move's piece and captured
+  // piece are read from the board, whatever the caller filled in.
+  bool makeMove(const Move& move);
+  // As makeMove but without the turn test: a LAN peer's move.
+  bool forceMove(const Move& move);
+  // Takes back the last move; nothing when no move was played.
+  void undoMove();
+
+  void newGame(GameMode gameMode);
+  // False (logged) when the board cannot read the text; the game then starts on the
+  // board the failed reading left, Red to move, and keeps the text as its start FEN.
+  bool newGameFromFEN(GameMode gameMode, const std::string& fen);
+  void setGameState(GameState state);
+
+  // Brings the game to a LAN peer's position: replays the peer's moves from the
+  // opening, or falls back to the peer's FEN with an empty history when they do not
+  // lead there. False, with the game untouched, when the FEN is unreadable.
+  bool applyNetworkSyncState(const std::string& fen, const std::vector<Move>& moves,
+                             bool force);
+
+  PieceColor getCurrentPlayer() const { return board.getCurrentPlayer(); }
+  GameState getGameState() const { return board.getGameState(); }
+  GameMode getMode() const { return mode; }
+  std::vector<Move> getMoveHistory() const { return moveHistory; }
+  std::string getStartFen() const { return startFen; }
+
+ private:
+  enum class TurnTest { Required, Ignored };
+
+  bool playMove(const Move& requested, TurnTest turnTest);
+  // Empties the board's undo stack and both move lists for a game that starts now.
+  void resetHistories();
+  void notifyState();
+
+  Board board;
+  GameMode mode = MODE_PVP;
+  std::vector<Move> moveHistory;
+  std::vector<Move> redoHistory;  // undone moves; nothing replays them
+  std::string startFen;
+  MoveCallback moveCallback;
+  StateCallback stateCallback;
+  bool suppressCallbacks = false;
+};
+
+}  // namespace Tavrune
