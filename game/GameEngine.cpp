@@ -3,6 +3,9 @@
 #include <utility>
 
 #include "core/Log.h"
+#include "core/TextConversion.h"
+#include "records/ChessScore.h"
+#include "records/ChessScoreManager.h"
 
 namespace Tavrune {
 
@@ -72,6 +75,7 @@ void GameEngine::resetHistories() {
   board.clearHistory();
   moveHistory.clear();
   redoHistory.clear();
+  loadedScoreHeader.clear();
 }
 
 void GameEngine::newGame(GameMode gameMode) {
@@ -140,6 +144,28 @@ bool GameEngine::applyNetworkSyncState(const std::string& fen, const std::vector
   suppressCallbacks = wasSuppressed;
   if (!wasSuppressed) notifyState();
   return true;
+}
+
+bool GameEngine::loadScore(const std::wstring& path, ScoreFormat format) {
+  logInfo("GameEngine::loadScore - 开始加载棋谱: " + wideToUtf8Path(path));
+  ChessScore score;
+  if (!ChessScoreManager::getInstance().load(path, score, format)) {
+    logError("GameEngine::loadScore - ChessScoreManager::load 失败: " + wideToUtf8Path(path));
+    return false;
+  }
+  logInfo("GameEngine::loadScore - 棋谱解析成功，手数: " + std::to_string(score.moves.size()));
+  if (!score.toGameState(*this)) {
+    logError("GameEngine::loadScore - ChessScore::toGameState 失败");
+    return false;
+  }
+  // The replay's new game emptied the header; the window names the loaded game from it.
+  loadedScoreHeader = score.header;
+  logInfo("GameEngine::loadScore - 棋谱加载成功");
+  return true;
+}
+
+bool GameEngine::saveScore(const std::wstring& path, ScoreFormat format) {
+  return ChessScoreManager::getInstance().save(path, ChessScore::fromGameState(*this), format);
 }
 
 }  // namespace Tavrune

@@ -8,6 +8,8 @@
 
 #include "game/Board.h"
 #include "game/ChessTypes.h"
+#include "records/ChessScoreHeader.h"
+#include "records/ScoreFormat.h"
 
 namespace Tavrune {
 
@@ -49,6 +51,14 @@ class GameEngine {
   bool applyNetworkSyncState(const std::string& fen, const std::vector<Move>& moves,
                              bool force);
 
+  // Record files: a load replays the record as a new two-player game; UNKNOWN lets the
+  // file's extension choose the format. A save writes the start FEN, history and result.
+  bool loadScore(const std::wstring& path, ScoreFormat format);
+  bool saveScore(const std::wstring& path, ScoreFormat format);
+  // The header texts (event, players, result...) of the record this game was loaded
+  // from; empty once any new game starts.
+  const ChessScoreHeader& getLoadedScoreHeader() const { return loadedScoreHeader; }
+
   PieceColor getCurrentPlayer() const { return board.getCurrentPlayer(); }
   GameState getGameState() const { return board.getGameState(); }
   GameMode getMode() const { return mode; }
@@ -59,7 +69,8 @@ class GameEngine {
   enum class TurnTest { Required, Ignored };
 
   bool playMove(const Move& requested, TurnTest turnTest);
-  // Empties the board's undo stack and both move lists for a game that starts now.
+  // Empties the board's undo stack, both move lists and the loaded record's header for a
+  // game that starts now.
   void resetHistories();
   void notifyState();
 
@@ -71,6 +82,7 @@ class GameEngine {
   MoveCallback moveCallback;
   StateCallback stateCallback;
   bool suppressCallbacks = false;
+  ChessScoreHeader loadedScoreHeader;
 };
 
 }  // namespace Tavrune
