@@ -81,7 +81,7 @@ class AudioManager {
   void setFolderSource(std::function<AudioFolders()> source);
 
  private:
-  using Lock = std::lock_guard<std::recursive_timed_mutex>;
+  using Lock = std::lock_guard<std::recursive_mutex>;
 
   void playSoundInternal(SoundType type, Vec3 position, std::optional<Vec3> end);
   // requested: the point as asked for (logged); position: where the sound is placed.
@@ -97,7 +97,7 @@ class AudioManager {
   float musicVolume() const { return backgroundVolume_ * masterVolume_; }
   Vec3 squarePoint(Position square, PieceColor side) const;
 
-  mutable std::recursive_timed_mutex lock_;
+  mutable std::recursive_mutex lock_;
   std::unique_ptr<IAudioBackend> backend_;
   AudioBackendType backendKind_ = AUDIO_BACKEND_AUTO;
   std::string backendName_ = "none";

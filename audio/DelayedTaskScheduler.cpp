@@ -6,12 +6,13 @@ namespace Tavrune {
 
 namespace {
 
-// How long the worker waits for the owner's lock before looking for a cancellation.
-constexpr std::chrono::milliseconds lockPollInterval{2};
+// How long the worker waits between attempts at the owner's lock, looking for a
+// cancellation in between.
+constexpr std::chrono::milliseconds lockPollInterval{1};
 
 }  // namespace
 
-DelayedTaskScheduler::DelayedTaskScheduler(std::recursive_timed_mutex& ownerLock) : ownerLock_(ownerLock) {}
+DelayedTaskScheduler::DelayedTaskScheduler(std::recursive_mutex& ownerLock) : ownerLock_(ownerLock) {}
 
 DelayedTaskScheduler::~DelayedTaskScheduler() { cancelAndJoin(); }
 
@@ -59,10 +60,11 @@ bool DelayedTaskScheduler::isCurrent(uint64_t generation) const {
 }
 
 bool DelayedTaskScheduler::lockOwnerUnlessCancelled(uint64_t generation) {
-  while (!ownerLock_.try_lock_for(lockPollInterval)) {
+  while (!ownerLock_.try_lock()) {
     if (!isCurrent(generation)) {
       return false;
     }
+    std::this_thread::sleep_for(lockPollInterval);
   }
   if (!isCurrent(generation)) {
     ownerLock_.unlock();

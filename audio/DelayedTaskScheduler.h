@@ -16,7 +16,7 @@ class DelayedTaskScheduler {
  public:
   using Task = std::function<void()>;
 
-  explicit DelayedTaskScheduler(std::recursive_timed_mutex& ownerLock);
+  explicit DelayedTaskScheduler(std::recursive_mutex& ownerLock);
   ~DelayedTaskScheduler();
   DelayedTaskScheduler(const DelayedTaskScheduler&) = delete;
   DelayedTaskScheduler& operator=(const DelayedTaskScheduler&) = delete;
@@ -43,7 +43,7 @@ class DelayedTaskScheduler {
   // False when the task was cancelled while waiting for the owner's lock.
   bool lockOwnerUnlessCancelled(uint64_t generation);
 
-  std::recursive_timed_mutex& ownerLock_;
+  std::recursive_mutex& ownerLock_;
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::vector<Entry> queue_;  // ordered by due time, then by scheduling order

@@ -26,7 +26,7 @@ bool eventually(Condition condition, std::chrono::milliseconds limit = 2000ms) {
 }
 
 TEST(DelayedTaskSchedulerTest, RunsTasksAfterTheirDelayInDueOrderUnderTheOwnersLock) {
-  std::recursive_timed_mutex owner;
+  std::recursive_mutex owner;
   DelayedTaskScheduler scheduler(owner);
   std::mutex resultLock;
   std::vector<int> order;
@@ -55,12 +55,12 @@ TEST(DelayedTaskSchedulerTest, RunsTasksAfterTheirDelayInDueOrderUnderTheOwnersL
 }
 
 TEST(DelayedTaskSchedulerTest, CancelDropsPendingTasksEvenWhileTheCallerHoldsTheLock) {
-  std::recursive_timed_mutex owner;
+  std::recursive_mutex owner;
   DelayedTaskScheduler scheduler(owner);
   std::atomic<int> runs{0};
   {
     // The worker is due while the lock is held: it must give up rather than wait forever.
-    std::lock_guard<std::recursive_timed_mutex> held(owner);
+    std::lock_guard<std::recursive_mutex> held(owner);
     scheduler.schedule(0ms, [&] { ++runs; });
     scheduler.schedule(200ms, [&] { ++runs; });
     std::this_thread::sleep_for(20ms);
@@ -76,7 +76,7 @@ TEST(DelayedTaskSchedulerTest, CancelDropsPendingTasksEvenWhileTheCallerHoldsThe
 }
 
 TEST(DelayedTaskSchedulerTest, ATaskMayCancelAndRescheduleFromInside) {
-  std::recursive_timed_mutex owner;
+  std::recursive_mutex owner;
   DelayedTaskScheduler scheduler(owner);
   std::atomic<int> runs{0};
   scheduler.schedule(50ms, [&] { runs += 100; });  // dropped by the cancellation below
@@ -93,14 +93,14 @@ TEST(DelayedTaskSchedulerTest, ATaskMayCancelAndRescheduleFromInside) {
   scheduler.schedule(1ms, [&] { scheduler.cancelAndJoin(); });
   std::this_thread::sleep_for(20ms);
   {
-    std::lock_guard<std::recursive_timed_mutex> held(owner);
+    std::lock_guard<std::recursive_mutex> held(owner);
     scheduler.schedule(1ms, [&] { ++runs; });
   }
   EXPECT_TRUE(eventually([&] { return runs.load() == 3; }));
 }
 
 TEST(DelayedTaskSchedulerTest, NothingRunsAfterCancelReturnsUnderRepeatedRaces) {
-  std::recursive_timed_mutex owner;
+  std::recursive_mutex owner;
   DelayedTaskScheduler scheduler(owner);
   std::atomic<bool> cancelled{false};
   std::atomic<int> lateRuns{0};
@@ -112,7 +112,7 @@ TEST(DelayedTaskSchedulerTest, NothingRunsAfterCancelReturnsUnderRepeatedRaces) 
       });
     }
     std::this_thread::sleep_for(std::chrono::microseconds((round * 37) % 1500));
-    std::lock_guard<std::recursive_timed_mutex> held(owner);
+    std::lock_guard<std::recursive_mutex> held(owner);
     scheduler.cancelAndJoin();
     cancelled = true;
   }
