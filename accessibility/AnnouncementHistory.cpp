@@ -1,0 +1,89 @@
+#include "accessibility/AnnouncementHistory.h"
+
+#include <utility>
+
+namespace Tavrune {
+
+namespace {
+const wchar_t kNoHistory[] = L"没有历史通知";
+const wchar_t kNoOlder[] = L"没有上一条";
+const wchar_t kAlreadyLatest[] = L"已经是最新通知";
+}  // namespace
+
+AnnouncementHistory::AnnouncementHistory(IAnnouncer* inner, int32_t repeatDebounceMs,
+                                         int32_t navigationDebounceMs, Clock clock)
+    : inner_(inner),
+      repeatDebounceMs_(repeatDebounceMs),
+      navigationDebounceMs_(navigationDebounceMs),
+      clock_(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })) {}
+
+void AnnouncementHistory::announce(const std::wstring& text) {
+  latest_ = text;
+  history_.insert(history_.begin(), text);
+  if (history_.size() > kMaxEntries) history_.pop_back();
+  cursor_ = -1;
+  speak(text);
+}
+
+void AnnouncementHistory::cellChanged(const Position& pos, PieceType piece) {
+  if (inner_) inner_->cellChanged(pos, piece);
+}
+
+void AnnouncementHistory::navigateOlder() {
+  if (history_.empty()) {
+    speak(kNoHistory);
+    return;
+  }
+  const auto now = clock_();
+  if (debounced(now, navigationDebounceMs_)) return;
+  const int64_t size = static_cast<int64_t>(history_.size());
+  const int64_t target = cursor_ < 0 ? 1 : cursor_ + 1;
+  if (target >= size) {
+    speak(kNoOlder);
+    return;
+  }
+  cursor_ = target;
+  lastNavigation_ = now;
+  speak(history_[static_cast<size_t>(target)]);
+}
+
+void AnnouncementHistory::navigateNewer() {
+  if (cursor_ <= 0) {
+    speak(kAlreadyLatest);
+    return;
+  }
+  const auto now = clock_();
+  if (debounced(now, navigationDebounceMs_)) return;
+  --cursor_;
+  lastNavigation_ = now;
+  if (cursor_ == 0) {
+    cursor_ = -1;
+    speak(latest_);
+  } else {
+    speak(history_[static_cast<size_t>(cursor_)]);
+  }
+}
+
+void AnnouncementHistory::repeatLatest() {
+  const auto now = clock_();
+  if (debounced(now, repeatDebounceMs_)) return;
+  if (latest_.empty()) return;
+  lastNavigation_ = now;
+  cursor_ = -1;
+  speak(latest_);
+}
+
+// Steps and repeats share one time stamp, so a quick key repeat cannot skip entries or
+// stack up the same notice.
+bool AnnouncementHistory::debounced(std::chrono::steady_clock::time_point now, int32_t gapMs) const {
+  if (!lastNavigation_) return false;
+  const auto elapsedMs =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(now - *lastNavigation_).count() / 1000000;
+  return elapsedMs < gapMs;
+}
+
+void AnnouncementHistory::speak(const std::wstring& text) {
+  if (inner_) inner_->announce(text);
+}
+
+}  // namespace Tavrune
