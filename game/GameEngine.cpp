@@ -164,6 +164,45 @@ bool GameEngine::loadScore(const std::wstring& path, ScoreFormat format) {
   return true;
 }
 
+GameSnapshot GameEngine::snapshot() const {
+  return GameSnapshot{mode, startFen, moveHistory, board.toFEN(), board.getGameState(), loadedScoreHeader};
+}
+
+bool GameEngine::restore(const GameSnapshot& saved) {
+  if (saved.state == REVIEW) {
+    logError("GameEngine::restore failed: snapshot taken during a review");
+    return false;
+  }
+  // Replayed on a game without callbacks, and taken over only when it arrives where the
+  // snapshot says: a snapshot that no longer replays leaves this game as it was.
+  GameEngine replay;
+  if (!replay.newGameFromFEN(saved.mode, saved.startFen)) {
+    logError("GameEngine::restore failed: invalid start fen");
+    return false;
+  }
+  for (size_t i = 0; i < saved.moves.size(); ++i) {
+    // Without the turn test: a LAN peer's moves entered the history that way.
+    if (!replay.playMove(saved.moves[i], TurnTest::Ignored)) {
+      logError("GameEngine::restore failed: move " + std::to_string(i) + " does not replay");
+      return false;
+    }
+  }
+  if (replay.board.toFEN() != saved.positionFen) {
+    logError("GameEngine::restore failed: replay ends at " + replay.board.toFEN());
+    return false;
+  }
+  // A resignation or an agreed draw ends the game without a move.
+  replay.board.setGameState(saved.state);
+
+  board = replay.board;
+  moveHistory = replay.moveHistory;
+  redoHistory.clear();
+  startFen = saved.startFen;
+  mode = saved.mode;
+  loadedScoreHeader = saved.loadedScoreHeader;
+  return true;
+}
+
 bool GameEngine::saveScore(const std::wstring& path, ScoreFormat format) {
   return ChessScoreManager::getInstance().save(path, ChessScore::fromGameState(*this), format);
 }

@@ -8,6 +8,7 @@
 
 #include "game/Board.h"
 #include "game/ChessTypes.h"
+#include "game/GameSnapshot.h"
 #include "records/ChessScoreHeader.h"
 #include "records/ScoreFormat.h"
 
@@ -58,6 +59,15 @@ class GameEngine {
   // The header texts (event, players, result...) of the record this game was loaded
   // from; empty once any new game starts.
   const ChessScoreHeader& getLoadedScoreHeader() const { return loadedScoreHeader; }
+
+  // The game as it stands, to be put back with restore. Take it outside a review: a
+  // review shows its own steps on the board.
+  GameSnapshot snapshot() const;
+  // Rebuilds the snapshot's game by replaying its moves from its start position, so that
+  // undo steps back through them, and fires no callback: nothing of the old game is
+  // announced or sounded again. False (logged), with this game untouched, when the
+  // snapshot does not replay to its own position.
+  bool restore(const GameSnapshot& saved);
 
   PieceColor getCurrentPlayer() const { return board.getCurrentPlayer(); }
   GameState getGameState() const { return board.getGameState(); }
