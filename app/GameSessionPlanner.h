@@ -1,0 +1,70 @@
+#pragma once
+// The decisions and texts of a game session that need no window: the side box against
+// the engine and its answers, switching sides, when the engine must move, stopping,
+// resuming and taking back moves. The window carries them out.
+#include <string>
+
+#include "app/PromptBox.h"
+#include "app/SessionStatus.h"
+#include "game/ChessTypes.h"
+
+namespace Tavrune {
+
+// The player's side and view after a choice, with what is said and logged about it.
+struct SeatChoice {
+  bool start = true;  // false: the side box was cancelled and nothing starts
+  PieceColor humanColor = RED;
+  bool boardFlipped = false;
+  std::wstring notice;
+  std::string logLine;  // empty when nothing is logged
+};
+
+struct StopPlan {
+  bool stops = false;           // false: nothing in progress, only the notice is spoken
+  bool leaveLanRoom = false;    // leave the room and kill the LAN timer
+  bool keepSnapshot = false;    // save the game and seat; the stopped flag is set
+  std::wstring notice;
+};
+
+enum class StopOrResume { Stop, Resume };
+
+class GameSessionPlanner {
+ public:
+  static constexpr const wchar_t* kNewGameNotice = L"开始新游戏";
+  static constexpr const wchar_t* kContinueFromScoreNotice = L"从当前棋局继续对弈";
+  static constexpr const char* kContinueFromScoreLog =
+      "MainWindow::continueGameFromScore - Starting game from loaded score";
+  // Command 200 while a loaded position waits.
+  static constexpr const wchar_t* kContinueTwoPlayerNotice = L"从当前棋局位置继续双人对弈";
+  static constexpr const char* kEngineInitLog = "PVE mode: Initializing AI engine";
+  static constexpr const wchar_t* kEngineLoadingStatus = L"正在加载AI引擎...";
+  static constexpr const wchar_t* kEngineFailedStatus = L"AI引擎加载失败";
+  static constexpr const wchar_t* kResumedNotice = L"已恢复当前对局";
+  static constexpr const wchar_t* kNothingToResumeNotice = L"当前没有可恢复的对局";
+  static constexpr const wchar_t* kUndoGameOverNotice = L"游戏已结束，无法悔棋";
+  static constexpr const wchar_t* kUndoToOpeningNotice = L"悔棋，回到开局";
+
+  static PromptBox sideChoiceBox();
+  // Yes: Red, first to move; No: Black, board flipped; Cancel: nothing starts, "取消游戏".
+  static SeatChoice seatFromSideAnswer(BoxAnswer answer);
+  // Against the engine from a loaded position: the player takes the side to move.
+  static SeatChoice seatFromPosition(PieceColor sideToMove);
+  // The other side (Red from anything but Red) and its view.
+  static SeatChoice switchedSeat(PieceColor humanColor);
+
+  // Against the engine, in a game still being played, with the engine's side to move:
+  // the engine must be asked for a move (also right after a session starts, whether or
+  // not the engine was loaded before).
+  static bool isEngineTurn(GameMode mode, GameState state, PieceColor sideToMove, PieceColor humanColor);
+
+  // Command 209.
+  static StopOrResume stopOrResume(const SessionStatus& status);
+  static StopPlan stopPlan(const SessionStatus& status);
+
+  // Before taking a move back: the refusal to speak, empty when the move may be taken.
+  static std::wstring undoRefusal(GameState state);
+
+  static PromptBox engineFailedBox();
+};
+
+}  // namespace Tavrune
