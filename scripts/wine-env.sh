@@ -26,6 +26,9 @@ start_wine() {
   fi
   # A persistent wineserver so each test program starts in milliseconds.
   (wineserver -p >/dev/null 2>&1 &)
+  # The first program after the server starts also starts Wine's own services, which
+  # would inherit a test's output pipe and keep ctest waiting: start them here instead.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 
 }
 
