@@ -1,0 +1,215 @@
+#pragma once
+// The one front end through which the program plays against the engine: it starts the
+// engine with bounded restarts, carries every setting to it, answers a move request from
+// the opening books, the online book or an engine search, and ponders on the reply it
+// expects. Answers leave through the move-ready callback, on whatever thread found them.
+//
+// Threads: the owner calls from its UI thread; the engine's read thread and the online
+// book's worker come in through callbacks. The three owner callbacks may run on any of
+// these threads (the move callback also on the caller's own, for a book move): they must
+// only hand the report on (post it), never wait on the AI.
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "engine/AISettings.h"
+#include "engine/CloudBook.h"
+#include "engine/EngineTimeouts.h"
+#include "engine/IHttpClient.h"
+#include "engine/IProcessManager.h"
+#include "engine/OpeningBookSet.h"
+#include "engine/UCCIEngine.h"
+#include "game/Board.h"
+#include "game/ChessTypes.h"
+
+namespace Tavrune {
+
+class AI {
+ public:
+  using ProcessManagerFactory = std::function<std::unique_ptr<IProcessManager>()>;
+  using HttpClientFactory = std::function<std::shared_ptr<IHttpClient>()>;
+  using MoveReadyCallback = std::function<void(const Move&)>;
+  // True: the engine is idle and takes a request; false: it failed or gave up.
+  using EngineReadyCallback = std::function<void(bool)>;
+  using StateChangedCallback = std::function<void()>;
+  // The wait between two start attempts; tests replace it to stay fast.
+  using RetrySleep = std::function<void(std::chrono::milliseconds)>;
+
+  static constexpr int32_t MAX_RESTART_ATTEMPTS = 3;
+  static constexpr int32_t RETRY_DELAY_MS = 500;
+
+  AI();
+  // Detaches every callback first, then ends the online query and the engine.
+  ~AI();
+  AI(const AI&) = delete;
+  AI& operator=(const AI&) = delete;
+
+  // Wiring. An empty callback detaches the previous one.
+  void setProcessManagerFactory(ProcessManagerFactory factory);
+  void setHttpClientFactory(HttpClientFactory factory);
+  void setMoveReadyCallback(MoveReadyCallback callback);
+  void setEngineReadyCallback(EngineReadyCallback callback);
+  void setStateChangedCallback(StateChangedCallback callback);
+  void setRetrySleep(RetrySleep sleep);
+  // Given to every engine object made from now on.
+  void setEngineTimeouts(const EngineTimeouts& timeouts);
+  // Replaces the books' random choice (tests make it deterministic); before probing starts.
+  void setBookRandomSource(OpeningBookSet::RandomSource source);
+
+  // Engine life cycle. `initialize` refuses after a give-up; readiness arrives later
+  // through the ready callback.
+  bool initialize();
+  bool startEngineWithRetry();
+  // True only when the engine is idle afterwards; restarts an engine that is not running.
+  bool ensureEngineReady();
+  void newGame();
+  void clearHash();
+  // Used at the next start; a running engine is not restarted.
+  void setEnginePath(const std::string& utf8Path);
+
+  // Move requests. `startThinking` answers from a book at once or starts the online query
+  // or an engine search; false when it needed the engine and the engine could not take
+  // the search (ask again when it reports ready).
+  bool startThinking(const Board& board, PieceColor side);
+  void stopThinking();
+  // After the engine's move was played: ponders on the predicted reply when it is legal.
+  void startPondering(const Board& board);
+  bool isPonderHit(const Move& move) const;
+  void ponderHit();
+  void stopPonder();
+  // type 0: ElephantEye layout ("book.dat"), any other: Mrxq layout (".obk"). UTF-8 path.
+  bool loadOpeningBook(const std::string& utf8Path, int32_t type);
+
+  // Settings.
+  void setDifficultyTier(int32_t tier);
+  void setCustomElo(int32_t elo);
+  void setCustomSkill(int32_t skill);
+  void setSearchLimitMode(int32_t mode);
+  void setTimeLimit(int32_t milliseconds);
+  void setDepth(int32_t depth);
+  void setThreads(int32_t threads);
+  void setHash(int32_t megabytes);
+  void setPonderEnabled(bool enabled);
+  void setShowWDL(bool show);
+  void setMultiPV(int32_t lines);
+  void setOpeningBookMode(int32_t mode);
+  void setDebugLogFile(const std::string& path);
+  void setNumaPolicy(const std::string& policy);
+  void setMoveOverhead(int32_t milliseconds);
+  void setNodesTime(int32_t nodesTime);
+  void setMateThreatDepth(int32_t depth);
+  void setRepetitionRule(const std::string& rule);
+  void setDrawRule(const std::string& rule);
+  void setSixtyMoveRule(bool enabled);
+  void setRule60MaxPly(int32_t plies);
+  void setScoreType(const std::string& scoreType);
+  void setLuOutput(bool enabled);
+
+  // Queries.
+  bool isThinking() const;
+  bool isEngineRunning() const;
+  bool isEngineReady() const;
+  bool isPondering() const;
+  bool supportsElo() const;
+  int32_t getEloMin() const;
+  int32_t getEloMax() const;
+  std::string getEngineStateText() const;
+  std::string getEngineParamsText() const;
+  std::string verifyEngineOptions() const;
+  std::string getEngineName() const;
+  int32_t getEngineOptionCount() const;
+  // Failed starts since the last successful one.
+  int32_t getRestartAttempts() const;
+  AISettings getSettings() const;
+
+ private:
+  // An engine search the online book's fallback could not start yet: it runs when the
+  // engine next becomes idle, unless a newer request came first.
+  struct OwedSearch {
+    uint64_t request = 0;
+    Board board;
+  };
+  // Lets the online book's answers in while open; closing it waits for one in progress.
+  // Shared with the answers, which may outlive the AI in a client someone else still holds.
+  struct CallbackGate {
+    std::mutex lock;
+    bool open = true;
+  };
+
+  std::shared_ptr<UCCIEngine> currentEngine() const;
+  bool isCurrentEngine(const UCCIEngine* engine) const;
+  // A fresh engine object with every stored setting, the callbacks and a new process;
+  // the previous one is detached and stopped.
+  std::shared_ptr<UCCIEngine> replaceEngine();
+  void configureEngine(UCCIEngine& engine, const AISettings& values) const;
+  bool startEngineLocked();
+  void resetEngine();
+  void sleepBeforeRetry(std::chrono::milliseconds delay);
+
+  void onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state);
+  void onEngineBestMove(UCCIEngine* source, const Move& move);
+  void onCloudBookResult(uint64_t request, const Board& board, bool hit, const Move& move);
+  void reportReady(bool ready);
+
+  // A new request number; answers carrying an older one are dropped.
+  uint64_t beginRequest();
+  void deliverMove(uint64_t request, const Move& move);
+  bool startEngineSearch(uint64_t request, const Board& board, bool logFen);
+  void oweSearch(OwedSearch search);
+  // A weighted book move that is legal on `board`, or nothing.
+  std::optional<Move> bookMove(const Board& board) const;
+  void predictReplyToBookMove(const Board& board, const Move& bookMove, const std::string& logPrefix);
+  // Stops a ponder search that a new request makes pointless.
+  void abandonPonder();
+  void applyDifficulty(const std::string& pendingText);
+  static void sendDifficulty(UCCIEngine& engine, int32_t tier, int32_t elo, int32_t skill);
+  template <typename Field, typename Argument>
+  void forwardSetting(Field AISettings::*field, void (UCCIEngine::*setter)(Argument), const Field& value);
+
+  std::atomic<bool> thinking{false};
+
+  // Guards the fields below up to deliveryLock; never held while calling out, except into
+  // an engine object not yet started.
+  mutable std::mutex fieldsLock;
+  std::shared_ptr<UCCIEngine> engine;
+  AISettings settings;
+  bool pendingDifficulty = false;
+  std::string predictedPonderMove;
+  bool engineAnsweredLast = false;  // the engine's expected reply belongs to the move played
+  int32_t restartAttempts = 0;
+  bool gaveUp = false;
+  std::optional<OwedSearch> owedSearch;
+  ProcessManagerFactory processManagerFactory;
+  HttpClientFactory httpClientFactory;
+  EngineReadyCallback engineReadyCallback;
+  StateChangedCallback stateChangedCallback;
+  RetrySleep retrySleep;
+  std::optional<EngineTimeouts> engineTimeouts;
+  std::thread::id startingThread;  // runs the start attempts; their failures report once
+  bool closing = false;
+  std::condition_variable closingSignal;
+
+  // Held while an answer is checked against the current request and handed over, so that
+  // after stopThinking or a newer request no older answer reaches the owner.
+  std::recursive_mutex deliveryLock;
+  uint64_t currentRequest = 0;
+  MoveReadyCallback moveReadyCallback;
+  std::atomic<uint64_t> engineSearchRequest{0};  // the request the engine's search answers
+
+  std::mutex lifecycleLock;  // one start, restart or recovery at a time
+
+  OpeningBookSet books;  // loaded at start-up, read-only afterwards
+  std::shared_ptr<CallbackGate> cloudGate = std::make_shared<CallbackGate>();
+  // Created on first use; used on the owner's thread only. Declared last so that it, and
+  // with it the worker of a running query, goes first.
+  std::unique_ptr<CloudBook> cloudBook;
+};
+
+}  // namespace Tavrune
