@@ -1,7 +1,38 @@
-// Program entry. The main window arrives with its own change; until then the
-// program starts and exits cleanly.
+// Program entry: the data-folder switches, then the main window and its message loop.
 #include <windows.h>
+#include <shellapi.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  return 0;
+#include <string>
+#include <vector>
+
+#include "app/CommandLineOptions.h"
+#include "app/MainWindow.h"
+#include "core/ConfigManager.h"
+
+namespace {
+
+Tavrune::DataFolderChoice readDataFolderChoice() {
+  int count = 0;
+  LPWSTR* words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (!words) return Tavrune::DataFolderChoice::Unspecified;
+  std::vector<std::wstring> arguments;
+  for (int i = 1; i < count; ++i) arguments.emplace_back(words[i]);
+  LocalFree(words);
+  return Tavrune::CommandLineOptions::dataFolderChoice(arguments);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  switch (readDataFolderChoice()) {
+    case Tavrune::DataFolderChoice::Portable: Tavrune::ConfigManager::setPortableMode(true); break;
+    case Tavrune::DataFolderChoice::Installed: Tavrune::ConfigManager::setPortableMode(false); break;
+    case Tavrune::DataFolderChoice::Unspecified: break;
+  }
+  Tavrune::MainWindow window;
+  if (!window.create(instance)) {
+    MessageBoxW(nullptr, L"无法创建窗口", L"错误", MB_OK | MB_ICONERROR);
+    return 1;
+  }
+  return window.run();
 }

@@ -1,0 +1,167 @@
+#include "app/MainWindow.h"
+
+#include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
+#include "app/EngineFrontEndPlaceholder.h"
+#include "app/ProgramMessages.h"
+#include "audio/AudioManager.h"
+#include "core/ConfigManager.h"
+#include "core/Log.h"
+#include "game/GameEngine.h"
+#include "game/Notation.h"
+#include "game/ReviewManager.h"
+#include "platform/WinAnnouncer.h"
+#include "platform/WinHttpClient.h"
+#include "platform/WinProcessManager.h"
+#include "platform/WinUICallback.h"
+#include "update/WinSparkleAdapter.h"
+
+namespace Tavrune {
+
+namespace {
+
+constexpr int32_t kRepeatDebounceMs = 500;
+constexpr int32_t kNavigationDebounceMs = 300;
+const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
+
+}  // namespace
+
+MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
+  gameEngine = std::make_unique<GameEngine>();
+  ai = engineFrontEnd ? std::move(engineFrontEnd) : std::make_unique<EngineFrontEndPlaceholder>();
+  ai->setProcessManagerFactory([] { return std::make_unique<WinProcessManager>(); });
+  ai->setHttpClientFactory([] { return std::make_shared<WinHttpClient>(); });
+  accessibility = std::make_unique<AccessibilityManager>();
+  winAnnouncer = std::make_unique<WinAnnouncer>(accessibility.get());
+  uiCallback = std::make_unique<WinUICallback>(&MainWindow::textInputDialogProc);
+  announcer = std::make_unique<AnnouncementHistory>(winAnnouncer.get(), kRepeatDebounceMs, kNavigationDebounceMs);
+  reviewManager = std::make_unique<ReviewManager>(gameEngine.get(), announcer.get(), uiCallback.get());
+  audioManager = std::make_unique<AudioManager>();
+  updater = std::make_unique<WinSparkleAdapter>();
+  configureFromSettings();
+}
+
+MainWindow::~MainWindow() {
+  // Nothing may call into this object from another thread or a late message while the
+  // members go away one by one.
+  detachCallbacks();
+  if (hwnd && IsWindow(hwnd)) {
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    KillTimer(hwnd, TIMER_LAN_POLL);
+    KillTimer(hwnd, TIMER_NOTATION_INPUT);
+    accessibility->disconnectProviders();
+    DestroyWindow(hwnd);
+  }
+  hwnd = nullptr;
+  if (statusFont) DeleteObject(statusFont);
+  updater.reset();
+}
+
+void MainWindow::detachCallbacks() {
+  gameEngine->setMoveCallback(nullptr);
+  gameEngine->setStateCallback(nullptr);
+  ai->setMoveReadyCallback(nullptr);
+  ai->setEngineReadyCallback(nullptr);
+  ai->setStateChangedCallback(nullptr);
+  reviewManager->setPositionTextCallback(nullptr);
+  reviewManager->setMoveTextCallback(nullptr);
+  reviewManager->setStepSoundCallback(nullptr);
+  uiCallback->setWindow(nullptr);
+}
+
+IUICallback& MainWindow::uiServices() { return *uiCallback; }
+
+bool MainWindow::create(HINSTANCE instance) {
+  hInstance = instance;
+  uiThreadId = GetCurrentThreadId();
+
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof(windowClass);
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = &MainWindow::windowProc;
+  windowClass.hInstance = instance;
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = kClassName;
+  // A class left registered by an earlier window of this process is reused.
+  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+
+  hwnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight,
+                         nullptr, nullptr, instance, this);
+  if (!hwnd) return false;
+
+  gameEngine->setMoveCallback([this](const Move& move) { onGameMove(move); });
+  gameEngine->setStateCallback([this](GameState state) { onGameStateChanged(state); });
+
+  accessibility->setFocusCell(cursor);
+
+  if (HMENU menu = createMainMenu()) SetMenu(hwnd, menu);
+  updateMenuChecks();
+  updateMenuState();
+
+  accessibility->initialize(hwnd, [this](const Position& pos) { return gameEngine->getBoard().getPiece(pos); });
+  accessibility->setBoardRect(BoardRect{10, 40, 550, 640});
+  accessibility->setBoardFlipped(boardFlipped);
+  accessibility->setUiaProviderEnabled(a11yConfig.windowsUiaProviderEnabled);
+  a11yConfig.windowsUiaProviderEnabled = accessibility->isUiaEnabled();
+
+  uiCallback->setWindow(hwnd);
+
+  reviewManager->setPositionTextCallback(
+      [](Position pos, PieceColor color) { return Notation::positionText(pos, color); });
+  reviewManager->setMoveTextCallback(
+      [this](const Move& move, PieceColor color) { return moveToSpeechText(move, color); });
+  reviewManager->setStepSoundCallback([this](bool forward) { playReviewStepSound(forward); });
+
+  ShowWindow(hwnd, SW_SHOW);
+  UpdateWindow(hwnd);
+
+  logInfo(std::string("[MainWindow] Initializing WinSparkle with appcast: ") + kAppcastUrl);
+  if (updater->initialize(kAppcastUrl)) {
+    logInfo("[MainWindow] WinSparkle initialized successfully");
+    updater->setCheckInterval(0);
+    logInfo("[MainWindow] Starting silent update check on startup");
+    updater->checkForUpdates(true, nullptr);
+  } else {
+    logError("[MainWindow] WinSparkle initialization failed");
+    MessageBoxW(hwnd, L"自动更新功能初始化失败", L"警告", MB_OK | MB_ICONWARNING);
+  }
+
+  logInfo("[MainWindow] Cleaning up .tmp directory on startup...");
+  if (!ConfigManager::cleanupTempDirectory()) {
+    logWarning("[MainWindow] Failed to cleanup .tmp directory, continuing anyway");
+  }
+
+  checkEngineAvailability();
+  return true;
+}
+
+int MainWindow::run() {
+  MSG message{};
+  for (;;) {
+    const BOOL result = GetMessageW(&message, nullptr, 0, 0);
+    if (result == 0) return static_cast<int>(message.wParam);
+    if (result == -1) {
+      // The queue cannot be read; looping on would spin for ever.
+      logError("[MainWindow] GetMessageW failed, leaving the message loop");
+      return 1;
+    }
+    if (audioManager && audioManager->isInitialized()) audioManager->updateBackgroundMusic();
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_CREATE) {
+    const auto* creation = reinterpret_cast<const CREATESTRUCTW*>(lParam);
+    auto* self = static_cast<MainWindow*>(creation->lpCreateParams);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    self->hwnd = window;
+  }
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self) return self->handleMessage(message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace Tavrune

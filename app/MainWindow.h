@@ -1,0 +1,196 @@
+#pragma once
+// The program's one window and the owner of every component: it builds them, applies
+// the user's settings, runs the message loop and turns messages, keys, clicks and
+// reports from other threads into game actions on the UI thread.
+#include <windows.h>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/EngineSettingsMirror.h"
+#include "app/IEngineFrontEnd.h"
+#include "core/AccessibilityConfig.h"
+#include "core/AudioConfig.h"
+#include "core/SystemConfig.h"
+#include "engine/CpuFeatures.h"
+#include "game/ChessTypes.h"
+
+namespace Tavrune {
+
+class AccessibilityManager;
+class AnnouncementHistory;
+class AudioManager;
+class GameEngine;
+class IUICallback;
+class ReviewManager;
+class WinAnnouncer;
+class WinSparkleAdapter;
+class WinUICallback;
+
+class MainWindow {
+ public:
+  static constexpr wchar_t kClassName[] = L"TavruneWindow";
+  static constexpr wchar_t kTitle[] = L"Velmora";
+  static constexpr int kWidth = 640;
+  static constexpr int kHeight = 750;
+
+  // Builds every component and applies the saved settings; no window yet. Tests hand
+  // in their own engine front end; the program passes none.
+  explicit MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd = nullptr);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // The window exists, is shown and all start-up work is done. On false no window is
+  // left pointing at this object.
+  bool create(HINSTANCE instance);
+  // The message loop; the exit code.
+  int run();
+
+  static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Writes the window's copies of the settings into "config.json"; whether it was written.
+  bool saveSettings();
+
+  // The engine's move, from the engine's or a book's thread: posted to the UI thread.
+  void onAIMove(const Move& move);
+  // Plays a move on the UI thread with its sound and a repaint; whether it was played.
+  bool makeMove(const Move& move);
+  // Call right before anything that may start an engine search: a reply is played only
+  // while the game is still the one it was asked for.
+  void noteEngineRequest();
+  // The game was replaced, undone or stopped: every outstanding engine reply is stale.
+  void invalidateEngineRequests();
+  // The engine front end's reports, from any thread: carried over to the UI thread.
+  void onEngineReadyReport(bool ready);
+  void onEngineStateChangedReport();
+
+  void announceMoveMade(const Move& move, bool inCheck);
+  void announcePieceAt(Position pos);
+  std::wstring moveToSpeechText(const Move& move, PieceColor color) const;
+
+  void checkEngineAvailability();
+  // Whether a build was chosen; Cancel and a refused build change nothing.
+  bool showEngineSelectionDialog(HWND parent);
+
+  static INT_PTR CALLBACK textInputDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  static INT_PTR CALLBACK engineVariantDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // A game has been started and not stopped, no review is open and it is being played.
+  bool isGameInProgress() const;
+  // The side whose view the line-reading keys and notation entry use.
+  PieceColor readingSide() const;
+
+  HWND handle() const { return hwnd; }
+  GameEngine& game() { return *gameEngine; }
+  ReviewManager& review() { return *reviewManager; }
+  AnnouncementHistory& notices() { return *announcer; }
+  IUICallback& uiServices();
+  PieceColor playerColor() const { return humanColor; }
+  bool isBoardFlipped() const { return boardFlipped; }
+  const std::string& currentEnginePath() const { return enginePath; }
+  Position secondCursor() const { return player2Cursor; }
+  const AccessibilityConfig& accessibilityConfig() const { return a11yConfig; }
+  const SystemConfig& systemSettings() const { return systemConfig; }
+
+ private:
+  struct NotationInputState {
+    int32_t step = 0;
+    wchar_t piece = 0;
+    wchar_t start = 0;
+    wchar_t action = 0;
+    wchar_t target = 0;
+    bool active = false;
+  };
+
+  // Start-up: settings into the mirrors, the engine build, the log, books, engine settings.
+  void configureFromSettings();
+  std::vector<std::string> openingBookFolders() const;
+  bool writeSettings(const std::string* chosenEngineVariant);
+
+  // The game's callbacks; each may run on a thread other than the UI thread.
+  void onGameMove(const Move& move);
+  void onGameStateChanged(GameState state);
+  void handleGameStateChanged(GameState state);
+  void handleAIMove(WPARAM requestStamp, LPARAM payload);
+  void handleMoveMade(LPARAM payload);
+  uint64_t currentRequestStamp() const;
+  void playReviewStepSound(bool forward);
+  bool audioReady() const;
+
+  // Keys and clicks.
+  void handleKeyDown(WPARAM virtualKey);
+  void readBoardFile(int32_t fileNumber);
+  void toggleDebugLog();
+  void nextVolumeChannel();
+  void handleClick(LPARAM lParam);
+  bool handleCopyData(LPARAM lParam);
+  void handleNotationTimeout();
+  void detachCallbacks();
+
+  // Handlers whose full behaviour arrives with the menus, board keys, painting, volume
+  // keys, game sessions and the settings dialog (MainWindowStandIns.cpp).
+  HMENU createMainMenu();
+  void updateMenuChecks();
+  void updateMenuState();
+  void onCommand(int commandId);
+  void handleKeyPress(WPARAM virtualKey);
+  void selectOrDropAtCursor();
+  void onPaint(HDC dc);
+  void resetNotationInput();
+  void adjustVolume(int32_t step);
+  void resetVolumeChannel();
+  void toggleAudioChannel();
+  void showSoftwareSettingsPrototype();
+  void onPveEngineReady(bool ready);
+
+  HWND hwnd = nullptr;
+  HINSTANCE hInstance = nullptr;
+  std::unique_ptr<GameEngine> gameEngine;
+  std::unique_ptr<IEngineFrontEnd> ai;
+  std::unique_ptr<AccessibilityManager> accessibility;
+  std::unique_ptr<ReviewManager> reviewManager;
+  std::unique_ptr<AudioManager> audioManager;
+  std::unique_ptr<WinAnnouncer> winAnnouncer;
+  std::unique_ptr<WinUICallback> uiCallback;
+  std::unique_ptr<AnnouncementHistory> announcer;
+  Position cursor{4, 5};
+  Position selected{-1, -1};
+  Position player2Cursor{4, 5};
+  Position player2Selected{-1, -1};
+  GameMode gameMode = MODE_PVE;
+  PieceColor humanColor = RED;
+  std::string enginePath = "engines\\pikafish.exe";
+  bool engineLoaded = false;
+  bool boardFlipped = false;
+  bool gameActive = false;
+  bool loadedPositionPending = false;
+  bool gameStopped = false;
+  int32_t player2Scheme = 0;
+  AccessibilityConfig a11yConfig;
+  SystemConfig systemConfig;
+  AudioConfig audioConfig;
+  int32_t volumeChannel = 0;
+  NotationInputState notationInput;
+  EngineSettingsMirror engineSettings;
+  std::string lanNickname;
+  std::string lanSidePreference = "random";
+  std::unique_ptr<WinSparkleAdapter> updater;
+  HFONT statusFont = nullptr;
+
+  DWORD uiThreadId = 0;
+  // Bumped on the UI thread whenever outstanding engine replies become stale.
+  uint32_t gameGeneration = 0;
+  // The generation and position the outstanding engine request was made for; read on
+  // the engine's thread when its reply is posted.
+  static constexpr uint64_t kNoEngineRequest = ~uint64_t{0};
+  std::atomic<uint64_t> engineRequestStamp{kNoEngineRequest};
+  // The engine builds the chooser was last opened with.
+  std::vector<EngineVariantInfo> engineChoices;
+};
+
+}  // namespace Tavrune

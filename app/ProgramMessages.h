@@ -1,0 +1,24 @@
+#pragma once
+// The window messages and timers of the program. Messages from other threads carry a
+// heap payload in lParam that the window frees; the sender frees it when posting fails.
+#include <windows.h>
+
+namespace Tavrune {
+
+// LAN event, code 1..13 in wParam.
+constexpr UINT WM_LAN_EVENT = WM_USER + 100;
+// The engine's move: lParam a heap Move, wParam the stamp of the request it answers.
+constexpr UINT WM_AI_MOVE = WM_USER + 101;
+// A move the game has played: lParam a heap MoveMadeNotice.
+constexpr UINT WM_MOVE_MADE = WM_USER + 102;
+// The game's state changed on another thread: wParam the GameState.
+constexpr UINT WM_GAME_STATE_CHANGED = WM_USER + 103;
+// The engine front end's readiness report: wParam 1 ready, 0 gave up.
+constexpr UINT WM_ENGINE_READY = WM_USER + 104;
+// The engine's state changed (the status line shows it).
+constexpr UINT WM_ENGINE_STATE_CHANGED = WM_USER + 105;
+
+constexpr UINT_PTR TIMER_LAN_POLL = 1001;
+constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;
+
+}  // namespace Tavrune

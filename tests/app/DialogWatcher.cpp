@@ -1,0 +1,77 @@
+#include "app/DialogWatcher.h"
+
+#include <chrono>
+#include <vector>
+
+namespace Tavrune::Test {
+
+namespace {
+
+struct Search {
+  const std::wstring* caption;
+  HWND found;
+};
+
+BOOL CALLBACK matchDialog(HWND window, LPARAM context) {
+  auto* search = reinterpret_cast<Search*>(context);
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  if (process != GetCurrentProcessId() || !IsWindowVisible(window)) return TRUE;
+  wchar_t className[64] = {};
+  GetClassNameW(window, className, 64);
+  if (std::wstring(className) != L"#32770") return TRUE;
+  wchar_t caption[256] = {};
+  GetWindowTextW(window, caption, 256);
+  if (*search->caption != caption) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> action, int timeoutMs) {
+  thread_ = std::thread([this, caption, action, timeoutMs] {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    while (std::chrono::steady_clock::now() < deadline) {
+      Search search{&caption, nullptr};
+      EnumWindows(&matchDialog, reinterpret_cast<LPARAM>(&search));
+      if (search.found) {
+        // Let the dialog finish its initialisation before acting on it.
+        Sleep(100);
+        action(search.found);
+        found_ = true;
+        return;
+      }
+      Sleep(20);
+    }
+  });
+}
+
+DialogWatcher::~DialogWatcher() {
+  if (thread_.joinable()) thread_.join();
+}
+
+bool DialogWatcher::wait() {
+  if (thread_.joinable()) thread_.join();
+  return found_;
+}
+
+std::wstring DialogWatcher::controlText(HWND dialog, int controlId) {
+  HWND control = GetDlgItem(dialog, controlId);
+  if (!control) return {};
+  const LRESULT length = SendMessageW(control, WM_GETTEXTLENGTH, 0, 0);
+  std::vector<wchar_t> buffer(static_cast<size_t>(length) + 1);
+  SendMessageW(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()));
+  return buffer.data();
+}
+
+void DialogWatcher::setControlText(HWND dialog, int controlId, const std::wstring& text) {
+  SendMessageW(GetDlgItem(dialog, controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void DialogWatcher::press(HWND dialog, int buttonId) {
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+}  // namespace Tavrune::Test

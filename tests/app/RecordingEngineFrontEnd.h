@@ -1,0 +1,81 @@
+#pragma once
+// An engine front end that records every call as a line of text ("setDepth(7)") and
+// lets tests fire its callbacks as the engine's thread would.
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/IEngineFrontEnd.h"
+
+namespace Tavrune::Test {
+
+class RecordingEngineFrontEnd : public IEngineFrontEnd {
+ public:
+  // The calls, kept apart from the front end so a test can read them after its owner
+  // has destroyed it.
+  struct Journal {
+    std::mutex mutex;
+    std::vector<std::string> calls;
+  };
+
+  RecordingEngineFrontEnd() : journal_(std::make_shared<Journal>()) {}
+  std::shared_ptr<Journal> journal() const { return journal_; }
+
+  void setProcessManagerFactory(ProcessManagerFactory factory) override;
+  void setHttpClientFactory(HttpClientFactory factory) override;
+  void setMoveReadyCallback(MoveReadyCallback callback) override;
+  void setEngineReadyCallback(EngineReadyCallback callback) override;
+  void setStateChangedCallback(StateChangedCallback callback) override;
+  void setEnginePath(const std::string& utf8Path) override;
+  bool loadOpeningBook(const std::string& utf8Path, int32_t type) override;
+  void setDifficultyTier(int32_t tier) override;
+  void setCustomElo(int32_t elo) override;
+  void setCustomSkill(int32_t skill) override;
+  void setSearchLimitMode(int32_t mode) override;
+  void setTimeLimit(int32_t milliseconds) override;
+  void setDepth(int32_t depth) override;
+  void setThreads(int32_t threads) override;
+  void setHash(int32_t megabytes) override;
+  void setPonderEnabled(bool enabled) override;
+  void setShowWDL(bool show) override;
+  void setMultiPV(int32_t lines) override;
+  void setDebugLogFile(const std::string& path) override;
+  void setNumaPolicy(const std::string& policy) override;
+  void setMoveOverhead(int32_t milliseconds) override;
+  void setNodesTime(int32_t nodesTime) override;
+  void setMateThreatDepth(int32_t depth) override;
+  void setRepetitionRule(const std::string& rule) override;
+  void setDrawRule(const std::string& rule) override;
+  void setSixtyMoveRule(bool enabled) override;
+  void setRule60MaxPly(int32_t plies) override;
+  void setScoreType(const std::string& scoreType) override;
+  void setLuOutput(bool enabled) override;
+  void setOpeningBookMode(int32_t mode) override;
+  void startPondering(const Board& board) override;
+  bool isThinking() const override { return false; }
+
+  std::vector<std::string> calls() const;
+  // The calls whose text begins with `prefix`.
+  std::vector<std::string> callsStartingWith(const std::string& prefix) const;
+  void clearCalls();
+  // Calls the installed move-ready callback, as the engine's thread does; false when
+  // none is installed.
+  bool deliverMove(const Move& move);
+  bool hasMoveReadyCallback() const;
+  ProcessManagerFactory processManagerFactory() const;
+  HttpClientFactory httpClientFactory() const;
+
+ private:
+  void record(const std::string& call);
+
+  mutable std::mutex mutex_;
+  std::shared_ptr<Journal> journal_;
+  ProcessManagerFactory processManagerFactory_;
+  HttpClientFactory httpClientFactory_;
+  MoveReadyCallback moveReady_;
+  EngineReadyCallback engineReady_;
+  StateChangedCallback stateChanged_;
+};
+
+}  // namespace Tavrune::Test

@@ -1,0 +1,83 @@
+#include "e2e/PortableInstall.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include "support/TestPaths.h"
+
+namespace Tavrune::E2E {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path fromUtf8(const std::string& text) { return fs::path(std::u8string(text.begin(), text.end())); }
+
+}  // namespace
+
+fs::path PortableInstall::buildAppFolder() { return fromUtf8(Test::binaryDir()) / "app"; }
+
+fs::path PortableInstall::fairyStockfish() {
+  // The build embeds a Unix path; Wine maps the Unix root to drive Z:.
+  return fs::path(L"Z:") / fromUtf8(TAVRUNE_FAIRY_STOCKFISH).relative_path().make_preferred();
+}
+
+void PortableInstall::copyIn(const fs::path& source, const std::string& relative) const {
+  const fs::path target = file(relative);
+  fs::create_directories(target.parent_path());
+  fs::copy_file(source, target, fs::copy_options::overwrite_existing);
+}
+
+PortableInstall::PortableInstall(const std::string& tag) {
+  static std::atomic<int> counter{0};
+  folder_ = fs::temp_directory_path() / fromUtf8("象棋-e2e-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
+                                                 "-" + std::to_string(counter++));
+  std::error_code ignored;
+  fs::remove_all(folder_, ignored);
+  fs::create_directories(folder_ / "engines");
+  const fs::path app = buildAppFolder();
+  fs::copy_file(app / "tavrune.exe", program(), fs::copy_options::overwrite_existing);
+  fs::copy_file(app / "OpenAL32.dll", folder_ / "OpenAL32.dll", fs::copy_options::overwrite_existing);
+  fs::copy(app / "sounds", folder_ / "sounds", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+}
+
+PortableInstall::~PortableInstall() {
+  // The program may still hold a file for a moment after it exited.
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    std::error_code error;
+    fs::remove_all(folder_, error);
+    if (!error) return;
+    Sleep(50);
+  }
+}
+
+fs::path PortableInstall::file(const std::string& relative) const {
+  return (folder_ / fromUtf8(relative)).make_preferred();
+}
+
+void PortableInstall::writeFile(const std::string& relative, const std::string& bytes) const {
+  const fs::path path = file(relative);
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary);
+  out << bytes;
+}
+
+void PortableInstall::writeFileOfSize(const std::string& relative, size_t bytes) const {
+  writeFile(relative, std::string(bytes, '\0'));
+}
+
+bool PortableInstall::exists(const std::string& relative) const {
+  std::error_code error;
+  return fs::exists(file(relative), error);
+}
+
+std::string PortableInstall::readFile(const std::string& relative) const {
+  std::ifstream in(file(relative), std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+}  // namespace Tavrune::E2E
