@@ -119,6 +119,15 @@ TEST_F(AiLifecycleTest, EveryStoredSettingReachesEachNewEngine) {
     }
   }
   EXPECT_EQ(engine.session(1)->countWritten("go depth 7"), 1u);
+
+  // Switching the limit mode alone changes how the running engine searches.
+  rig.ai.setSearchLimitMode(SEARCH_BY_TIME);
+  rig.ai.setPonderEnabled(false);
+  rig.ai.stopPonder();
+  ASSERT_TRUE(rig.queue.runUntil([&] { return rig.ai.isEngineReady(); }, WAIT));
+  rig.playerMoves(rig.game.getBoard().getLegalMoves(BLACK).front());
+  ASSERT_TRUE(rig.waitForAiMoves(2, WAIT));
+  EXPECT_EQ(engine.session(1)->countWritten("go movetime 3000"), 1u);
   EXPECT_EQ(rig.refusedAiMoves, 0u);
 }
 

@@ -141,6 +141,21 @@ TEST_F(PveControllerTest, CancelForgetsAnOwedRequest) {
   EXPECT_EQ(linesStarting(*engine.lastSession(), "go"), 0u);
 }
 
+// The answer to a position that was taken back never reaches the game.
+TEST_F(PveControllerTest, UndoDuringASearchStopsIt) {
+  engine.setHoldSearches(true);
+  rig.startGame(RED);
+  ASSERT_TRUE(rig.waitForReadyReports(1, WAIT));
+  ASSERT_EQ(rig.playerMoves(support::moveFromText(rig.game.getBoard(), "h2e2")), PveController::REQUEST_STARTED);
+  ASSERT_TRUE(engine.lastSession()->waitForWritten("go movetime 3000", WAIT));
+  EXPECT_EQ(rig.pve.onUndo(MODE_PVE, RED), 1);
+  EXPECT_EQ(engine.lastSession()->countWritten("stop"), 1u);
+  ASSERT_TRUE(rig.waitForReadyReports(2, WAIT));
+  EXPECT_TRUE(rig.aiMoves.empty());
+  EXPECT_EQ(rig.refusedAiMoves, 0u);
+  EXPECT_TRUE(rig.game.getMoveHistory().empty());
+}
+
 TEST_F(PveControllerTest, GameOverTextsAndResultsForThePlayer) {
   struct Case {
     GameState state;
