@@ -2,7 +2,7 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
-#include "app/EngineFrontEndPlaceholder.h"
+#include "app/AIFrontEnd.h"
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
 #include "core/ConfigManager.h"
@@ -28,7 +28,7 @@ const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 
 MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   gameEngine = std::make_unique<GameEngine>();
-  ai = engineFrontEnd ? std::move(engineFrontEnd) : std::make_unique<EngineFrontEndPlaceholder>();
+  ai = engineFrontEnd ? std::move(engineFrontEnd) : std::make_unique<AIFrontEnd>();
   ai->setProcessManagerFactory([] { return std::make_unique<WinProcessManager>(); });
   ai->setHttpClientFactory([] { return std::make_shared<WinHttpClient>(); });
   accessibility = std::make_unique<AccessibilityManager>();

@@ -6,7 +6,6 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
-#include "app/GameOutcome.h"
 #include "app/MainWindow.h"
 #include "app/MoveMadeNotice.h"
 #include "app/MoveSpeech.h"
@@ -14,6 +13,7 @@
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
 #include "core/Log.h"
+#include "engine/PveController.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
 
@@ -136,11 +136,11 @@ void MainWindow::onGameStateChanged(GameState state) {
 void MainWindow::handleGameStateChanged(GameState state) {
   if (state != PLAYING && audioManager && audioManager->isInitialized()) {
     audioManager->stopBackgroundMusic();
-    const int32_t outcome = GameOutcome::resultForPlayer(state, humanColor);
-    if (outcome == 1) audioManager->playSound(SOUND_WIN);
-    if (outcome == 2) audioManager->playSound(SOUND_LOSE);
+    const int32_t outcome = PveController::getResultForPlayer(state, humanColor);
+    if (outcome == PveController::PLAYER_WON) audioManager->playSound(SOUND_WIN);
+    if (outcome == PveController::PLAYER_LOST) audioManager->playSound(SOUND_LOSE);
   }
-  if (const std::wstring text = GameOutcome::gameOverText(state); !text.empty()) announcer->announce(text);
+  if (const std::wstring text = PveController::getGameOverText(state); !text.empty()) announcer->announce(text);
 }
 
 void MainWindow::onEngineReadyReport(bool ready) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/AIFrontEnd.h"
 #include "app/EngineSettingsMirror.h"
 #include "app/OpeningBookScan.h"
 #include "app/RecordingEngineFrontEnd.h"
@@ -104,6 +105,36 @@ TEST(EngineSettingsMirrorTest, DifficultyCallChosenByTier) {
     EXPECT_EQ(engine.calls().front(), c.expected) << "tier " << c.tier << " elo " << c.elo;
     EXPECT_EQ(engine.calls().size(), 21u);
   }
+}
+
+TEST(EngineSettingsMirrorTest, EverySettingReachesTheAI) {
+  AIFrontEnd frontEnd;
+  EngineSettingsMirror::fromConfig(distinctiveConfig()).applyTo(frontEnd);
+  frontEnd.setEnginePath("engines\\pikafish-avx2.exe");
+  const AISettings settings = frontEnd.engine().getSettings();
+  EXPECT_EQ(settings.enginePath, "engines\\pikafish-avx2.exe");
+  EXPECT_EQ(settings.difficultyTier, 3);
+  EXPECT_EQ(settings.searchLimitMode, 1);
+  EXPECT_EQ(settings.timeLimit, 4500);
+  EXPECT_EQ(settings.depth, 12);
+  EXPECT_EQ(settings.threads, 4);
+  EXPECT_EQ(settings.hashSize, 128);
+  EXPECT_TRUE(settings.ponderEnabled);
+  EXPECT_FALSE(settings.showWDL);
+  EXPECT_EQ(settings.multiPV, 3);
+  EXPECT_EQ(settings.debugLogFile, "engine.log");
+  EXPECT_EQ(settings.numaPolicy, "none");
+  EXPECT_EQ(settings.moveOverhead, 40);
+  EXPECT_EQ(settings.nodesTime, 500);
+  EXPECT_EQ(settings.mateThreatDepth, 8);
+  EXPECT_EQ(settings.repetitionRule, "ChineseRule");
+  EXPECT_EQ(settings.drawRule, "DrawAsBlackWin");
+  EXPECT_FALSE(settings.sixtyMoveRule);
+  EXPECT_EQ(settings.rule60MaxPly, 100);
+  EXPECT_EQ(settings.scoreType, "PawnValueNormalized");
+  EXPECT_FALSE(settings.luOutput);
+  EXPECT_EQ(settings.openingBookMode, 2);
+  EXPECT_FALSE(frontEnd.isThinking());
 }
 
 TEST(EngineSettingsMirrorTest, SearchModeOtherThanDepthMeansTime) {

@@ -1,7 +1,6 @@
-// What the window says about moves, points and the end of the game.
+// What the window says about moves and points.
 #include <gtest/gtest.h>
 
-#include "app/GameOutcome.h"
 #include "app/MoveSpeech.h"
 #include "game/Board.h"
 
@@ -71,26 +70,6 @@ TEST(MoveSpeechTest, PieceAtAPoint) {
   EXPECT_EQ(MoveSpeech::pieceAt({0, 9}, RED_ROOK, RED), L"红车 9 0");
   EXPECT_EQ(MoveSpeech::pieceAt({0, 9}, RED_ROOK, BLACK), L"红车 1 9");
   EXPECT_EQ(MoveSpeech::pieceAt({4, 5}, EMPTY, RED), L"5 4");
-}
-
-TEST(GameOutcomeTest, ResultAndSpokenText) {
-  struct Case {
-    GameState state;
-    PieceColor player;
-    int32_t result;
-  };
-  const Case cases[] = {
-      {RED_WIN, RED, 1},   {RED_WIN, BLACK, 2}, {BLACK_WIN, BLACK, 1}, {BLACK_WIN, RED, 2},
-      {DRAW, RED, 0},      {PLAYING, RED, 0},   {REVIEW, BLACK, 0},    {RED_WIN, NONE, 0},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(GameOutcome::resultForPlayer(c.state, c.player), c.result) << c.state << " " << c.player;
-  }
-  EXPECT_EQ(GameOutcome::gameOverText(RED_WIN), L"游戏结束，红方获胜！");
-  EXPECT_EQ(GameOutcome::gameOverText(BLACK_WIN), L"游戏结束，黑方获胜！");
-  EXPECT_EQ(GameOutcome::gameOverText(DRAW), L"游戏结束，和棋！");
-  EXPECT_EQ(GameOutcome::gameOverText(PLAYING), L"");
-  EXPECT_EQ(GameOutcome::gameOverText(REVIEW), L"");
 }
 
 }  // namespace
