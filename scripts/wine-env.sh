@@ -2,7 +2,9 @@
 # running, and a virtual display when none is given.
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$HOME/.cache/tavrune-wineprefix}"
+# A private prefix under the build folder, so no server or desktop left by another run
+# (for example one started without a display) can get in the way.
+export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix}"
 export TAVRUNE_WINEPREFIX="$WINEPREFIX"
 
 start_display() {
@@ -20,16 +22,19 @@ start_display() {
 }
 
 start_wine() {
+  # A server left from an earlier run may have started its desktop without our display.
+  wineserver -k >/dev/null 2>&1 || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "[wine] preparing prefix $WINEPREFIX (first time takes a while)"
     wineboot -i >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
   fi
   # A persistent wineserver so each test program starts in milliseconds.
   (wineserver -p >/dev/null 2>&1 &)
+  sleep 1
   # The first program after the server starts also starts Wine's own services, which
   # would inherit a test's output pipe and keep ctest waiting: start them here instead.
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-
 }
 
 stop_wine() {

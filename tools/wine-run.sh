@@ -5,7 +5,7 @@
 set -u
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-export WINEPREFIX="${WINEPREFIX:-${TAVRUNE_WINEPREFIX:-$HOME/.cache/tavrune-wineprefix}}"
+export WINEPREFIX="${TAVRUNE_WINEPREFIX:-${WINEPREFIX:-$(cd "$(dirname "$0")/.." && pwd)/build/wineprefix}}"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 || true
 fi
