@@ -10,8 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "app/BoardKeys.h"
+#include "app/BoardRenderer.h"
 #include "app/EngineSettingsMirror.h"
 #include "app/IEngineFrontEnd.h"
+#include "app/NotationEntry.h"
+#include "app/SelectionFeedback.h"
+#include "app/VolumeKeys.h"
 #include "core/AccessibilityConfig.h"
 #include "core/AudioConfig.h"
 #include "core/SystemConfig.h"
@@ -98,15 +103,6 @@ class MainWindow {
   const SystemConfig& systemSettings() const { return systemConfig; }
 
  private:
-  struct NotationInputState {
-    int32_t step = 0;
-    wchar_t piece = 0;
-    wchar_t start = 0;
-    wchar_t action = 0;
-    wchar_t target = 0;
-    bool active = false;
-  };
-
   // Start-up: settings into the mirrors, the engine build, the log, books, engine settings.
   void configureFromSettings();
   std::vector<std::string> openingBookFolders() const;
@@ -130,6 +126,16 @@ class MainWindow {
   void handleClick(LPARAM lParam);
   bool handleCopyData(LPARAM lParam);
   void handleNotationTimeout();
+  // Board keys, both cursors and keypad notation entry (MainWindowBoardInput.cpp).
+  bool handleNotationKey(WPARAM virtualKey);
+  void applyNotationSettings();
+  void applyNotationTimer(const NotationTimerRequest& request);
+  void moveBoardCursor(bool player2, CursorStep step);
+  void selectOrDrop(SelectionFeedback::Cursor which);
+  void choosePlayer2Scheme();
+  void promptForGameMode();
+  // Speaks, pushes and saves one volume change (MainWindowVolume.cpp).
+  void pushVolume(const VolumeChange& change);
   void detachCallbacks();
 
   // Handlers whose full behaviour arrives with the menus, board keys, painting, volume
@@ -175,12 +181,15 @@ class MainWindow {
   SystemConfig systemConfig;
   AudioConfig audioConfig;
   int32_t volumeChannel = 0;
-  NotationInputState notationInput;
+  NotationEntry notationEntry;
   EngineSettingsMirror engineSettings;
   std::string lanNickname;
   std::string lanSidePreference = "random";
   std::unique_ptr<WinSparkleAdapter> updater;
   HFONT statusFont = nullptr;
+  // Made on the first paint; after a failure the client area stays unpainted.
+  std::unique_ptr<BoardRenderer> renderer;
+  bool rendererFailed = false;
 
   DWORD uiThreadId = 0;
   // Bumped on the UI thread whenever outstanding engine replies become stale.

@@ -15,14 +15,6 @@
 
 namespace Tavrune {
 
-namespace {
-
-constexpr int32_t kNotationTimeoutCapMs = 10000;
-
-const wchar_t* const kVolumeChannelNames[] = {L"主音量", L"游戏音效", L"背景音乐"};
-
-}  // namespace
-
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_DESTROY:
@@ -32,11 +24,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
 
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE && notationInput.active) resetNotationInput();
+      if (LOWORD(wParam) == WA_INACTIVE) resetNotationInput();
       break;
 
     case WM_KILLFOCUS:
-      if (notationInput.active) resetNotationInput();
+      resetNotationInput();
       break;
 
     case WM_PAINT: {
@@ -76,12 +68,12 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
 
     case WM_TIMER:
-      if (wParam == TIMER_NOTATION_INPUT && notationInput.active) handleNotationTimeout();
+      if (wParam == TIMER_NOTATION_INPUT) handleNotationTimeout();
       // TIMER_LAN_POLL drives the LAN session once LAN play exists.
       return 0;
 
     case WM_INITMENUPOPUP:
-      if (notationInput.active) resetNotationInput();
+      resetNotationInput();
       updateMenuState();
       break;
 
@@ -152,11 +144,6 @@ void MainWindow::toggleDebugLog() {
   accessibility->setStatusText(on ? L"日志已开启。可在帮助菜单的关于页面点击“定位日志文件”查看日志" : L"日志已关闭");
 }
 
-void MainWindow::nextVolumeChannel() {
-  volumeChannel = (volumeChannel + 1) % 3;
-  accessibility->setStatusText(kVolumeChannelNames[volumeChannel]);
-}
-
 void MainWindow::handleClick(LPARAM lParam) {
   const std::optional<Position> point = BoardHitTest::pointAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), boardFlipped);
   if (!point) return;
@@ -171,18 +158,6 @@ bool MainWindow::handleCopyData(LPARAM lParam) {
   saveSettings();
   PostMessageW(hwnd, WM_CLOSE, 0, 0);
   return true;
-}
-
-void MainWindow::handleNotationTimeout() {
-  int32_t timeoutMs = a11yConfig.windowsNumpadInputTimeoutMs;
-  if (timeoutMs < 0) timeoutMs = 0;
-  if (timeoutMs > kNotationTimeoutCapMs) timeoutMs = kNotationTimeoutCapMs;
-  if (timeoutMs < 1) {
-    KillTimer(hwnd, TIMER_NOTATION_INPUT);
-    return;
-  }
-  resetNotationInput();
-  announcer->announce(L"输入超时，已清空");
 }
 
 bool MainWindow::isGameInProgress() const {

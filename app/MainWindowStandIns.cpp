@@ -18,23 +18,6 @@ void MainWindow::onCommand(int commandId) {
   logInfo("[MainWindow] Command not available yet: " + std::to_string(commandId));
 }
 
-void MainWindow::handleKeyPress(WPARAM) {}
-
-void MainWindow::selectOrDropAtCursor() {}
-
-void MainWindow::onPaint(HDC) {}
-
-void MainWindow::resetNotationInput() {
-  notationInput = NotationInputState{};
-  if (hwnd) KillTimer(hwnd, TIMER_NOTATION_INPUT);
-}
-
-void MainWindow::adjustVolume(int32_t) {}
-
-void MainWindow::resetVolumeChannel() {}
-
-void MainWindow::toggleAudioChannel() {}
-
 void MainWindow::showSoftwareSettingsPrototype() { logInfo("[MainWindow] Settings dialog not available yet"); }
 
 void MainWindow::onPveEngineReady(bool ready) {

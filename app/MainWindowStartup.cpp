@@ -17,6 +17,7 @@ void MainWindow::configureFromSettings() {
   enginePath = config.enginePath;
   humanColor = config.playerColor == BLACK ? BLACK : RED;
   player2Scheme = player2SchemeRead;
+  applyNotationSettings();
   engineSettings = EngineSettingsMirror::fromConfig(config);
 
   if (config.autoSelectEngine || config.engineVariant == "auto") {

@@ -1,0 +1,47 @@
+// The volume channel keys: Ctrl+M, F5, F6, F7 and F8. Each change is spoken as status
+// text, pushed to the running audio manager and saved.
+#include "accessibility/AccessibilityManager.h"
+#include "app/MainWindow.h"
+#include "app/VolumeKeys.h"
+#include "audio/AudioManager.h"
+
+namespace Tavrune {
+
+void MainWindow::nextVolumeChannel() {
+  volumeChannel = VolumeKeys::nextChannel(volumeChannel);
+  accessibility->setStatusText(VolumeKeys::channelLabel(volumeChannel));
+  saveSettings();
+}
+
+void MainWindow::pushVolume(const VolumeChange& change) {
+  if (audioManager && audioManager->isInitialized()) {
+    if (change.channel == VolumeKeys::kMaster) audioManager->setMasterVolume(change.value);
+    if (change.channel == VolumeKeys::kGameEffects) audioManager->setGameSfxVolume(change.value);
+    if (change.channel == VolumeKeys::kMusic) audioManager->setBackgroundVolume(change.value);
+  }
+  accessibility->setStatusText(change.spoken);
+  saveSettings();
+}
+
+void MainWindow::adjustVolume(int32_t step) {
+  if (!systemConfig.volumeIntroShown) {
+    MessageBoxW(hwnd, VolumeKeys::kIntroText, VolumeKeys::kIntroCaption, MB_OK | MB_ICONINFORMATION);
+    systemConfig.volumeIntroShown = true;
+  }
+  pushVolume(VolumeKeys::adjust(audioConfig, volumeChannel, step));
+}
+
+void MainWindow::resetVolumeChannel() { pushVolume(VolumeKeys::reset(audioConfig, volumeChannel)); }
+
+void MainWindow::toggleAudioChannel() {
+  const AudioSwitchChange change = VolumeKeys::toggle(audioConfig, volumeChannel);
+  if (audioManager && audioManager->isInitialized()) {
+    if (change.managerEnabled) audioManager->setEnabled(*change.managerEnabled);
+    if (change.gameSfxEnabled) audioManager->setGameSfxEnabled(*change.gameSfxEnabled);
+    if (change.musicEnabled) audioManager->setBackgroundMusicEnabled(*change.musicEnabled);
+  }
+  accessibility->setStatusText(change.spoken);
+  saveSettings();
+}
+
+}  // namespace Tavrune

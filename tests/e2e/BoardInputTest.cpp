@@ -1,0 +1,339 @@
+// Playing the real program by keys, keypad notation and mouse, and what its window shows:
+// every move heard through the title and the board's accessible name, the volume keys,
+// and the painted board read back from the screen.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+
+#include "e2e/PortableInstall.h"
+#include "e2e/RunningProgram.h"
+#include "e2e/WinEventWatcher.h"
+
+namespace Tavrune::E2E {
+namespace {
+
+const wchar_t kWindowClass[] = L"TavruneWindow";
+const std::wstring kTitlePrefix = L"Velmora - ";
+const std::wstring kNetworkFileMissing = kTitlePrefix + L"错误：未找到神经网络模型文件";
+const std::wstring kNoGameYet = L"当前未开始对局，请从游戏菜单选择模式";
+constexpr WPARAM kTwoPlayerCommand = 200;
+constexpr int kSquare = 60;
+constexpr int kBoardLeft = 10;
+constexpr int kBoardTop = 40;
+
+struct Point {
+  int x;
+  int y;
+};
+struct PlannedMove {
+  Point from;
+  Point to;
+};
+
+// A quick mate: the red cannon goes out, the black rook blocks its own king, and the
+// cannon takes the elephant with the advisor as its screen.
+const PlannedMove kMateLine[] = {
+    {{1, 7}, {1, 4}}, {{0, 0}, {0, 1}}, {{1, 4}, {2, 4}}, {{0, 1}, {4, 1}}, {{2, 4}, {2, 0}},
+};
+// The same moves on the keypad: piece, start file, action, target.
+const std::vector<UINT> kMateLineKeys[] = {
+    {VK_NUMPAD6, VK_NUMPAD8, VK_ADD, VK_NUMPAD3},      // 炮八进三
+    {VK_NUMPAD5, VK_NUMPAD1, VK_ADD, VK_NUMPAD1},      // 车1进1
+    {VK_NUMPAD6, VK_NUMPAD8, VK_DECIMAL, VK_NUMPAD7},  // 炮八平七
+    {VK_NUMPAD5, VK_NUMPAD1, VK_DECIMAL, VK_NUMPAD5},  // 车1平5
+    {VK_NUMPAD6, VK_NUMPAD7, VK_ADD, VK_NUMPAD4},      // 炮七进四
+};
+const std::wstring kRedWins = L"游戏结束，红方获胜！";
+
+struct Started {
+  std::unique_ptr<PortableInstall> install;
+  std::unique_ptr<RunningProgram> program;
+};
+
+Started start(const std::string& tag) {
+  Started started;
+  started.install = std::make_unique<PortableInstall>(tag);
+  started.program = std::make_unique<RunningProgram>(started.install->program(), L"--portable");
+  return started;
+}
+
+// Waits for the start-up notices to settle.
+void waitUntilSettled(RunningProgram& program) {
+  ASSERT_NE(program.waitForWindow(kWindowClass), nullptr);
+  ASSERT_EQ(program.waitForTitle(kNetworkFileMissing), kNetworkFileMissing);
+}
+
+std::wstring notice(const RunningProgram& program) {
+  const std::wstring title = program.title();
+  return title.rfind(kTitlePrefix, 0) == 0 ? title.substr(kTitlePrefix.size()) : title;
+}
+
+// The next notice different from `before`; empty on time-out.
+std::wstring nextNotice(const RunningProgram& program, const std::wstring& before) {
+  const std::wstring title = program.waitForTitle([&](const std::wstring& t) { return t != kTitlePrefix + before; });
+  return title == kTitlePrefix + before ? std::wstring() : notice(program);
+}
+
+// Starts a two-player game from the 游戏 menu's command; false while the program has no
+// game menu to start one with.
+bool startTwoPlayerGame(RunningProgram& program) {
+  PostMessageW(program.window(), WM_COMMAND, kTwoPlayerCommand, 0);
+  return !program.waitForTitle(kTitlePrefix + L"开始新游戏", 3000).empty() &&
+         program.title() == kTitlePrefix + L"开始新游戏";
+}
+
+void clickPoint(const RunningProgram& program, Point point) {
+  const LPARAM at = MAKELPARAM(kBoardLeft + point.x * kSquare + kSquare / 2, kBoardTop + point.y * kSquare + kSquare / 2);
+  PostMessageW(program.window(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  PostMessageW(program.window(), WM_LBUTTONUP, 0, at);
+}
+
+// Arrow keys from `cursor` to `target` on the unflipped board (Up lowers the row).
+void walkCursor(const RunningProgram& program, Point& cursor, Point target) {
+  for (; cursor.x < target.x; ++cursor.x) program.postKey(VK_RIGHT);
+  for (; cursor.x > target.x; --cursor.x) program.postKey(VK_LEFT);
+  for (; cursor.y < target.y; ++cursor.y) program.postKey(VK_DOWN);
+  for (; cursor.y > target.y; --cursor.y) program.postKey(VK_UP);
+}
+
+// The board's accessible name matches the title's notice.
+void expectHeardBoth(const RunningProgram& program, const std::wstring& text) {
+  EXPECT_EQ(program.boardAccessibleName().value_or(L"(none)"), text);
+}
+
+TEST(BoardInputTest, BeforeAGameTheBoardKeysAndClicksSayHowToStart) {
+  Started run = start("board-idle");
+  waitUntilSettled(*run.program);
+  struct Step {
+    std::function<void()> act;
+    std::wstring heard;
+  };
+  RunningProgram& program = *run.program;
+  const Step steps[] = {
+      {[&] { program.postKey(VK_UP); }, L"请从菜单选择游戏模式"},
+      {[&] { program.postKey(VK_ESCAPE); }, L"取消选择"},
+      {[&] { clickPoint(program, {1, 7}); }, kNoGameYet},
+      {[&] { program.postKey(VK_RETURN); }, L"请从菜单选择游戏模式"},
+      {[&] { program.postKey(VK_NUMPAD6); }, kNoGameYet},
+  };
+  for (const Step& step : steps) {
+    const std::wstring before = notice(program);
+    step.act();
+    const std::wstring heard = step.heard == before ? notice(program) : nextNotice(program, before);
+    EXPECT_EQ(heard, step.heard);
+    expectHeardBoth(program, step.heard);
+    Sleep(200);
+  }
+}
+
+TEST(BoardInputTest, VolumeKeysSpeakWholePercentsAndSave) {
+  Started run = start("volume");
+  waitUntilSettled(*run.program);
+  RunningProgram& program = *run.program;
+  ASSERT_TRUE(program.typeChord({VK_CONTROL}, 'M'));
+  ASSERT_EQ(program.waitForTitle(kTitlePrefix + L"游戏音效"), kTitlePrefix + L"游戏音效");
+
+  // The first step explains the keys once in a box.
+  program.postKey(VK_F5);
+  HWND box = nullptr;
+  for (int i = 0; i < 100 && !box; ++i, Sleep(50)) box = program.findDialog(L"音量调节说明");
+  ASSERT_NE(box, nullptr);
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(program.waitForTitle(kTitlePrefix + L"游戏音效 95%"), kTitlePrefix + L"游戏音效 95%");
+  for (int expected = 90; expected >= 80; expected -= 5) {
+    program.postKey(VK_F5);
+    const std::wstring text = kTitlePrefix + L"游戏音效 " + std::to_wstring(expected) + L"%";
+    EXPECT_EQ(program.waitForTitle(text), text);
+  }
+  EXPECT_EQ(program.findDialog(L"音量调节说明"), nullptr);
+  program.postKey(VK_F7);
+  EXPECT_EQ(program.waitForTitle(kTitlePrefix + L"游戏音效已重置为100%"), kTitlePrefix + L"游戏音效已重置为100%");
+  program.postKey(VK_F8);
+  EXPECT_EQ(program.waitForTitle(kTitlePrefix + L"游戏音效已关闭"), kTitlePrefix + L"游戏音效已关闭");
+  expectHeardBoth(program, L"游戏音效已关闭");
+  const std::string config = run.install->readFile("config/config.json");
+  EXPECT_NE(config.find("\"VolumeIntroShown\": true"), std::string::npos) << config;
+}
+
+// Reads the window's client area back from the screen and keeps it as a bitmap beside
+// the test for a person to look at.
+class ClientScreenshot {
+ public:
+  explicit ClientScreenshot(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width_;
+    info.bmiHeader.biHeight = -height_;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+    pixels_.assign(static_cast<const uint32_t*>(bits), static_cast<const uint32_t*>(bits) + width_ * height_);
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+  }
+  COLORREF at(int x, int y) const {
+    const uint32_t p = pixels_[static_cast<size_t>(y) * width_ + x];
+    return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+  }
+  // How many pixels of the board point's square have this colour.
+  int countInSquare(Point point, COLORREF colour) const {
+    int count = 0;
+    for (int y = kBoardTop + point.y * kSquare; y < kBoardTop + (point.y + 1) * kSquare; ++y) {
+      for (int x = kBoardLeft + point.x * kSquare; x < kBoardLeft + (point.x + 1) * kSquare; ++x) {
+        if (at(x, y) == colour) ++count;
+      }
+    }
+    return count;
+  }
+  void save(const char* path) const {
+    BITMAPFILEHEADER file{};
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof(header);
+    header.biWidth = width_;
+    header.biHeight = -height_;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    const DWORD bytes = static_cast<DWORD>(pixels_.size() * 4);
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof(file) + sizeof(header);
+    file.bfSize = file.bfOffBits + bytes;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof(file));
+    out.write(reinterpret_cast<const char*>(&header), sizeof(header));
+    out.write(reinterpret_cast<const char*>(pixels_.data()), bytes);
+  }
+  int width() const { return width_; }
+
+ private:
+  int width_ = 0;
+  int height_ = 0;
+  std::vector<uint32_t> pixels_;
+};
+
+ClientScreenshot paintedClientArea(HWND window) {
+  SetForegroundWindow(window);
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+  Sleep(500);
+  return ClientScreenshot(window);
+}
+
+TEST(BoardInputTest, PaintedBoardShowsTheCursorAndTheOpeningPieces) {
+  Started run = start("paint");
+  waitUntilSettled(*run.program);
+  HWND window = run.program->window();
+  const ClientScreenshot empty = paintedClientArea(window);
+  empty.save("board-before-game.bmp");
+  ASSERT_GE(empty.width(), 560);
+  EXPECT_EQ(empty.at(5, 5), RGB(255, 255, 255));  // the white background around the board
+  // No game yet: an empty board with both cursors on the centre of the red river bank.
+  EXPECT_GT(empty.countInSquare({0, 9}, RGB(240, 217, 181)), 3000);
+  EXPECT_GT(empty.countInSquare({4, 5}, RGB(0, 255, 0)) + empty.countInSquare({4, 5}, RGB(255, 0, 0)), 200);
+
+  if (!startTwoPlayerGame(*run.program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  const ClientScreenshot opening = paintedClientArea(window);
+  opening.save("board-opening.bmp");
+  for (int x = 0; x < 9; ++x) {
+    EXPECT_GT(opening.countInSquare({x, 9}, RGB(255, 200, 200)), 300) << "red piece on file " << x;
+    EXPECT_GT(opening.countInSquare({x, 0}, RGB(200, 200, 200)), 300) << "black piece on file " << x;
+  }
+  EXPECT_EQ(opening.countInSquare({4, 4}, RGB(255, 200, 200)) + opening.countInSquare({4, 4}, RGB(200, 200, 200)), 0);
+}
+
+TEST(BoardInputTest, TwoPlayerGameToMateByArrowsAndEnterAlone) {
+  Started run = start("arrows-mate");
+  waitUntilSettled(*run.program);
+  RunningProgram& program = *run.program;
+  if (!startTwoPlayerGame(program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  WinEventWatcher events(program.processId());
+  ASSERT_TRUE(events.hooked());
+
+  Point cursor{4, 5};
+  std::vector<std::wstring> heardMoves;
+  for (const PlannedMove& move : kMateLine) {
+    walkCursor(program, cursor, move.from);
+    std::wstring before = notice(program);
+    program.postKey(VK_RETURN);
+    const std::wstring picked = nextNotice(program, before);
+    ASSERT_FALSE(picked.empty()) << "nothing heard on picking up";
+    walkCursor(program, cursor, move.to);
+    program.postKey(VK_RETURN);
+    const std::wstring moved = nextNotice(program, picked);
+    ASSERT_FALSE(moved.empty()) << "no move heard after " << heardMoves.size() << " moves";
+    heardMoves.push_back(moved);
+    if (moved != kRedWins) expectHeardBoth(program, moved);
+    Sleep(100);
+  }
+  EXPECT_EQ(program.waitForTitle(kTitlePrefix + kRedWins), kTitlePrefix + kRedWins);
+  const std::vector<std::wstring> names = events.names();
+  for (const std::wstring& text : heardMoves) {
+    EXPECT_NE(std::find(names.begin(), names.end(), text), names.end()) << "not heard by the hook";
+  }
+}
+
+TEST(BoardInputTest, TwoPlayerGameToMateByKeypadNotation) {
+  Started run = start("keypad-mate");
+  waitUntilSettled(*run.program);
+  RunningProgram& program = *run.program;
+  if (!startTwoPlayerGame(program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+
+  // Xvfb starts with NumLock off: the first keypad digit asks for it.
+  if ((GetKeyState(VK_NUMLOCK) & 1) == 0) {
+    program.postKey(VK_NUMPAD6);
+    EXPECT_EQ(program.waitForTitle(kTitlePrefix + L"请开启小键盘（NumLock）"), kTitlePrefix + L"请开启小键盘（NumLock）");
+    ASSERT_TRUE(program.typeChord({}, VK_NUMLOCK));
+    Sleep(200);
+  }
+  WinEventWatcher events(program.processId());
+  ASSERT_TRUE(events.hooked());
+  std::vector<std::wstring> heardMoves;
+  for (const std::vector<UINT>& keys : kMateLineKeys) {
+    const std::wstring before = notice(program);
+    for (UINT key : keys) program.postKey(key);
+    const std::wstring moved = program.waitForTitle([&](const std::wstring& t) {
+      return t != kTitlePrefix + before && t.find(L"：") == std::wstring::npos && t.find(L"小键盘") == std::wstring::npos;
+    });
+    ASSERT_NE(moved, kTitlePrefix + before) << "no move heard after " << heardMoves.size() << " moves";
+    heardMoves.push_back(moved.substr(kTitlePrefix.size()));
+    Sleep(100);
+  }
+  EXPECT_EQ(program.waitForTitle(kTitlePrefix + kRedWins), kTitlePrefix + kRedWins);
+  const std::vector<std::wstring> names = events.names();
+  for (const std::wstring& text : heardMoves) {
+    EXPECT_NE(std::find(names.begin(), names.end(), text), names.end()) << "not heard by the hook";
+  }
+}
+
+TEST(BoardInputTest, ClickSelectsAndDrops) {
+  Started run = start("click");
+  waitUntilSettled(*run.program);
+  RunningProgram& program = *run.program;
+  if (!startTwoPlayerGame(program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  clickPoint(program, {1, 7});
+  const std::wstring picked = nextNotice(program, L"开始新游戏");
+  EXPECT_NE(picked.find(L"炮"), std::wstring::npos) << "picked up: " << picked.size();
+  clickPoint(program, {1, 4});
+  const std::wstring moved = nextNotice(program, picked);
+  EXPECT_FALSE(moved.empty());
+  expectHeardBoth(program, moved);
+  // The click's move is the game's: black is now to move, and a red piece is refused.
+  clickPoint(program, {7, 7});
+  EXPECT_EQ(nextNotice(program, moved), L"不能选择对方的棋子");
+}
+
+}  // namespace
+}  // namespace Tavrune::E2E
