@@ -16,6 +16,8 @@
 #include "app/IEngineFrontEnd.h"
 #include "app/NotationEntry.h"
 #include "app/SelectionFeedback.h"
+#include "app/SessionSeat.h"
+#include "app/SessionStatus.h"
 #include "app/VolumeKeys.h"
 #include "core/AccessibilityConfig.h"
 #include "core/AudioConfig.h"
@@ -34,6 +36,7 @@ class ReviewManager;
 class WinAnnouncer;
 class WinSparkleAdapter;
 class WinUICallback;
+struct PreLoadSnapshot;
 
 class MainWindow {
  public:
@@ -154,6 +157,37 @@ class MainWindow {
   void showSoftwareSettingsPrototype();
   void onPveEngineReady(bool ready);
 
+  // Menu commands (MainWindowCommands.cpp).
+  SessionStatus sessionStatus() const;
+  void toggleProfessionalNotation();
+  // Closes an open review and leaves a running LAN room before a game is replaced.
+  void endReviewOrLanGame();
+  // The "游戏" popup at the client origin, for the user to pick a mode.
+  void showGamePopup();
+
+  // Game sessions (MainWindowSessions.cpp).
+  void startGameSession(const std::wstring& notice);
+  void startNewGame();
+  void continueGameFromScore();
+  void choosePveSide();
+  void continueVsEngineFromPosition();
+  bool initAudio();
+  void stopCurrentGame();
+  void resumeStoppedGame();
+  void switchPlayerColor();
+  void undoMove();
+  // Any reply of the engine to the game as it stands is dropped from now on.
+  void dropEngineWork();
+  void setSide(PieceColor side, bool flipped);
+  SessionSeat currentSeat() const;
+  void restoreSeat(const SessionSeat& seat);
+
+  // Game records (MainWindowRecords.cpp).
+  void openScoreFile();
+  void saveScoreFile();
+  void applyScoreLoadChoice(const PreLoadSnapshot& before);
+  void showLoadedScorePopup();
+
   HWND hwnd = nullptr;
   HINSTANCE hInstance = nullptr;
   std::unique_ptr<GameEngine> gameEngine;
@@ -176,6 +210,7 @@ class MainWindow {
   bool gameActive = false;
   bool loadedPositionPending = false;
   bool gameStopped = false;
+  StoppedGame stoppedGame;  // meaningful only while gameStopped
   int32_t player2Scheme = 0;
   AccessibilityConfig a11yConfig;
   SystemConfig systemConfig;

@@ -8,16 +8,6 @@
 
 namespace Tavrune {
 
-HMENU MainWindow::createMainMenu() { return nullptr; }
-
-void MainWindow::updateMenuChecks() {}
-
-void MainWindow::updateMenuState() {}
-
-void MainWindow::onCommand(int commandId) {
-  logInfo("[MainWindow] Command not available yet: " + std::to_string(commandId));
-}
-
 void MainWindow::showSoftwareSettingsPrototype() { logInfo("[MainWindow] Settings dialog not available yet"); }
 
 void MainWindow::onPveEngineReady(bool ready) {

@@ -1,0 +1,178 @@
+// The menu bar and the commands it sends: each command first shows the boxes the
+// confirmation chooser asks for, then acts.
+#include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
+#include "app/CommandTexts.h"
+#include "app/ConfirmationChooser.h"
+#include "app/GameSessionPlanner.h"
+#include "app/MainWindow.h"
+#include "app/MenuBuilder.h"
+#include "app/MenuModel.h"
+#include "audio/AudioManager.h"
+#include "core/Log.h"
+#include "game/GameEngine.h"
+#include "game/ReviewManager.h"
+
+namespace Tavrune {
+
+HMENU MainWindow::createMainMenu() { return MenuBuilder::build(); }
+
+void MainWindow::updateMenuChecks() { updateMenuState(); }
+
+void MainWindow::updateMenuState() {
+  MenuBuilder::update(hwnd, MenuModel::itemStates(sessionStatus(), a11yConfig.professionalNotation));
+}
+
+SessionStatus MainWindow::sessionStatus() const {
+  SessionStatus status;
+  status.gameActive = gameActive;
+  status.reviewActive = reviewManager->isActive();
+  status.gameState = gameEngine->getGameState();
+  status.gameStopped = gameStopped;
+  status.gameMode = gameMode;
+  // No LAN controller exists until LAN play is built.
+  return status;
+}
+
+void MainWindow::endReviewOrLanGame() {
+  if (reviewManager->isActive()) reviewManager->exitReviewMode();
+}
+
+void MainWindow::showGamePopup() {
+  HMENU popup = MenuBuilder::gamePopup(GetMenu(hwnd));
+  if (!popup) return;
+  POINT origin{0, 0};
+  ClientToScreen(hwnd, &origin);
+  TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, origin.x, origin.y, 0, hwnd, nullptr);
+}
+
+void MainWindow::toggleProfessionalNotation() {
+  const bool on = !a11yConfig.professionalNotation;
+  a11yConfig.professionalNotation = on;
+  updateMenuState();
+  accessibility->setStatusText(CommandTexts::professionalNotationStatus(on));
+  logInfo(CommandTexts::professionalNotationLog(on));
+  saveSettings();
+}
+
+void MainWindow::onCommand(int commandId) {
+  const std::optional<MenuCommand> command = MenuModel::commandFromId(commandId);
+  if (!command) return;
+  const SessionStatus status = sessionStatus();
+  BoxAnswer answer = BoxAnswer::Ok;
+  for (const PromptBox& box : ConfirmationChooser::boxesFor(*command, status)) {
+    answer = PromptBox::answerFromResult(MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style()));
+    if (!box.noticeAfter.empty()) announcer->announce(box.noticeAfter);
+    if (!ConfirmationChooser::goesOn(box.kind, answer)) return;
+  }
+
+  switch (*command) {
+    case MenuCommand::NewGame:
+    case MenuCommand::TwoPlayerMode:
+    case MenuCommand::EngineMode:
+    case MenuCommand::LanMode:
+      if (status.isGameInProgress() || status.reviewActive) endReviewOrLanGame();
+      break;
+    default:
+      break;
+  }
+
+  switch (*command) {
+    case MenuCommand::NewGame:
+      startNewGame();
+      break;
+    case MenuCommand::LoadScore:
+      openScoreFile();
+      break;
+    case MenuCommand::SaveScore:
+      saveScoreFile();
+      break;
+    case MenuCommand::Exit:
+      PostMessageW(hwnd, WM_CLOSE, 0, 0);
+      break;
+    case MenuCommand::TwoPlayerMode: {
+      gameMode = MODE_PVP;
+      const bool pending = loadedPositionPending;
+      loadedPositionPending = false;
+      if (pending) {
+        announcer->announce(GameSessionPlanner::kContinueTwoPlayerNotice);
+        continueGameFromScore();
+      } else {
+        startNewGame();
+      }
+      break;
+    }
+    case MenuCommand::EngineMode: {
+      gameMode = MODE_PVE;
+      const bool pending = loadedPositionPending;
+      loadedPositionPending = false;
+      if (pending) {
+        continueVsEngineFromPosition();
+      } else {
+        choosePveSide();
+      }
+      break;
+    }
+    case MenuCommand::LanMode:
+      logInfo("[MainWindow] LAN game not available yet");
+      loadedPositionPending = false;
+      break;
+    case MenuCommand::Undo:
+      undoMove();
+      break;
+    case MenuCommand::SwitchSides:
+      // With a game in progress the box was answered: Yes restarts, No keeps the game.
+      switchPlayerColor();
+      if (status.isGameInProgress() && answer == BoxAnswer::Yes) {
+        startNewGame();
+      } else if (status.isGameInProgress()) {
+        dropEngineWork();
+      }
+      updateMenuState();
+      InvalidateRect(hwnd, nullptr, TRUE);
+      break;
+    case MenuCommand::Review:
+      if (reviewManager->isActive()) {
+        reviewManager->exitReviewMode();
+        if (isGameInProgress() && initAudio() && audioConfig.backgroundMusicEnabled) {
+          audioManager->startBackgroundMusic();
+        }
+        updateMenuState();
+        if (!gameActive) showLoadedScorePopup();
+      } else {
+        if (isGameInProgress()) dropEngineWork();
+        initAudio();
+        reviewManager->enterReviewMode();
+        updateMenuState();
+      }
+      break;
+    case MenuCommand::ProfessionalNotation:
+      toggleProfessionalNotation();
+      break;
+    case MenuCommand::StopOrResume:
+      if (GameSessionPlanner::stopOrResume(status) == StopOrResume::Stop) {
+        stopCurrentGame();
+      } else {
+        resumeStoppedGame();
+      }
+      break;
+    case MenuCommand::Instructions: {
+      const PromptBox box = CommandTexts::instructionsBox();
+      MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
+      break;
+    }
+    case MenuCommand::CheckForUpdates:
+      logInfo(CommandTexts::kCheckingForUpdatesLog);
+      break;
+    case MenuCommand::Settings:
+      showSoftwareSettingsPrototype();
+      break;
+    default:
+      // Draw and resign outside LAN play only show their refusal; LAN, About and the
+      // audio test arrive later.
+      logInfo("[MainWindow] Command not available yet: " + std::to_string(commandId));
+      break;
+  }
+}
+
+}  // namespace Tavrune

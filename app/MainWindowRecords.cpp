@@ -1,0 +1,150 @@
+// Opening a record to review or play on (with the way back to the game before it) and
+// saving the game as PGN.
+#include <windows.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
+#include "app/MainWindow.h"
+#include "app/PreLoadSnapshot.h"
+#include "app/ScoreFilePlanner.h"
+#include "core/Log.h"
+#include "core/TextConversion.h"
+#include "game/GameEngine.h"
+#include "game/ReviewManager.h"
+
+namespace Tavrune {
+namespace {
+
+BoxAnswer showBox(HWND owner, const PromptBox& box) {
+  return PromptBox::answerFromResult(MessageBoxW(owner, box.text.c_str(), box.caption.c_str(), box.style()));
+}
+
+}  // namespace
+
+void MainWindow::openScoreFile() {
+  logInfo(ScoreFilePlanner::kOpenDialogLog);
+  const std::wstring filter = ScoreFilePlanner::openFilter();
+  std::vector<wchar_t> path(ScoreFilePlanner::kPathBufferLength, L'\0');
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = hwnd;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = ScoreFilePlanner::kOpenTitle;
+  dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  if (!GetOpenFileNameW(&dialog)) {
+    logInfo(ScoreFilePlanner::kOpenCancelledLog);
+    return;
+  }
+  const std::wstring chosen(path.data());
+  logInfo(std::string(ScoreFilePlanner::kFileChosenLog) + wideToUtf8(chosen));
+
+  // The game refuses a snapshot during a review, which shows its own steps.
+  PreLoadSnapshot before;
+  before.reviewWasOpen = reviewManager->isActive();
+  if (before.reviewWasOpen) reviewManager->exitReviewMode();
+  before.game = gameEngine->snapshot();
+  before.seat = currentSeat();
+  before.gameActive = gameActive;
+  before.gameStopped = gameStopped;
+  if (gameStopped) before.stoppedGame = stoppedGame;
+  dropEngineWork();
+
+  logInfo(std::string(ScoreFilePlanner::kHadActiveGameLog) + (before.gameActive ? "1" : "0"));
+  if (!gameEngine->loadScore(chosen, ScoreFormat::UNKNOWN)) {
+    logError(std::string(ScoreFilePlanner::kLoadFailedLog) + wideToUtf8(chosen));
+    applyScoreLoadChoice(before);
+    const PromptBox box = ScoreFilePlanner::loadFailedBox();
+    showBox(hwnd, box);
+    announcer->announce(box.noticeAfter);
+    return;
+  }
+  gameStopped = false;
+  announcer->announce(ScoreFilePlanner::kLoadedNotice);
+  if (before.gameActive) {
+    gameActive = false;
+    loadedPositionPending = false;
+    logInfo(ScoreFilePlanner::kGameReplacedLog);
+    announcer->announce(ScoreFilePlanner::kGameReplacedNotice);
+  }
+  InvalidateRect(hwnd, nullptr, TRUE);
+
+  showBox(hwnd, ScoreFilePlanner::summaryBox(gameEngine->getLoadedScoreHeader(), gameEngine->getMoveHistory().size()));
+  const LoadChoice choice = ScoreFilePlanner::loadChoice(showBox(hwnd, ScoreFilePlanner::loadChoiceBox()));
+  logInfo(ScoreFilePlanner::loadChoiceLog(choice));
+  switch (choice) {
+    case LoadChoice::Review:
+      initAudio();
+      announcer->announce(ScoreFilePlanner::kReviewNotice);
+      reviewManager->enterReviewMode();
+      updateMenuState();
+      break;
+    case LoadChoice::PlayOn:
+      announcer->announce(ScoreFilePlanner::kChooseModeNotice);
+      loadedPositionPending = true;
+      updateMenuState();
+      showLoadedScorePopup();
+      break;
+    case LoadChoice::Revert:
+      applyScoreLoadChoice(before);
+      announcer->announce(ScoreFilePlanner::kRevertedNotice);
+      break;
+  }
+}
+
+void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before) {
+  // A silent replay from the saved start: nothing of the old game is spoken again.
+  if (!gameEngine->restore(before.game)) logWarning("MainWindow: the game before the load could not be put back");
+  restoreSeat(before.seat);
+  gameActive = before.gameActive;
+  gameStopped = before.gameStopped;
+  if (gameStopped) stoppedGame = before.stoppedGame;
+  if (ScoreFilePlanner::reopenReviewAfterRevert(before, reviewManager->isActive())) reviewManager->enterReviewMode();
+  updateMenuState();
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void MainWindow::showLoadedScorePopup() {
+  announcer->announce(ScoreFilePlanner::modePopupNotice(gameEngine->getLoadedScoreHeader()));
+  showGamePopup();
+}
+
+void MainWindow::saveScoreFile() {
+  if (gameEngine->getMoveHistory().empty()) {
+    showBox(hwnd, ScoreFilePlanner::nothingToSaveBox());
+    return;
+  }
+  SYSTEMTIME now{};
+  GetLocalTime(&now);
+  const std::wstring name = ScoreFilePlanner::defaultSaveName(now.wYear, now.wMonth, now.wDay);
+  std::vector<wchar_t> path(ScoreFilePlanner::kPathBufferLength, L'\0');
+  name.copy(path.data(), std::min(name.size(), path.size() - 1));
+  const std::wstring filter = ScoreFilePlanner::saveFilter();
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = hwnd;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = ScoreFilePlanner::kSaveTitle;
+  dialog.lpstrDefExt = ScoreFilePlanner::kDefaultExtension;
+  dialog.Flags = OFN_OVERWRITEPROMPT;
+  if (!GetSaveFileNameW(&dialog)) return;
+  if (gameEngine->saveScore(path.data(), ScoreFormat::PGN)) {
+    announcer->announce(ScoreFilePlanner::kSavedNotice);
+    showBox(hwnd, ScoreFilePlanner::savedBox());
+  } else {
+    const PromptBox box = ScoreFilePlanner::saveFailedBox();
+    showBox(hwnd, box);
+    announcer->announce(box.noticeAfter);
+  }
+}
+
+}  // namespace Tavrune

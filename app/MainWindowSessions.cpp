@@ -1,0 +1,203 @@
+// Game sessions: starting in a mode, choosing the side against the engine, stopping,
+// resuming, switching sides and taking moves back.
+#include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
+#include "app/GameSessionPlanner.h"
+#include "app/MainWindow.h"
+#include "audio/AudioManager.h"
+#include "core/Log.h"
+#include "game/GameEngine.h"
+#include "game/ReviewManager.h"
+
+namespace Tavrune {
+
+void MainWindow::dropEngineWork() {
+  // Replies already asked for belong to the game as it was.
+  invalidateEngineRequests();
+}
+
+void MainWindow::setSide(PieceColor side, bool flipped) {
+  humanColor = side;
+  boardFlipped = flipped;
+  accessibility->setBoardFlipped(flipped);
+  accessibility->setViewSide(side);
+  if (audioManager && audioManager->isInitialized()) audioManager->updateListener(side);
+}
+
+SessionSeat MainWindow::currentSeat() const {
+  return SessionSeat{gameMode, humanColor, boardFlipped, cursor, selected, player2Cursor, player2Selected,
+                     loadedPositionPending};
+}
+
+void MainWindow::restoreSeat(const SessionSeat& seat) {
+  gameMode = seat.gameMode;
+  cursor = seat.cursor;
+  selected = seat.selected;
+  player2Cursor = seat.player2Cursor;
+  player2Selected = seat.player2Selected;
+  loadedPositionPending = seat.loadedPositionPending;
+  setSide(seat.humanColor, seat.boardFlipped);
+  accessibility->syncFocus(cursor);
+}
+
+bool MainWindow::initAudio() {
+  if (!audioManager || !audioConfig.enabled) return false;
+  if (!audioManager->isInitialized()) {
+    if (!audioManager->initialize()) {
+      logWarning("Audio system initialization failed, continuing without audio");
+      audioManager->setEnabled(false);
+      return false;
+    }
+    logInfo("Audio system initialized successfully");
+    const AudioConfig& a = audioConfig;
+    audioManager->applySettings(a.masterVolume, a.boardScaleX, a.boardScaleY, a.listenerHeight, a.gameSfxVolume,
+                                a.backgroundVolume, a.gameSfxEnabled, a.backgroundMusicEnabled, a.enable3D,
+                                a.backendType, a.hrtfEnabled, a.hrtfPreferred, a.forceAccessibilityChannel);
+  }
+  return audioManager->isInitialized();
+}
+
+void MainWindow::startGameSession(const std::wstring& notice) {
+  gameActive = true;
+  cursor = Position{4, 5};
+  player2Cursor = Position{4, 5};
+  selected = Position{-1, -1};
+  player2Selected = Position{-1, -1};
+  accessibility->setViewSide(humanColor);
+  if (initAudio()) {
+    audioManager->updateListener(humanColor);
+    audioManager->playSound(SOUND_GAME_START);
+    audioManager->startBackgroundMusic();
+  }
+  announcer->announce(notice);
+  accessibility->syncFocus(cursor);
+  updateMenuState();
+  InvalidateRect(hwnd, nullptr, TRUE);
+  if (gameMode == MODE_PVE) {
+    logInfo(GameSessionPlanner::kEngineInitLog);
+    if (!engineLoaded) accessibility->setStatusText(GameSessionPlanner::kEngineLoadingStatus);
+  }
+}
+
+void MainWindow::startNewGame() {
+  dropEngineWork();
+  gameStopped = false;
+  gameEngine->newGame(gameMode);
+  startGameSession(GameSessionPlanner::kNewGameNotice);
+}
+
+void MainWindow::continueGameFromScore() {
+  logInfo(GameSessionPlanner::kContinueFromScoreLog);
+  dropEngineWork();
+  loadedPositionPending = false;
+  gameStopped = false;
+  startGameSession(GameSessionPlanner::kContinueFromScoreNotice);
+}
+
+void MainWindow::choosePveSide() {
+  const PromptBox box = GameSessionPlanner::sideChoiceBox();
+  const BoxAnswer answer =
+      PromptBox::answerFromResult(MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style()));
+  const SeatChoice seat = GameSessionPlanner::seatFromSideAnswer(answer);
+  announcer->announce(seat.notice);
+  if (!seat.logLine.empty()) logInfo(seat.logLine);
+  if (!seat.start) return;
+  setSide(seat.humanColor, seat.boardFlipped);
+  const bool pending = loadedPositionPending;
+  loadedPositionPending = false;
+  if (pending) {
+    continueGameFromScore();
+  } else {
+    startNewGame();
+  }
+}
+
+void MainWindow::continueVsEngineFromPosition() {
+  const SeatChoice seat = GameSessionPlanner::seatFromPosition(gameEngine->getCurrentPlayer());
+  setSide(seat.humanColor, seat.boardFlipped);
+  announcer->announce(seat.notice);
+  continueGameFromScore();
+}
+
+void MainWindow::stopCurrentGame() {
+  const StopPlan plan = GameSessionPlanner::stopPlan(sessionStatus());
+  if (plan.stops) {
+    dropEngineWork();
+    if (plan.keepSnapshot) {
+      stoppedGame = StoppedGame{gameEngine->snapshot(), currentSeat()};
+      gameStopped = true;
+    } else {
+      gameStopped = false;
+    }
+    gameActive = false;
+    loadedPositionPending = false;
+    selected = Position{-1, -1};
+    player2Selected = Position{-1, -1};
+    if (audioManager && audioManager->isInitialized()) audioManager->stopBackgroundMusic();
+  }
+  announcer->announce(plan.notice);
+  if (!plan.stops) return;
+  updateMenuState();
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void MainWindow::resumeStoppedGame() {
+  if (!gameStopped) {
+    announcer->announce(GameSessionPlanner::kNothingToResumeNotice);
+    return;
+  }
+  if (reviewManager->isActive()) reviewManager->exitReviewMode();
+  dropEngineWork();
+  // A silent replay: no move of the old game is spoken again, undo walks its history.
+  if (!gameEngine->restore(stoppedGame.game)) {
+    logWarning("MainWindow::resumeStoppedGame - the stopped game could not be put back");
+    gameStopped = false;
+    announcer->announce(GameSessionPlanner::kNothingToResumeNotice);
+    updateMenuState();
+    return;
+  }
+  restoreSeat(stoppedGame.seat);
+  gameActive = true;
+  gameStopped = false;
+  if (initAudio()) {
+    audioManager->updateListener(humanColor);
+    if (audioConfig.backgroundMusicEnabled) audioManager->startBackgroundMusic();
+  }
+  announcer->announce(GameSessionPlanner::kResumedNotice);
+  updateMenuState();
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void MainWindow::switchPlayerColor() {
+  const SeatChoice seat = GameSessionPlanner::switchedSeat(humanColor);
+  setSide(seat.humanColor, seat.boardFlipped);
+  if (gameStopped && !isGameInProgress()) {
+    stoppedGame.seat.humanColor = seat.humanColor;
+    stoppedGame.seat.boardFlipped = seat.boardFlipped;
+  }
+  announcer->announce(seat.notice);
+  if (!seat.logLine.empty()) logInfo(seat.logLine);
+}
+
+void MainWindow::undoMove() {
+  const std::wstring refusal = GameSessionPlanner::undoRefusal(gameEngine->getGameState());
+  if (!refusal.empty()) {
+    announcer->announce(refusal);
+    return;
+  }
+  dropEngineWork();
+  // Against the engine on the player's turn the engine's reply goes too.
+  const bool takeReplyToo = gameMode == MODE_PVE && gameEngine->getCurrentPlayer() == humanColor &&
+                            gameEngine->getMoveHistory().size() >= 2;
+  gameEngine->undoMove();
+  if (takeReplyToo) gameEngine->undoMove();
+  const std::vector<Move> history = gameEngine->getMoveHistory();
+  if (history.empty()) {
+    announcer->announce(GameSessionPlanner::kUndoToOpeningNotice);
+  } else {
+    announceMoveMade(history.back(), gameEngine->getBoard().isInCheck(gameEngine->getCurrentPlayer()));
+  }
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+}  // namespace Tavrune

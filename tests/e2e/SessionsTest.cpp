@@ -1,0 +1,185 @@
+// Menu commands end to end: sessions started, stopped, switched, resumed and undone,
+// and records opened and saved through the real file dialogs, each result heard.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
+
+#include "e2e/PortableInstall.h"
+#include "e2e/RunningProgram.h"
+#include "e2e/WinEventWatcher.h"
+
+namespace Tavrune::E2E {
+namespace {
+
+const wchar_t kWindowClass[] = L"TavruneWindow";
+// Moves in the program's own coordinate text, as it writes them.
+const std::string kRecord =
+    "[Event \"测试赛\"]\n[Red \"甲\"]\n[Black \"乙\"]\n[Result \"*\"]\n\n1. h8e8 h1g3 *\n";
+
+class SessionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    install = std::make_unique<PortableInstall>("sessions");
+    install->writeFile("开局.pgn", kRecord);
+    program = std::make_unique<RunningProgram>(install->program(), L"--portable");
+    ASSERT_TRUE(program->started());
+    window = program->waitForWindow(kWindowClass);
+    ASSERT_NE(window, nullptr);
+    // Past the start-up notices.
+    program->waitForTitle([](const std::wstring& title) { return title.find(L"神经网络") != std::wstring::npos; });
+  }
+
+  void command(int id) const { PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
+
+  HWND waitForDialog(const std::wstring& caption, int timeoutMs = 8000) const {
+    for (int waited = 0; waited < timeoutMs; waited += 50) {
+      if (HWND dialog = program->findDialog(caption)) return dialog;
+      Sleep(50);
+    }
+    return nullptr;
+  }
+
+  static std::wstring boxText(HWND box) {
+    // The message is the box's longest static text (its control id differs by system).
+    std::wstring longest;
+    EnumChildWindows(
+        box,
+        [](HWND child, LPARAM found) -> BOOL {
+          wchar_t name[16] = {};
+          wchar_t text[1024] = {};
+          GetClassNameW(child, name, 16);
+          // WM_GETTEXT: GetWindowText does not read controls of another process.
+          SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+          auto& best = *reinterpret_cast<std::wstring*>(found);
+          if (std::wstring(name) == L"Static" && wcslen(text) > best.size()) best = text;
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&longest));
+    return longest;
+  }
+
+  // Waits for the box, presses the button and returns the box's text.
+  std::wstring answer(const std::wstring& caption, int button) const {
+    HWND box = waitForDialog(caption);
+    EXPECT_NE(box, nullptr);
+    if (!box) return {};
+    const std::wstring text = boxText(box);
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+    return text;
+  }
+
+  // Types the path into the open or save dialog and presses its OK button.
+  bool chooseFile(const std::wstring& caption, const std::filesystem::path& path) const {
+    HWND dialog = waitForDialog(caption);
+    if (!dialog) return false;
+    Sleep(300);  // the dialog fills its controls after it appears
+    const std::wstring text = path.wstring();
+    // The file name box (id 0x47c) is an edit inside a combo box.
+    HWND nameEdit = nullptr;
+    EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM found) -> BOOL {
+          wchar_t name[16] = {};
+          GetClassNameW(child, name, 16);
+          if (GetDlgCtrlID(child) != 0x47c || std::wstring(name) != L"Edit") return TRUE;
+          *reinterpret_cast<HWND*>(found) = child;
+          return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&nameEdit));
+    if (!nameEdit) return false;
+    SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    return true;
+  }
+
+  bool titleIs(const std::wstring& notice, int timeoutMs = 5000) const {
+    return program->waitForTitle(L"Velmora - " + notice, timeoutMs) == L"Velmora - " + notice;
+  }
+
+  // A record loaded and kept to play on: the mode popup is closed and the two-player
+  // game goes on from its last position.
+  void loadRecordAndPlayOn() const {
+    command(101);
+    ASSERT_TRUE(chooseFile(L"打开棋谱文件", install->file("开局.pgn")));
+    const std::wstring summary = answer(L"棋谱信息", IDOK);
+    EXPECT_EQ(summary, L"赛事: 测试赛\n红方: 甲\n黑方: 乙\n共 2 手棋");
+    answer(L"棋谱加载完成", IDNO);
+    EXPECT_TRUE(titleIs(L"棋谱已加载，红方: 甲，黑方: 乙。请选择对战模式"));
+    Sleep(300);
+    program->postKey(VK_ESCAPE);  // closes the mode popup
+    Sleep(300);
+    command(200);
+    ASSERT_TRUE(titleIs(L"从当前棋局继续对弈"));
+  }
+
+  std::unique_ptr<PortableInstall> install;
+  std::unique_ptr<RunningProgram> program;
+  HWND window = nullptr;
+};
+
+TEST_F(SessionsTest, TwoPlayerGameStopsSwitchesResumesSilentlyAndUndoesToTheOpening) {
+  loadRecordAndPlayOn();
+  WinEventWatcher events(program->processId());
+
+  command(209);
+  EXPECT_TRUE(titleIs(L"已停止当前对局，可在游戏菜单恢复"));
+  command(204);
+  EXPECT_TRUE(titleIs(L"执黑后手"));
+
+  // Loading during a stopped game and cancelling keeps the stopped game.
+  command(101);
+  answer(L"确认操作", IDYES);
+  ASSERT_TRUE(chooseFile(L"打开棋谱文件", install->file("开局.pgn")));
+  answer(L"棋谱信息", IDOK);
+  answer(L"棋谱加载完成", IDCANCEL);
+  EXPECT_TRUE(titleIs(L"已取消并返回加载前状态"));
+
+  command(209);
+  EXPECT_TRUE(titleIs(L"已恢复当前对局"));
+  Sleep(1000);
+  // No move of the restored game is spoken again.
+  EXPECT_EQ(program->title(), L"Velmora - 已恢复当前对局");
+
+  command(203);
+  EXPECT_TRUE(program->waitForTitle([](const std::wstring& t) { return t != L"Velmora - 已恢复当前对局"; }) !=
+              L"Velmora - 已恢复当前对局");
+  command(203);
+  EXPECT_TRUE(titleIs(L"悔棋，回到开局"));
+  command(203);  // nothing left: the opening again, no fault
+  EXPECT_TRUE(titleIs(L"悔棋，回到开局"));
+}
+
+TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
+  command(102);
+  answer(L"提示", IDOK);  // nothing played yet: no dialog
+  EXPECT_EQ(program->findDialog(L"保存棋谱文件"), nullptr);
+
+  loadRecordAndPlayOn();
+  // Saved without an extension: the dialog adds "pgn".
+  command(102);
+  ASSERT_TRUE(chooseFile(L"保存棋谱文件", install->folder() / L"对局"));
+  EXPECT_TRUE(titleIs(L"棋谱保存成功"));
+  answer(L"成功", IDOK);
+  ASSERT_TRUE(install->exists("对局.pgn"));
+
+  command(101);
+  answer(L"确认加载棋谱", IDYES);
+  ASSERT_TRUE(chooseFile(L"打开棋谱文件", install->file("对局.pgn")));
+  EXPECT_NE(answer(L"棋谱信息", IDOK).find(L"共 2 手棋"), std::wstring::npos);
+  answer(L"棋谱加载完成", IDYES);
+  EXPECT_TRUE(program->waitForTitle([](const std::wstring& t) { return t.find(L"复盘") != std::wstring::npos; })
+                  .find(L"复盘") != std::wstring::npos);
+}
+
+TEST_F(SessionsTest, CancelInTheSideBoxStartsNothing) {
+  command(201);
+  answer(L"人机对战 - 选择执棋方", IDCANCEL);
+  EXPECT_TRUE(titleIs(L"取消游戏"));
+  command(209);  // nothing started, nothing stopped
+  EXPECT_TRUE(titleIs(L"当前没有进行中的对局"));
+}
+
+}  // namespace
+}  // namespace Tavrune::E2E
