@@ -28,4 +28,9 @@ function(tavrune_add_test name)
     set(T_TIMEOUT 600)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
+  # Programs that drive the real program by focus, SendInput and the screen must not
+  # share the display with other tests' windows.
+  if(name MATCHES "^e2e_")
+    set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
+  endif()
 endfunction()
