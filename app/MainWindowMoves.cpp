@@ -123,14 +123,12 @@ void MainWindow::playReviewStepSound(bool forward) {
 
 void MainWindow::onGameStateChanged(GameState state) {
   // A LAN peer's move changes the state on the network thread; speech, sound and the
-  // notice history belong to the UI thread.
-  if (GetCurrentThreadId() != uiThreadId) {
-    if (!PostMessageW(hwnd, WM_GAME_STATE_CHANGED, static_cast<WPARAM>(state), 0)) {
-      logWarning("MainWindow: PostMessage WM_GAME_STATE_CHANGED failed");
-    }
-    return;
-  }
-  handleGameStateChanged(state);
+  // notice history belong to the UI thread. Posted from the UI thread too: the move
+  // that ended the game is spoken from a posted message, and the result must follow it
+  // rather than be replaced by it.
+  if (PostMessageW(hwnd, WM_GAME_STATE_CHANGED, static_cast<WPARAM>(state), 0)) return;
+  logWarning("MainWindow: PostMessage WM_GAME_STATE_CHANGED failed");
+  if (GetCurrentThreadId() == uiThreadId) handleGameStateChanged(state);
 }
 
 void MainWindow::handleGameStateChanged(GameState state) {

@@ -139,13 +139,28 @@ TEST(MoveNoticeTest, MoveMadeIsSpokenWithCheckAndEntersTheHistory) {
   ASSERT_TRUE(rig.create());
   // Red's rook gives check along the open file.
   rig.window().game().newGame(MODE_PVP);
-  ASSERT_TRUE(rig.window().game().newGameFromFEN(MODE_PVP, "3k5/9/9/9/9/9/9/9/9/R3K4 w - - 0 1"));
+  ASSERT_TRUE(rig.window().game().newGameFromFEN(MODE_PVP, "3k5/9/9/9/9/9/9/9/9/R4K3 w - - 0 1"));
   ASSERT_TRUE(rig.window().game().makeMove(move(0, 9, 3, 9)));
   ASSERT_TRUE(rig.pumpUntil([&] { return rig.title() == L"Velmora - 红车 9 0 到 6 0，将军！"; }));
   // Another notice, then R brings the move back.
   rig.window().notices().announce(L"另一条");
   ASSERT_TRUE(rig.pumpUntil([&] { return rig.title() == L"Velmora - 另一条"; }));
   Sleep(600);  // past the repeat debounce
+  SendMessageW(rig.window().handle(), WM_KEYDOWN, 'E', 0);
+  EXPECT_EQ(rig.title(), L"Velmora - 红车 9 0 到 6 0，将军！");
+}
+
+TEST(MoveNoticeTest, TheResultFollowsTheMoveThatEndedTheGame) {
+  WindowTestRig rig{plainNotation()};
+  ASSERT_TRUE(rig.create());
+  rig.window().game().newGame(MODE_PVP);
+  // The rook's check is mate: the black king cannot face the red king.
+  ASSERT_TRUE(rig.window().game().newGameFromFEN(MODE_PVP, "3k5/9/9/9/9/9/9/9/9/R3K4 w - - 0 1"));
+  ASSERT_TRUE(rig.window().game().makeMove(move(0, 9, 3, 9)));
+  ASSERT_TRUE(rig.pumpUntil([&] { return rig.title() == L"Velmora - 游戏结束，红方获胜！"; }));
+  rig.pumpFor(200);
+  EXPECT_EQ(rig.title(), L"Velmora - 游戏结束，红方获胜！");
+  Sleep(600);  // past the navigation pause
   SendMessageW(rig.window().handle(), WM_KEYDOWN, 'E', 0);
   EXPECT_EQ(rig.title(), L"Velmora - 红车 9 0 到 6 0，将军！");
 }
@@ -166,9 +181,10 @@ TEST(MoveNoticeTest, EndOfGameFromAnotherThreadIsSpokenOnTheUiThread) {
   // Nothing was spoken on the other thread: the title changes only once messages run.
   EXPECT_NE(rig.title(), L"Velmora - 游戏结束，黑方获胜！");
   EXPECT_TRUE(rig.pumpUntil([&] { return rig.title() == L"Velmora - 游戏结束，黑方获胜！"; }));
-  // On the UI thread it is spoken at once.
+  // On the UI thread it is posted too, so that it follows the notice of the move that
+  // ended the game.
   rig.window().game().setGameState(DRAW);
-  EXPECT_EQ(rig.title(), L"Velmora - 游戏结束，和棋！");
+  EXPECT_TRUE(rig.pumpUntil([&] { return rig.title() == L"Velmora - 游戏结束，和棋！"; }));
 }
 
 TEST(MoveNoticeTest, AMovePlayedOnAnotherThreadIsSpokenOnTheUiThread) {

@@ -9,6 +9,7 @@
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
 #include "e2e/WinEventWatcher.h"
+#include "support/TestPaths.h"
 
 namespace Tavrune::E2E {
 namespace {
@@ -171,6 +172,17 @@ TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
   answer(L"棋谱加载完成", IDYES);
   EXPECT_TRUE(program->waitForTitle([](const std::wstring& t) { return t.find(L"复盘") != std::wstring::npos; })
                   .find(L"复盘") != std::wstring::npos);
+}
+
+TEST_F(SessionsTest, XqfRecordOpensForReview) {
+  install->copyIn(std::filesystem::path(sharedDir()) / "samples" / "xqf" / "ee-v18-xqfexama.xqf", "对局.xqf");
+  command(101);
+  ASSERT_TRUE(chooseFile(L"打开棋谱文件", install->file("对局.xqf")));
+  EXPECT_NE(answer(L"棋谱信息", IDOK).find(L"手棋"), std::wstring::npos);
+  answer(L"棋谱加载完成", IDYES);
+  EXPECT_NE(program->waitForTitle([](const std::wstring& t) { return t.find(L"复盘") != std::wstring::npos; })
+                .find(L"复盘"),
+            std::wstring::npos);
 }
 
 TEST_F(SessionsTest, CancelInTheSideBoxStartsNothing) {
