@@ -43,6 +43,16 @@ void AIFrontEnd::setScoreType(const std::string& scoreType) { ai_.setScoreType(s
 void AIFrontEnd::setLuOutput(bool enabled) { ai_.setLuOutput(enabled); }
 void AIFrontEnd::setOpeningBookMode(int32_t mode) { ai_.setOpeningBookMode(mode); }
 void AIFrontEnd::startPondering(const Board& board) { ai_.startPondering(board); }
+bool AIFrontEnd::initialize() { return ai_.initialize(); }
+void AIFrontEnd::newGame() { ai_.newGame(); }
+std::string AIFrontEnd::getEngineStateText() const { return ai_.getEngineStateText(); }
+bool AIFrontEnd::startThinking(const Board& board, PieceColor side) { return ai_.startThinking(board, side); }
+void AIFrontEnd::stopThinking() { ai_.stopThinking(); }
 bool AIFrontEnd::isThinking() const { return ai_.isThinking(); }
+bool AIFrontEnd::isEngineReady() const { return ai_.isEngineReady(); }
+bool AIFrontEnd::isPondering() const { return ai_.isPondering(); }
+bool AIFrontEnd::isPonderHit(const Move& move) const { return ai_.isPonderHit(move); }
+void AIFrontEnd::ponderHit() { ai_.ponderHit(); }
+void AIFrontEnd::stopPonder() { ai_.stopPonder(); }
 
 }  // namespace Tavrune

@@ -40,8 +40,18 @@ class AIFrontEnd : public IEngineFrontEnd {
   void setScoreType(const std::string& scoreType) override;
   void setLuOutput(bool enabled) override;
   void setOpeningBookMode(int32_t mode) override;
+  bool initialize() override;
+  void newGame() override;
   void startPondering(const Board& board) override;
+  std::string getEngineStateText() const override;
+  bool startThinking(const Board& board, PieceColor side) override;
+  void stopThinking() override;
   bool isThinking() const override;
+  bool isEngineReady() const override;
+  bool isPondering() const override;
+  bool isPonderHit(const Move& move) const override;
+  void ponderHit() override;
+  void stopPonder() override;
 
  private:
   AI ai_;

@@ -1,8 +1,9 @@
 #pragma once
 // What the main window asks of the engine front end (the AI): its engine process
 // factory and callbacks, the engine path, opening books and every engine setting at
-// start-up, and pondering once the engine's reply has been played. The window and its
-// tests depend on this much only.
+// start-up, starting the engine and a new game against it, the turn flow's searches,
+// and pondering once the engine's reply has been played. The window and its tests
+// depend on this much only.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -10,12 +11,13 @@
 
 #include "engine/IHttpClient.h"
 #include "engine/IProcessManager.h"
+#include "engine/ITurnEngine.h"
 #include "game/Board.h"
 #include "game/ChessTypes.h"
 
 namespace Tavrune {
 
-class IEngineFrontEnd {
+class IEngineFrontEnd : public ITurnEngine {
  public:
   using ProcessManagerFactory = std::function<std::unique_ptr<IProcessManager>()>;
   // Asked before every online-book query.
@@ -26,7 +28,7 @@ class IEngineFrontEnd {
   using EngineReadyCallback = std::function<void(bool)>;
   using StateChangedCallback = std::function<void()>;
 
-  virtual ~IEngineFrontEnd() = default;
+  ~IEngineFrontEnd() override = default;
 
   virtual void setProcessManagerFactory(ProcessManagerFactory factory) = 0;
   virtual void setHttpClientFactory(HttpClientFactory factory) = 0;
@@ -65,9 +67,16 @@ class IEngineFrontEnd {
   virtual void setLuOutput(bool enabled) = 0;
   virtual void setOpeningBookMode(int32_t mode) = 0;
 
+  // Starts the engine unless it gave up after repeated crashes (false then, at once);
+  // the outcome of a start arrives through the engine-ready callback. A running engine
+  // that is idle reports ready again.
+  virtual bool initialize() = 0;
+  // "ucinewgame" to an idle engine; forgets the reply predicted for pondering.
+  virtual void newGame() = 0;
   // Ponders on the reply predicted with the last engine move, on a copy of the board.
   virtual void startPondering(const Board& board) = 0;
-  virtual bool isThinking() const = 0;
+  // The engine's state in words ("空闲", "思考中", ...), UTF-8.
+  virtual std::string getEngineStateText() const = 0;
 };
 
 }  // namespace Tavrune

@@ -7,6 +7,7 @@
 #include "audio/AudioManager.h"
 #include "core/ConfigManager.h"
 #include "core/Log.h"
+#include "engine/PveController.h"
 #include "game/GameEngine.h"
 #include "game/Notation.h"
 #include "game/ReviewManager.h"
@@ -29,6 +30,7 @@ const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   gameEngine = std::make_unique<GameEngine>();
   ai = engineFrontEnd ? std::move(engineFrontEnd) : std::make_unique<AIFrontEnd>();
+  pveController = std::make_unique<PveController>(gameEngine.get(), ai.get());
   ai->setProcessManagerFactory([] { return std::make_unique<WinProcessManager>(); });
   ai->setHttpClientFactory([] { return std::make_shared<WinHttpClient>(); });
   accessibility = std::make_unique<AccessibilityManager>();
@@ -92,6 +94,9 @@ bool MainWindow::create(HINSTANCE instance) {
 
   gameEngine->setMoveCallback([this](const Move& move) { onGameMove(move); });
   gameEngine->setStateCallback([this](GameState state) { onGameStateChanged(state); });
+  // Both arrive on the engine's thread and are only posted on.
+  ai->setEngineReadyCallback([this](bool ready) { onEngineReadyReport(ready); });
+  ai->setStateChangedCallback([this] { onEngineStateChangedReport(); });
 
   accessibility->setFocusCell(cursor);
 

@@ -32,6 +32,7 @@ class AnnouncementHistory;
 class AudioManager;
 class GameEngine;
 class IUICallback;
+class PveController;
 class ReviewManager;
 class WinAnnouncer;
 class WinSparkleAdapter;
@@ -141,8 +142,8 @@ class MainWindow {
   void pushVolume(const VolumeChange& change);
   void detachCallbacks();
 
-  // Handlers whose full behaviour arrives with the menus, board keys, painting, volume
-  // keys, game sessions and the settings dialog (MainWindowStandIns.cpp).
+  // Menus, board keys, painting, volume keys; the settings dialog is a stand-in
+  // (MainWindowStandIns.cpp).
   HMENU createMainMenu();
   void updateMenuChecks();
   void updateMenuState();
@@ -155,11 +156,13 @@ class MainWindow {
   void resetVolumeChannel();
   void toggleAudioChannel();
   void showSoftwareSettingsPrototype();
-  void onPveEngineReady(bool ready);
 
   // Menu commands (MainWindowCommands.cpp).
   SessionStatus sessionStatus() const;
   void toggleProfessionalNotation();
+  // Closes the review (menu or key): the game goes on where it was, the engine moving if
+  // it is its turn; with no game the loaded record's mode popup opens.
+  void leaveReview();
   // Closes an open review and leaves a running LAN room before a game is replaced.
   void endReviewOrLanGame();
   // The "游戏" popup at the client origin, for the user to pick a mode.
@@ -182,6 +185,21 @@ class MainWindow {
   SessionSeat currentSeat() const;
   void restoreSeat(const SessionSeat& seat);
 
+  // The turn flow against the engine (MainWindowPve.cpp).
+  // The engine's ready report, on the UI thread: the first one of the run speaks which
+  // build runs and lets the engine open when it has the first move.
+  void onPveEngineReady(bool ready);
+  // Starts (or wakes) the engine for a session against it.
+  void startEngine();
+  // An engine game in progress, no review, the engine's side to move.
+  bool isEngineTurnNow() const;
+  // On the engine's turn asks for its move, or owes it until the engine is ready.
+  void askEngineForItsMove();
+  // The player's move, played: a ponder hit, a miss or a new search.
+  void reportHumanMove(const Move& move);
+  // Stops pondering, a search and an owed request.
+  void stopEngineSearch();
+
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
   void saveScoreFile();
@@ -192,6 +210,7 @@ class MainWindow {
   HINSTANCE hInstance = nullptr;
   std::unique_ptr<GameEngine> gameEngine;
   std::unique_ptr<IEngineFrontEnd> ai;
+  std::unique_ptr<PveController> pveController;
   std::unique_ptr<AccessibilityManager> accessibility;
   std::unique_ptr<ReviewManager> reviewManager;
   std::unique_ptr<AudioManager> audioManager;

@@ -54,6 +54,7 @@ bool MainWindow::handleNotationKey(WPARAM virtualKey) {
     }
     accessibility->syncFocus(target);
     InvalidateRect(hwnd, nullptr, FALSE);
+    reportHumanMove(*out.playedMove);
   }
   return out.consumed;
 }
@@ -67,7 +68,7 @@ void MainWindow::handleKeyPress(WPARAM virtualKey) {
     case BoardKeyCommand::ReviewPreviousStep: reviewManager->previousStep(); break;
     case BoardKeyCommand::ReviewNextStep: reviewManager->nextStep(); break;
     case BoardKeyCommand::ReviewJumpToStep: reviewManager->jumpToStep(); break;
-    case BoardKeyCommand::LeaveReview: reviewManager->exitReviewMode(); break;
+    case BoardKeyCommand::LeaveReview: leaveReview(); break;
     case BoardKeyCommand::AnnounceMainCursorPiece: announcePieceAt(cursor); break;
     case BoardKeyCommand::AnnouncePlayer2CursorPiece: announcePieceAt(player2Cursor); break;
     case BoardKeyCommand::MoveMainCursor: moveBoardCursor(false, action.step); break;
@@ -120,7 +121,8 @@ void MainWindow::selectOrDrop(SelectionFeedback::Cursor which) {
   if (!reaction.notice.empty()) announcer->announce(reaction.notice);
   if (reaction.playMoveSound && audioReady()) audioManager->playMoveSound(result.move, result.givesCheck, humanColor);
   if (reaction.repaint) InvalidateRect(hwnd, nullptr, FALSE);
-  // Reporting the move to the engine game and the LAN peer arrives with those sessions.
+  // The LAN peer is told once LAN play exists.
+  if (reaction.reportHumanMove) reportHumanMove(result.move);
 }
 
 void MainWindow::choosePlayer2Scheme() {

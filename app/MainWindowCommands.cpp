@@ -34,6 +34,16 @@ SessionStatus MainWindow::sessionStatus() const {
   return status;
 }
 
+void MainWindow::leaveReview() {
+  reviewManager->exitReviewMode();
+  askEngineForItsMove();
+  if (isGameInProgress() && initAudio() && audioConfig.backgroundMusicEnabled) {
+    audioManager->startBackgroundMusic();
+  }
+  updateMenuState();
+  if (!gameActive) showLoadedScorePopup();
+}
+
 void MainWindow::endReviewOrLanGame() {
   if (reviewManager->isActive()) reviewManager->exitReviewMode();
 }
@@ -126,19 +136,16 @@ void MainWindow::onCommand(int commandId) {
       if (status.isGameInProgress() && answer == BoxAnswer::Yes) {
         startNewGame();
       } else if (status.isGameInProgress()) {
+        // The same game goes on with the sides swapped: the engine may now be to move.
         dropEngineWork();
+        askEngineForItsMove();
       }
       updateMenuState();
       InvalidateRect(hwnd, nullptr, TRUE);
       break;
     case MenuCommand::Review:
       if (reviewManager->isActive()) {
-        reviewManager->exitReviewMode();
-        if (isGameInProgress() && initAudio() && audioConfig.backgroundMusicEnabled) {
-          audioManager->startBackgroundMusic();
-        }
-        updateMenuState();
-        if (!gameActive) showLoadedScorePopup();
+        leaveReview();
       } else {
         if (isGameInProgress()) dropEngineWork();
         initAudio();

@@ -30,8 +30,9 @@ void MainWindow::onPaint(HDC dc) {
   accessibility->setBoardRect(BoardRect{board.left, board.top, board.right, board.bottom});
   const std::wstring status = BoardPaintGeometry::statusLine(
       reviewOpen, step, static_cast<int64_t>(reviewManager->getSnapshotCount()), gameEngine->getCurrentPlayer());
-  // The engine front end does not report its state text yet, so no engine line is drawn.
-  const std::wstring engineLine;
+  // Against the engine (the mode the program starts in) the engine's state is shown too.
+  const std::wstring engineLine =
+      gameMode == MODE_PVE ? BoardPaintGeometry::engineLine(ai->getEngineStateText()) : std::wstring();
   RECT client{};
   GetClientRect(hwnd, &client);
   renderer->paintClientArea(dc, client, gameEngine->getBoard(), state, status, engineLine, statusFont);

@@ -106,6 +106,8 @@ void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before) {
   gameStopped = before.gameStopped;
   if (gameStopped) stoppedGame = before.stoppedGame;
   if (ScoreFilePlanner::reopenReviewAfterRevert(before, reviewManager->isActive())) reviewManager->enterReviewMode();
+  // The search stopped for the load: the engine is asked again when it was its turn.
+  askEngineForItsMove();
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -6,14 +6,16 @@
 #include "app/MainWindow.h"
 #include "audio/AudioManager.h"
 #include "core/Log.h"
+#include "engine/PveController.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
 
 namespace Tavrune {
 
 void MainWindow::dropEngineWork() {
-  // Replies already asked for belong to the game as it was.
+  // Replies already asked for belong to the game as it was; the search for them stops.
   invalidateEngineRequests();
+  stopEngineSearch();
 }
 
 void MainWindow::setSide(PieceColor side, bool flipped) {
@@ -73,15 +75,13 @@ void MainWindow::startGameSession(const std::wstring& notice) {
   accessibility->syncFocus(cursor);
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
-  if (gameMode == MODE_PVE) {
-    logInfo(GameSessionPlanner::kEngineInitLog);
-    if (!engineLoaded) accessibility->setStatusText(GameSessionPlanner::kEngineLoadingStatus);
-  }
+  if (gameMode == MODE_PVE) startEngine();
 }
 
 void MainWindow::startNewGame() {
   dropEngineWork();
   gameStopped = false;
+  if (gameMode == MODE_PVE) ai->newGame();
   gameEngine->newGame(gameMode);
   startGameSession(GameSessionPlanner::kNewGameNotice);
 }
@@ -91,6 +91,7 @@ void MainWindow::continueGameFromScore() {
   dropEngineWork();
   loadedPositionPending = false;
   gameStopped = false;
+  if (gameMode == MODE_PVE) ai->newGame();
   startGameSession(GameSessionPlanner::kContinueFromScoreNotice);
 }
 
@@ -163,6 +164,7 @@ void MainWindow::resumeStoppedGame() {
     audioManager->updateListener(humanColor);
     if (audioConfig.backgroundMusicEnabled) audioManager->startBackgroundMusic();
   }
+  askEngineForItsMove();
   announcer->announce(GameSessionPlanner::kResumedNotice);
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
@@ -187,16 +189,15 @@ void MainWindow::undoMove() {
   }
   dropEngineWork();
   // Against the engine on the player's turn the engine's reply goes too.
-  const bool takeReplyToo = gameMode == MODE_PVE && gameEngine->getCurrentPlayer() == humanColor &&
-                            gameEngine->getMoveHistory().size() >= 2;
-  gameEngine->undoMove();
-  if (takeReplyToo) gameEngine->undoMove();
+  pveController->onUndo(gameMode, humanColor);
   const std::vector<Move> history = gameEngine->getMoveHistory();
   if (history.empty()) {
     announcer->announce(GameSessionPlanner::kUndoToOpeningNotice);
   } else {
     announceMoveMade(history.back(), gameEngine->getBoard().isInCheck(gameEngine->getCurrentPlayer()));
   }
+  // Taken back to the engine's turn (it had the first move): it moves again.
+  askEngineForItsMove();
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 

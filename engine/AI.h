@@ -24,6 +24,7 @@
 #include "engine/EngineTimeouts.h"
 #include "engine/IHttpClient.h"
 #include "engine/IProcessManager.h"
+#include "engine/ITurnEngine.h"
 #include "engine/OpeningBookSet.h"
 #include "engine/UCCIEngine.h"
 #include "game/Board.h"
@@ -31,7 +32,7 @@
 
 namespace Tavrune {
 
-class AI {
+class AI : public ITurnEngine {
  public:
   using ProcessManagerFactory = std::function<std::unique_ptr<IProcessManager>()>;
   using HttpClientFactory = std::function<std::shared_ptr<IHttpClient>()>;
@@ -47,7 +48,7 @@ class AI {
 
   AI();
   // Detaches every callback first, then ends the online query and the engine.
-  ~AI();
+  ~AI() override;
   AI(const AI&) = delete;
   AI& operator=(const AI&) = delete;
 
@@ -77,13 +78,13 @@ class AI {
   // Move requests. `startThinking` answers from a book at once or starts the online query
   // or an engine search; false when it needed the engine and the engine could not take
   // the search (ask again when it reports ready).
-  bool startThinking(const Board& board, PieceColor side);
-  void stopThinking();
+  bool startThinking(const Board& board, PieceColor side) override;
+  void stopThinking() override;
   // After the engine's move was played: ponders on the predicted reply when it is legal.
   void startPondering(const Board& board);
-  bool isPonderHit(const Move& move) const;
-  void ponderHit();
-  void stopPonder();
+  bool isPonderHit(const Move& move) const override;
+  void ponderHit() override;
+  void stopPonder() override;
   // type 0: ElephantEye layout ("book.dat"), any other: Mrxq layout (".obk"). UTF-8 path.
   bool loadOpeningBook(const std::string& utf8Path, int32_t type);
 
@@ -113,10 +114,10 @@ class AI {
   void setLuOutput(bool enabled);
 
   // Queries.
-  bool isThinking() const;
+  bool isThinking() const override;
   bool isEngineRunning() const;
-  bool isEngineReady() const;
-  bool isPondering() const;
+  bool isEngineReady() const override;
+  bool isPondering() const override;
   bool supportsElo() const;
   int32_t getEloMin() const;
   int32_t getEloMax() const;

@@ -1,12 +1,12 @@
 #include "engine/PveController.h"
 
 #include "core/Log.h"
-#include "engine/AI.h"
+#include "engine/ITurnEngine.h"
 #include "game/GameEngine.h"
 
 namespace Tavrune {
 
-PveController::PveController(GameEngine* game, AI* ai) : game(game), ai(ai) {}
+PveController::PveController(GameEngine* game, ITurnEngine* ai) : game(game), ai(ai) {}
 
 bool PveController::isEngineTurn(GameMode mode, PieceColor playerColor) const {
   return mode == MODE_PVE && game->getCurrentPlayer() != playerColor && game->getGameState() == PLAYING;

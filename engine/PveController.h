@@ -14,8 +14,8 @@
 
 namespace Tavrune {
 
-class AI;
 class GameEngine;
+class ITurnEngine;
 
 class PveController {
  public:
@@ -31,7 +31,7 @@ class PveController {
     PLAYER_LOST = 2,
   };
 
-  PveController(GameEngine* game, AI* ai);
+  PveController(GameEngine* game, ITurnEngine* ai);
 
   // True when a request was started or is owed until the engine is ready.
   bool requestAIMove(GameMode mode, PieceColor playerColor);
@@ -54,7 +54,7 @@ class PveController {
   void startOrDefer();
 
   GameEngine* game;
-  AI* ai;
+  ITurnEngine* ai;
   std::atomic<bool> pendingRequest{false};
 };
 

@@ -1,5 +1,7 @@
 #include "app/RecordingEngineFrontEnd.h"
 
+#include <thread>
+
 namespace Tavrune::Test {
 
 namespace {
@@ -38,8 +40,34 @@ bool RecordingEngineFrontEnd::deliverMove(const Move& move) {
     callback = moveReady_;
   }
   if (!callback) return false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    thinking_ = false;
+  }
   callback(move);
   return true;
+}
+
+bool RecordingEngineFrontEnd::reportReadyFromEngineThread(bool ready) {
+  EngineReadyCallback callback;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    callback = engineReady_;
+  }
+  if (!callback) return false;
+  std::thread engineThread([&] { callback(ready); });
+  engineThread.join();
+  return true;
+}
+
+void RecordingEngineFrontEnd::setInitializeResult(bool result) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  initializeResult_ = result;
+}
+
+void RecordingEngineFrontEnd::setBusy(bool busy) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  busy_ = busy;
 }
 
 bool RecordingEngineFrontEnd::hasMoveReadyCallback() const {
@@ -124,5 +152,44 @@ void RecordingEngineFrontEnd::setLuOutput(bool v) { record("setLuOutput(" + flag
 void RecordingEngineFrontEnd::setOpeningBookMode(int32_t v) { record("setOpeningBookMode(" + std::to_string(v) + ")"); }
 
 void RecordingEngineFrontEnd::startPondering(const Board& board) { record("startPondering(" + board.toFEN() + ")"); }
+
+bool RecordingEngineFrontEnd::initialize() {
+  record("initialize");
+  std::lock_guard<std::mutex> lock(mutex_);
+  return initializeResult_;
+}
+
+void RecordingEngineFrontEnd::newGame() { record("newGame"); }
+
+std::string RecordingEngineFrontEnd::getEngineStateText() const { return isThinking() ? "思考中" : "空闲"; }
+
+bool RecordingEngineFrontEnd::startThinking(const Board& board, PieceColor) {
+  bool accepted = false;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    accepted = !busy_;
+    if (accepted) thinking_ = true;
+  }
+  record((accepted ? "startThinking(" : "startThinkingRefused(") + board.toFEN() + ")");
+  return accepted;
+}
+
+void RecordingEngineFrontEnd::stopThinking() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    thinking_ = false;
+  }
+  record("stopThinking");
+}
+
+bool RecordingEngineFrontEnd::isThinking() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return thinking_;
+}
+
+bool RecordingEngineFrontEnd::isEngineReady() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !busy_;
+}
 
 }  // namespace Tavrune::Test

@@ -1,6 +1,8 @@
 #pragma once
 // An engine front end that records every call as a line of text ("setDepth(7)") and
-// lets tests fire its callbacks as the engine's thread would.
+// lets tests fire its callbacks as the engine's thread would. It plays a well-behaved
+// engine: searches are accepted and marked thinking until a move is delivered or they
+// are stopped, unless a test makes it busy.
 #include <memory>
 #include <mutex>
 #include <string>
@@ -52,8 +54,27 @@ class RecordingEngineFrontEnd : public IEngineFrontEnd {
   void setScoreType(const std::string& scoreType) override;
   void setLuOutput(bool enabled) override;
   void setOpeningBookMode(int32_t mode) override;
+  bool initialize() override;
+  void newGame() override;
   void startPondering(const Board& board) override;
-  bool isThinking() const override { return false; }
+  std::string getEngineStateText() const override;
+  bool startThinking(const Board& board, PieceColor side) override;
+  void stopThinking() override;
+  bool isThinking() const override;
+  bool isEngineReady() const override;
+  bool isPondering() const override { return false; }
+  bool isPonderHit(const Move&) const override { return false; }
+  void ponderHit() override { record("ponderHit"); }
+  void stopPonder() override { record("stopPonder"); }
+
+  // What initialize() answers; a refused start reports nothing.
+  void setInitializeResult(bool result);
+  // A busy engine (starting, or finishing a stopped search) refuses new searches and is
+  // not ready.
+  void setBusy(bool busy);
+  // Calls the installed engine-ready callback from a thread of its own; false when none
+  // is installed.
+  bool reportReadyFromEngineThread(bool ready);
 
   std::vector<std::string> calls() const;
   // The calls whose text begins with `prefix`.
@@ -76,6 +97,9 @@ class RecordingEngineFrontEnd : public IEngineFrontEnd {
   MoveReadyCallback moveReady_;
   EngineReadyCallback engineReady_;
   StateChangedCallback stateChanged_;
+  bool initializeResult_ = true;
+  bool busy_ = false;
+  bool thinking_ = false;
 };
 
 }  // namespace Tavrune::Test
