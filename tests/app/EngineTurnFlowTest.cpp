@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/DialogWatcher.h"
+#include "app/OpeningMoves.h"
 #include "app/WindowTestRig.h"
 #include "game/GameEngine.h"
 
@@ -24,15 +25,9 @@ constexpr WPARAM kUndo = 203;
 constexpr WPARAM kStopOrResume = 209;
 const std::string kOpening = "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 0 1";
 
-Move move(int fx, int fy, int tx, int ty) {
-  Move m;
-  m.from = {fx, fy};
-  m.to = {tx, ty};
-  return m;
-}
-
-const Move kRedCannon = move(7, 7, 4, 7);    // 炮二平五
-const Move kBlackKnight = move(7, 0, 6, 2);  // 马8进7
+using Test::kBlackKnight;
+using Test::kRedCannon;
+using Test::move;
 
 SavedSettings quietPlainSettings() {
   SavedSettings settings;

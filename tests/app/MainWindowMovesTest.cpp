@@ -10,6 +10,7 @@
 #include "app/MoveMadeNotice.h"
 #include "app/PostedPayload.h"
 #include "app/ProgramMessages.h"
+#include "app/OpeningMoves.h"
 #include "app/WindowTestRig.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
@@ -20,15 +21,9 @@ namespace {
 using Test::SavedSettings;
 using Test::WindowTestRig;
 
-Move move(int fx, int fy, int tx, int ty) {
-  Move m;
-  m.from = {fx, fy};
-  m.to = {tx, ty};
-  return m;
-}
-
-const Move kRedCannon = move(7, 7, 4, 7);   // 炮二平五
-const Move kBlackKnight = move(7, 0, 6, 2);  // 马8进7
+using Test::kBlackKnight;
+using Test::kRedCannon;
+using Test::move;
 
 SavedSettings plainNotation() {
   SavedSettings settings;
