@@ -175,7 +175,7 @@ TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
 }
 
 TEST_F(SessionsTest, XqfRecordOpensForReview) {
-  install->copyIn(std::filesystem::path(Test::sharedDir()) / "samples" / "xqf" / "ee-v18-xqfexama.xqf", "对局.xqf");
+  install->copyIn(std::filesystem::path(Tavrune::Test::sharedDir()) / "samples" / "xqf" / "ee-v18-xqfexama.xqf", "对局.xqf");
   command(101);
   ASSERT_TRUE(chooseFile(L"打开棋谱文件", install->file("对局.xqf")));
   EXPECT_NE(answer(L"棋谱信息", IDOK).find(L"手棋"), std::wstring::npos);
