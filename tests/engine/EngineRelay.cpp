@@ -1,6 +1,9 @@
 // Test relay between the engine driver and Fairy-Stockfish (see RelayFilter.h).
 // Usage: engine_relay <ucci|uci> <engine.exe>. Ends when the engine's output ends; the
 // engine ends with the relay (its input closes, and a job object kills it).
+// Started without arguments (as the program starts its engine), the mode and the engine
+// come from TAVRUNE_RELAY_MODE and TAVRUNE_RELAY_ENGINE, and when TAVRUNE_RELAY_TRANSCRIPT
+// names a file, every line the driver wrote is appended to it.
 #include <windows.h>
 
 #include <mutex>
@@ -15,6 +18,8 @@ using Tavrune::Test::RelayFilter;
 using Tavrune::Test::RelayMode;
 
 std::mutex filterMutex;
+std::mutex transcriptMutex;
+HANDLE transcript = INVALID_HANDLE_VALUE;
 std::mutex driverOutMutex;
 std::mutex engineInMutex;
 HANDLE driverOut = nullptr;
@@ -39,6 +44,20 @@ void route(const RelayFilter::Routing& routing) {
   for (const std::string& line : routing.toDriver) writeAll(driverOut, driverOutMutex, line + "\n");
 }
 
+std::wstring environmentText(const wchar_t* name) {
+  wchar_t value[1024] = {};
+  const DWORD length = GetEnvironmentVariableW(name, value, 1024);
+  return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
+}
+
+void recordDriverLine(const std::string& line) {
+  std::lock_guard<std::mutex> lock(transcriptMutex);
+  if (transcript == INVALID_HANDLE_VALUE) return;
+  const std::string text = line + "\n";
+  DWORD written = 0;
+  WriteFile(transcript, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
 // Reads lines from a handle until it ends; each complete line goes to onLine.
 template <typename OnLine>
 void pumpLines(HANDLE from, OnLine onLine) {
@@ -61,10 +80,15 @@ void pumpLines(HANDLE from, OnLine onLine) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc < 3) return 2;
+  const std::wstring modeText = argc >= 3 ? std::wstring(argv[1]) : environmentText(L"TAVRUNE_RELAY_MODE");
+  const std::wstring enginePath = argc >= 3 ? std::wstring(argv[2]) : environmentText(L"TAVRUNE_RELAY_ENGINE");
+  if (enginePath.empty()) return 2;
   RelayMode mode;
-  std::wstring modeText = argv[1];
   if (!RelayFilter::parseMode(std::string(modeText.begin(), modeText.end()), mode)) return 2;
+  if (const std::wstring transcriptPath = environmentText(L"TAVRUNE_RELAY_TRANSCRIPT"); !transcriptPath.empty()) {
+    transcript = CreateFileW(transcriptPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
   RelayFilter filter(mode);
 
   HANDLE driverIn = GetStdHandle(STD_INPUT_HANDLE);
@@ -89,9 +113,9 @@ int wmain(int argc, wchar_t** argv) {
   startup.hStdOutput = childOut;
   startup.hStdError = childOut;
   PROCESS_INFORMATION info{};
-  std::wstring command = L"\"" + std::wstring(argv[2]) + L"\"";
-  if (!CreateProcessW(argv[2], command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr,
-                      nullptr, &startup, &info)) {
+  std::wstring command = L"\"" + enginePath + L"\"";
+  if (!CreateProcessW(enginePath.c_str(), command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW | CREATE_SUSPENDED,
+                      nullptr, nullptr, &startup, &info)) {
     return 4;
   }
   HANDLE job = CreateJobObjectW(nullptr, nullptr);
@@ -108,6 +132,7 @@ int wmain(int argc, wchar_t** argv) {
 
   std::thread toEngine([&] {
     pumpLines(driverIn, [&](const std::string& line) {
+      recordDriverLine(line);
       RelayFilter::Routing routing;
       {
         std::lock_guard<std::mutex> lock(filterMutex);
