@@ -77,8 +77,8 @@ std::wstring nextNotice(const RunningProgram& program, const std::wstring& befor
   return title == kTitlePrefix + before ? std::wstring() : notice(program);
 }
 
-// Starts a two-player game from the 游戏 menu's command; false while the program has no
-// game menu to start one with.
+// Starts a two-player game from the 游戏 menu's command; false when its start notice is
+// not heard.
 bool startTwoPlayerGame(RunningProgram& program) {
   PostMessageW(program.window(), WM_COMMAND, kTwoPlayerCommand, 0);
   return !program.waitForTitle(kTitlePrefix + L"开始新游戏", 3000).empty() &&
@@ -247,7 +247,7 @@ TEST(BoardInputTest, PaintedBoardShowsTheCursorAndTheOpeningPieces) {
   EXPECT_GT(empty.countInSquare({0, 9}, RGB(240, 217, 181)), 3000);
   EXPECT_GT(empty.countInSquare({4, 5}, RGB(0, 255, 0)) + empty.countInSquare({4, 5}, RGB(255, 0, 0)), 200);
 
-  if (!startTwoPlayerGame(*run.program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  ASSERT_TRUE(startTwoPlayerGame(*run.program)) << "no two-player game started";
   const ClientScreenshot opening = paintedClientArea(window);
   opening.save("board-opening.bmp");
   for (int x = 0; x < 9; ++x) {
@@ -261,7 +261,7 @@ TEST(BoardInputTest, TwoPlayerGameToMateByArrowsAndEnterAlone) {
   Started run = start("arrows-mate");
   waitUntilSettled(*run.program);
   RunningProgram& program = *run.program;
-  if (!startTwoPlayerGame(program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  ASSERT_TRUE(startTwoPlayerGame(program)) << "no two-player game started";
   WinEventWatcher events(program.processId());
   ASSERT_TRUE(events.hooked());
 
@@ -294,7 +294,7 @@ TEST(BoardInputTest, TwoPlayerGameToMateByKeypadNotation) {
   Started run = start("keypad-mate");
   waitUntilSettled(*run.program);
   RunningProgram& program = *run.program;
-  if (!startTwoPlayerGame(program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  ASSERT_TRUE(startTwoPlayerGame(program)) << "no two-player game started";
 
   // Xvfb starts with NumLock off: the first keypad digit asks for it.
   if ((GetKeyState(VK_NUMLOCK) & 1) == 0) {
@@ -329,7 +329,7 @@ TEST(BoardInputTest, ClickSelectsAndDrops) {
   Started run = start("click");
   waitUntilSettled(*run.program);
   RunningProgram& program = *run.program;
-  if (!startTwoPlayerGame(program)) GTEST_SKIP() << "no game menu to start a two-player game with";
+  ASSERT_TRUE(startTwoPlayerGame(program)) << "no two-player game started";
   clickPoint(program, {1, 7});
   const std::wstring picked = nextNotice(program, L"开始新游戏");
   EXPECT_NE(picked.find(L"炮"), std::wstring::npos) << "picked up: " << picked.size();

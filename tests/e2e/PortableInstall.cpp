@@ -21,10 +21,12 @@ fs::path fromUtf8(const std::string& text) { return fs::path(std::u8string(text.
 
 fs::path PortableInstall::buildAppFolder() { return fromUtf8(Test::binaryDir()) / "app"; }
 
-fs::path PortableInstall::fairyStockfish() {
-  // The build embeds a Unix path; Wine maps the Unix root to drive Z:.
-  return fs::path(L"Z:") / fromUtf8(TAVRUNE_FAIRY_STOCKFISH).relative_path().make_preferred();
+fs::path PortableInstall::buildMachinePath(const std::string& unixPath) {
+  // The build embeds Unix paths; Wine maps the Unix root to drive Z:.
+  return fs::path(L"Z:\\") / fromUtf8(unixPath).relative_path().make_preferred();
 }
+
+fs::path PortableInstall::fairyStockfish() { return buildMachinePath(TAVRUNE_FAIRY_STOCKFISH); }
 
 void PortableInstall::copyIn(const fs::path& source, const std::string& relative) const {
   const fs::path target = file(relative);

@@ -28,6 +28,8 @@ class PortableInstall {
   // The file's bytes; empty when it cannot be read.
   std::string readFile(const std::string& relative) const;
 
+  // A path the build wrote down on the build machine, as this process opens it.
+  static std::filesystem::path buildMachinePath(const std::string& unixPath);
   // Where the build put the program and its companions.
   static std::filesystem::path buildAppFolder();
   // Fairy-Stockfish built for Windows by the set-up script; engine tests put it (behind

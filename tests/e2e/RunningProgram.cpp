@@ -181,6 +181,22 @@ HWND RunningProgram::findDialog(const std::wstring& caption) const {
   return findWindow(processId_, L"#32770", &caption);
 }
 
+HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  do {
+    if (HWND dialog = findDialog(caption)) return dialog;
+    Sleep(20);
+  } while (std::chrono::steady_clock::now() < deadline);
+  return nullptr;
+}
+
+bool RunningProgram::answerBox(const std::wstring& caption, int button, int timeoutMs) const {
+  HWND box = waitForDialog(caption, timeoutMs);
+  if (!box) return false;
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+  return true;
+}
+
 std::optional<DWORD> RunningProgram::waitForExit(int timeoutMs) const {
   if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;

@@ -53,6 +53,10 @@ class RunningProgram {
 
   // A dialog window (class "#32770") of this process with the caption; null when none.
   HWND findDialog(const std::wstring& caption) const;
+  HWND waitForDialog(const std::wstring& caption, int timeoutMs = 8000) const;
+  // Waits for the box with the caption and presses its button (IDYES, IDNO, ...); false
+  // when no such box appeared.
+  bool answerBox(const std::wstring& caption, int button, int timeoutMs = 8000) const;
   // The exit code once the process has ended; none on time-out.
   std::optional<DWORD> waitForExit(int timeoutMs = 10000) const;
   // The process's working set now, in bytes; 0 when it cannot be read.

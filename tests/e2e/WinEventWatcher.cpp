@@ -46,26 +46,33 @@ void CALLBACK WinEventWatcher::onEvent(HWINEVENTHOOK, DWORD, HWND window, LONG o
 }
 
 void WinEventWatcher::record(HWND window, LONG objectId, LONG childId) {
+  const auto arrived = std::chrono::steady_clock::now();
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
   if (owner != processId_) return;
-  ++events_;
-  if (objectId != OBJID_CLIENT || childId != CHILDID_SELF) return;
+  NameChange change{childId, arrived, {}};
+  bool nameRead = false;
   IAccessible* object = nullptr;
   VARIANT child;
   VariantInit(&child);
-  if (FAILED(AccessibleObjectFromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId), &object,
-                                       &child)) ||
-      !object) {
-    return;
+  if (objectId == OBJID_CLIENT &&
+      SUCCEEDED(AccessibleObjectFromEvent(window, static_cast<DWORD>(objectId), static_cast<DWORD>(childId), &object,
+                                          &child)) &&
+      object) {
+    BSTR name = nullptr;
+    if (SUCCEEDED(object->get_accName(child, &name)) && name) {
+      change.name.assign(name, SysStringLen(name));
+      nameRead = true;
+      SysFreeString(name);
+    }
+    object->Release();
   }
-  BSTR name = nullptr;
-  if (SUCCEEDED(object->get_accName(child, &name)) && name) {
+  {
     std::lock_guard<std::mutex> lock(mutex_);
-    names_.emplace_back(name, SysStringLen(name));
-    SysFreeString(name);
+    if (objectId == OBJID_CLIENT && childId == CHILDID_SELF && nameRead) names_.push_back(change.name);
+    changes_.push_back(std::move(change));
   }
-  object->Release();
+  arrived_.notify_all();
 }
 
 std::vector<std::wstring> WinEventWatcher::names() const {
@@ -74,14 +81,34 @@ std::vector<std::wstring> WinEventWatcher::names() const {
 }
 
 bool WinEventWatcher::waitForName(const std::wstring& name, int timeoutMs) const {
+  return waitForNameFrom(0, [&](const std::wstring& seen) { return seen == name; }, timeoutMs).has_value();
+}
+
+std::optional<size_t> WinEventWatcher::waitForNameFrom(size_t first,
+                                                       const std::function<bool(const std::wstring&)>& accept,
+                                                       int timeoutMs) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  std::unique_lock<std::mutex> lock(mutex_);
+  size_t checked = first;
   do {
-    for (const std::wstring& seen : names()) {
-      if (seen == name) return true;
+    for (; checked < names_.size(); ++checked) {
+      if (accept(names_[checked])) return checked;
     }
-    Sleep(10);
-  } while (std::chrono::steady_clock::now() < deadline);
-  return false;
+  } while (arrived_.wait_until(lock, deadline) != std::cv_status::timeout || checked < names_.size());
+  return std::nullopt;
+}
+
+int WinEventWatcher::eventCount() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return static_cast<int>(changes_.size());
+}
+
+std::optional<WinEventWatcher::NameChange> WinEventWatcher::waitForChange(size_t index, int timeoutMs) const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (!arrived_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return changes_.size() > index; })) {
+    return std::nullopt;
+  }
+  return changes_[index];
 }
 
 }  // namespace Tavrune::E2E

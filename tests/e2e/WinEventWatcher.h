@@ -1,11 +1,17 @@
 #pragma once
 // Listens, from outside the program, to the accessibility events a screen reader gets:
 // an out-of-context WinEvent hook on the program's process, on a thread of its own,
-// recording the client object's name each time its name changes.
+// recording the client object's name each time its name changes, and every name change
+// of the process (board or cell) with the moment it arrived.
 #include <windows.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +20,13 @@ namespace Tavrune::E2E {
 
 class WinEventWatcher {
  public:
+  // One name-change event as the listener got it.
+  struct NameChange {
+    LONG childId = CHILDID_SELF;  // CHILDID_SELF: the board itself; otherwise a cell
+    std::chrono::steady_clock::time_point arrived;  // when the hook was called
+    std::wstring name;                              // read right after, as a screen reader would
+  };
+
   explicit WinEventWatcher(DWORD processId);
   ~WinEventWatcher();
   WinEventWatcher(const WinEventWatcher&) = delete;
@@ -25,8 +38,15 @@ class WinEventWatcher {
   // same, newer name.
   std::vector<std::wstring> names() const;
   bool waitForName(const std::wstring& name, int timeoutMs = 5000) const;
+  // The index in names() of the first board name from `first` on that `accept` takes;
+  // none on time-out.
+  std::optional<size_t> waitForNameFrom(size_t first, const std::function<bool(const std::wstring&)>& accept,
+                                        int timeoutMs = 5000) const;
   // Every name-change event of the process, read or not.
-  int eventCount() const { return events_; }
+  int eventCount() const;
+  // Name change number `index` of the process (counted from 0 since the hook was set),
+  // once it has arrived; none on time-out.
+  std::optional<NameChange> waitForChange(size_t index, int timeoutMs = 5000) const;
 
  private:
   static void CALLBACK onEvent(HWINEVENTHOOK hook, DWORD event, HWND window, LONG objectId, LONG childId,
@@ -36,9 +56,10 @@ class WinEventWatcher {
   DWORD processId_;
   std::atomic<bool> hooked_{false};
   std::atomic<DWORD> threadId_{0};
-  std::atomic<int> events_{0};
   mutable std::mutex mutex_;
+  mutable std::condition_variable arrived_;
   std::vector<std::wstring> names_;
+  std::vector<NameChange> changes_;
   std::thread thread_;
 };
 
