@@ -1,0 +1,275 @@
+// Games against the real engine end to end: Fairy-Stockfish, behind the engine tests'
+// relay, stands in the portable folder as the program's own engine. Who moves first,
+// replies to moves made by keys, pondering after a reply, and a search given up for a
+// new game, each heard through the title and the board's accessible name. What the
+// program told the engine is read from the relay's transcript.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "e2e/PortableInstall.h"
+#include "e2e/RunningProgram.h"
+#include "e2e/WinEventWatcher.h"
+
+namespace Tavrune::E2E {
+namespace {
+
+const wchar_t kWindowClass[] = L"TavruneWindow";
+const std::wstring kTitlePrefix = L"Velmora - ";
+constexpr WPARAM kEngineGameCommand = 201;
+const std::wstring kSideBox = L"人机对战 - 选择执棋方";
+const std::wstring kSwitchModeBox = L"确认切换模式";
+const std::wstring kNewGame = L"开始新游戏";
+const std::wstring kEngineReadyPrefix = L"AI引擎加载成功";
+// Starting the engine under Wine, its first search included.
+constexpr int kEngineStartMs = 30000;
+
+struct EngineSettings {
+  int timeLimitMs;
+  bool ponder;
+};
+
+// A move as the program speaks it in plain notation: "红炮 2 7 到 5 7".
+bool isMoveBy(const std::wstring& text, wchar_t side) {
+  return !text.empty() && text[0] == side && text.find(L" 到 ") != std::wstring::npos;
+}
+bool isRedMove(const std::wstring& text) { return isMoveBy(text, L'红'); }
+bool isBlackMove(const std::wstring& text) { return isMoveBy(text, L'黑'); }
+bool isAnyMove(const std::wstring& text) { return isRedMove(text) || isBlackMove(text); }
+
+std::wstring noticeOf(const std::wstring& title) {
+  return title.rfind(kTitlePrefix, 0) == 0 ? title.substr(kTitlePrefix.size()) : title;
+}
+
+bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+bool isSearch(const std::string& line) { return startsWith(line, "go ") && !startsWith(line, "go ponder"); }
+
+std::string jsonEscaped(const std::string& text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\\' || c == '"') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+std::string utf8(const std::wstring& text) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr,
+                                       nullptr);
+  std::string out(static_cast<size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
+  return out;
+}
+
+std::filesystem::path debugLogPath() {
+  PWSTR folder = nullptr;
+  std::filesystem::path path;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) {
+    path = std::filesystem::path(folder) / "Tavrune" / "logs" / "tavrune_debug.log";
+  }
+  CoTaskMemFree(folder);
+  return path;
+}
+
+uintmax_t fileSize(const std::filesystem::path& path) {
+  std::error_code error;
+  const uintmax_t size = std::filesystem::file_size(path, error);
+  return error ? 0 : size;
+}
+
+class EngineGameTest : public ::testing::Test {
+ protected:
+  // A portable folder whose engine is the relay in front of Fairy-Stockfish, the
+  // program started in it and settled, and a listener on its board.
+  void start(const std::string& tag, EngineSettings settings) {
+    logOffset = fileSize(debugLogPath());
+    install = std::make_unique<PortableInstall>(tag);
+    install->copyIn(PortableInstall::buildMachinePath(TAVRUNE_ENGINE_RELAY), "engines/pikafish.exe");
+    install->writeFile("engines/pikafish.nnue", "network");
+    const std::string enginePath = jsonEscaped(utf8(install->file("engines/pikafish.exe").wstring()));
+    install->writeFile("config/config.json",
+                       "{\"AI\": {\"AutoSelectEngine\": false, \"EngineVariant\": \"pikafish.exe\", "
+                       "\"EnginePath\": \"" + enginePath + "\", \"TimeLimit\": " +
+                           std::to_string(settings.timeLimitMs) +
+                           ", \"SearchLimitMode\": 0, \"PonderEnabled\": " + (settings.ponder ? "true" : "false") +
+                           ", \"OpeningBookMode\": 2, \"DifficultyTier\": 4, \"Threads\": 1, \"HashSize\": 16},"
+                           " \"System\": {\"LoggerEnabled\": true}}");
+    transcriptPath = install->file("engine-transcript.txt");
+    // The program inherits these and hands them on to the engine it starts: the relay.
+    SetEnvironmentVariableW(L"TAVRUNE_RELAY_MODE", L"uci");
+    SetEnvironmentVariableW(L"TAVRUNE_RELAY_ENGINE", PortableInstall::fairyStockfish().wstring().c_str());
+    SetEnvironmentVariableW(L"TAVRUNE_RELAY_TRANSCRIPT", transcriptPath.wstring().c_str());
+
+    program = std::make_unique<RunningProgram>(install->program(), L"--portable");
+    ASSERT_TRUE(program->started());
+    ASSERT_NE(program->waitForWindow(kWindowClass), nullptr);
+    const std::wstring engineFound = kTitlePrefix + L"内置Pikafish引擎加载成功";
+    ASSERT_EQ(program->waitForTitle(engineFound), engineFound);
+    events = std::make_unique<WinEventWatcher>(program->processId());
+    ASSERT_TRUE(events->hooked());
+  }
+
+  void TearDown() override {
+    if (!HasFailure() || !install) return;
+    // What the program told the engine and what it logged, for whoever reads the failure.
+    std::printf("--- transcript of the lines sent to the engine ---\n");
+    for (const std::string& line : transcript()) std::printf("%s\n", line.c_str());
+    std::ifstream log(debugLogPath(), std::ios::binary);
+    log.seekg(static_cast<std::streamoff>(logOffset));
+    const std::string written((std::istreambuf_iterator<char>(log)), {});
+    std::printf("--- debug log of this test ---\n%s\n", written.c_str());
+    std::printf("--- board names heard ---\n");
+    if (events) {
+      for (const std::wstring& name : events->names()) std::printf("%s\n", utf8(name).c_str());
+    }
+  }
+
+  void command(WPARAM id) const { PostMessageW(program->window(), WM_COMMAND, id, 0); }
+
+  std::vector<std::string> transcript() const {
+    std::vector<std::string> lines;
+    std::ifstream in(transcriptPath, std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      lines.push_back(line);
+    }
+    return lines;
+  }
+
+  // The index of the first transcript line from `first` on that `accept` takes; none
+  // on time-out.
+  template <typename Accept>
+  std::optional<size_t> waitForLine(size_t first, Accept accept, int timeoutMs) const {
+    for (int waited = 0;; waited += 20) {
+      const std::vector<std::string> lines = transcript();
+      for (size_t i = first; i < lines.size(); ++i) {
+        if (accept(lines[i])) return i;
+      }
+      if (waited >= timeoutMs) return std::nullopt;
+      Sleep(20);
+    }
+  }
+
+  // Starts a game against the engine with the player on `side` (IDYES Red, IDNO Black);
+  // `switching`: a game is on, so the mode switch is confirmed first. Returns the number
+  // of board names heard before the new game began.
+  size_t startEngineGame(int side, bool switching) const {
+    const size_t mark = events->names().size();
+    command(kEngineGameCommand);
+    if (switching) {
+      EXPECT_TRUE(program->answerBox(kSwitchModeBox, IDYES)) << "no mode switch question";
+    }
+    EXPECT_TRUE(program->answerBox(kSideBox, side)) << "no side box";
+    return mark;
+  }
+
+  // After the game that began at `mark`: a red move is heard, and it is still the
+  // latest notice. (The game's start notices follow each other too fast for a listener
+  // to read each one.)
+  void expectEngineOpensAfter(size_t mark) const {
+    const std::optional<size_t> opening = events->waitForNameFrom(mark, isRedMove, kEngineStartMs);
+    ASSERT_TRUE(opening.has_value()) << "no red move heard after the new game";
+    const std::wstring title = program->waitForTitle([](const std::wstring& t) { return isRedMove(noticeOf(t)); });
+    EXPECT_TRUE(isRedMove(noticeOf(title))) << "title: " << utf8(title);
+  }
+
+  std::unique_ptr<PortableInstall> install;
+  std::unique_ptr<RunningProgram> program;
+  std::unique_ptr<WinEventWatcher> events;
+  std::filesystem::path transcriptPath;
+  uintmax_t logOffset = 0;
+};
+
+TEST_F(EngineGameTest, EngineOpensEachGameThePlayerTakesBlack) {
+  start("engine-black", {500, true});
+  ASSERT_NO_FATAL_FAILURE(expectEngineOpensAfter(startEngineGame(IDNO, false)));
+  // The engine is loaded now: the second game of the run opens too, and the engine's
+  // notice is not spoken again.
+  Sleep(500);
+  const size_t second = startEngineGame(IDNO, true);
+  ASSERT_NO_FATAL_FAILURE(expectEngineOpensAfter(second));
+  const std::vector<std::wstring> names = events->names();
+  for (size_t i = second; i < names.size(); ++i) {
+    EXPECT_NE(names[i].rfind(kEngineReadyPrefix, 0), 0u) << "engine notice spoken again";
+  }
+}
+
+TEST_F(EngineGameTest, MoveByKeysIsAnsweredAndThenPonderedOn) {
+  start("engine-red-keys", {500, true});
+  const size_t mark = startEngineGame(IDYES, false);
+  // The first engine start of the run is announced; the player moves after it.
+  const std::wstring ready = program->waitForTitle(
+      [](const std::wstring& t) { return noticeOf(t).rfind(kEngineReadyPrefix, 0) == 0; }, kEngineStartMs);
+  EXPECT_EQ(noticeOf(ready).rfind(kEngineReadyPrefix, 0), 0u) << "no engine notice; title: " << utf8(ready);
+
+  // 炮二平五 by arrows and Enter: from the cursor's start (4, 5) to the cannon at (7, 7),
+  // then three points left.
+  for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN}) program->postKey(key);
+  const std::wstring before = noticeOf(program->title());
+  program->postKey(VK_RETURN);
+  const std::wstring picked =
+      noticeOf(program->waitForTitle([&](const std::wstring& t) { return noticeOf(t) != before; }));
+  EXPECT_NE(picked.find(L"炮"), std::wstring::npos) << "picked up: " << utf8(picked);
+  for (UINT key : {VK_LEFT, VK_LEFT, VK_LEFT, VK_RETURN}) program->postKey(key);
+
+  const std::wstring shown = program->waitForTitle([](const std::wstring& t) { return isRedMove(noticeOf(t)); });
+  const std::optional<size_t> played = events->waitForNameFrom(mark, isRedMove);
+  ASSERT_TRUE(played.has_value()) << "the player's move was not heard";
+  const std::wstring playerMove = events->names()[*played];
+  EXPECT_NE(playerMove.find(L"红炮"), std::wstring::npos) << utf8(playerMove);
+  EXPECT_EQ(shown, kTitlePrefix + playerMove);
+  const std::optional<size_t> answered = events->waitForNameFrom(*played, isBlackMove, kEngineStartMs);
+  ASSERT_TRUE(answered.has_value()) << "no reply heard";
+  const std::wstring reply = events->names()[*answered];
+  EXPECT_EQ(program->waitForTitle(kTitlePrefix + reply), kTitlePrefix + reply);
+  EXPECT_EQ(program->boardAccessibleName().value_or(L"(none)"), reply);
+
+  // The reply's search, then pondering on the player's predicted answer.
+  const std::optional<size_t> search = waitForLine(0, isSearch, 2000);
+  ASSERT_TRUE(search.has_value()) << "no search in the transcript";
+  EXPECT_TRUE(waitForLine(*search + 1, [](const std::string& l) { return startsWith(l, "go ponder"); }, 5000))
+      << "no pondering after the reply";
+}
+
+TEST_F(EngineGameTest, NewGameStopsTheSearchAndItsAnswerIsNeverPlayed) {
+  // Long enough to outlast the two boxes of the new game: under Wine each box takes about
+  // two seconds to go away.
+  constexpr int kSearchMs = 10000;
+  start("engine-stop", {kSearchMs, false});
+  startEngineGame(IDNO, false);
+  const std::optional<size_t> search = waitForLine(0, isSearch, kEngineStartMs);
+  ASSERT_TRUE(search.has_value()) << "the engine never started its opening search";
+  const auto searchStarted = std::chrono::steady_clock::now();
+
+  // During the search: a new game with the player on Red.
+  const size_t mark = startEngineGame(IDYES, true);
+  const std::wstring newGame = kTitlePrefix + kNewGame;
+  EXPECT_EQ(program->waitForTitle(newGame), newGame);
+  EXPECT_TRUE(waitForLine(*search + 1, [](const std::string& l) { return l == "stop"; }, 3000))
+      << "the search was not stopped";
+
+  // Past the time the old search would have ended, and five seconds at least: no move
+  // is heard.
+  const auto until = std::max(std::chrono::steady_clock::now() + std::chrono::seconds(5),
+                              searchStarted + std::chrono::milliseconds(kSearchMs + 2000));
+  while (std::chrono::steady_clock::now() < until) {
+    const std::wstring title = program->title();
+    ASSERT_FALSE(isAnyMove(noticeOf(title))) << "a move was played: " << utf8(title);
+    Sleep(50);
+  }
+  const std::vector<std::wstring> names = events->names();
+  for (size_t i = mark; i < names.size(); ++i) EXPECT_FALSE(isAnyMove(names[i])) << utf8(names[i]);
+  EXPECT_EQ(program->title(), newGame);
+}
+
+}  // namespace
+}  // namespace Tavrune::E2E
