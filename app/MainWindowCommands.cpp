@@ -40,6 +40,11 @@ void MainWindow::leaveReview() {
   if (isGameInProgress() && initAudio() && audioConfig.backgroundMusicEnabled) {
     audioManager->startBackgroundMusic();
   }
+  if (!gameActive) {
+    // The reviewed record's last position is back on the board and the popup asks for a
+    // mode to play it on with: the mode commands continue from it, as after loading.
+    loadedPositionPending = true;
+  }
   updateMenuState();
   if (!gameActive) showLoadedScorePopup();
 }

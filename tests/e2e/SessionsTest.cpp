@@ -172,6 +172,25 @@ TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
   answer(L"棋谱加载完成", IDYES);
   EXPECT_TRUE(program->waitForTitle([](const std::wstring& t) { return t.find(L"复盘") != std::wstring::npos; })
                   .find(L"复盘") != std::wstring::npos);
+
+  // Step through it, leave the review and play on from its last position.
+  const auto startsWith = [this](const std::wstring& prefix) {
+    return program->waitForTitle([&](const std::wstring& t) { return t.rfind(L"Velmora - " + prefix, 0) == 0; })
+               .rfind(L"Velmora - " + prefix, 0) == 0;
+  };
+  program->postKey(VK_PRIOR);
+  EXPECT_TRUE(startsWith(L"第1步，"));
+  program->postKey(VK_NEXT);
+  EXPECT_TRUE(startsWith(L"第2步，"));
+  program->postKey(VK_ESCAPE);
+  EXPECT_TRUE(startsWith(L"棋谱已加载"));
+  Sleep(300);
+  program->postKey(VK_ESCAPE);  // closes the mode popup
+  Sleep(300);
+  command(200);
+  ASSERT_TRUE(titleIs(L"从当前棋局继续对弈"));
+  command(203);  // the record's second move is taken back and its first spoken again
+  EXPECT_TRUE(titleIs(L"红炮2平5"));
 }
 
 TEST_F(SessionsTest, XqfRecordOpensForReview) {
