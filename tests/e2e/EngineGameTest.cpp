@@ -4,7 +4,6 @@
 // new game, each heard through the title and the board's accessible name. What the
 // program told the engine is read from the relay's transcript.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "e2e/DebugLogFile.h"
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
 #include "e2e/WinEventWatcher.h"
@@ -68,22 +68,6 @@ std::string utf8(const std::wstring& text) {
   std::string out(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
   return out;
-}
-
-std::filesystem::path debugLogPath() {
-  PWSTR folder = nullptr;
-  std::filesystem::path path;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) {
-    path = std::filesystem::path(folder) / "Tavrune" / "logs" / "tavrune_debug.log";
-  }
-  CoTaskMemFree(folder);
-  return path;
-}
-
-uintmax_t fileSize(const std::filesystem::path& path) {
-  std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(path, error);
-  return error ? 0 : size;
 }
 
 class EngineGameTest : public ::testing::Test {

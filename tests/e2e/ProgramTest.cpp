@@ -1,13 +1,13 @@
 // The real program, started in a fresh portable folder and driven from outside as a
 // user and a screen reader would.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "e2e/DebugLogFile.h"
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
 #include "e2e/WinEventWatcher.h"
@@ -30,22 +30,6 @@ Started start(const std::string& tag, const std::function<void(PortableInstall&)
   if (prepare) prepare(*started.install);
   started.program = std::make_unique<RunningProgram>(started.install->program(), L"--portable");
   return started;
-}
-
-std::filesystem::path debugLogPath() {
-  PWSTR folder = nullptr;
-  std::filesystem::path path;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &folder))) {
-    path = std::filesystem::path(folder) / "Tavrune" / "logs" / "tavrune_debug.log";
-  }
-  CoTaskMemFree(folder);
-  return path;
-}
-
-uintmax_t fileSize(const std::filesystem::path& path) {
-  std::error_code error;
-  const uintmax_t size = std::filesystem::file_size(path, error);
-  return error ? 0 : size;
 }
 
 // What the log gained since `offset`.

@@ -108,8 +108,13 @@ class SessionsTest : public ::testing::Test {
     EXPECT_EQ(summary, L"赛事: 测试赛\n红方: 甲\n黑方: 乙\n共 2 手棋");
     answer(L"棋谱加载完成", IDNO);
     EXPECT_TRUE(titleIs(L"棋谱已加载，红方: 甲，黑方: 乙。请选择对战模式"));
+    playOnAsTwoPlayers();
+  }
+
+  // From the mode popup a loaded record opens with: closes it and plays on at one keyboard.
+  void playOnAsTwoPlayers() const {
     Sleep(300);
-    program->postKey(VK_ESCAPE);  // closes the mode popup
+    program->postKey(VK_ESCAPE);
     Sleep(300);
     command(200);
     ASSERT_TRUE(titleIs(L"从当前棋局继续对弈"));
@@ -184,11 +189,7 @@ TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
   EXPECT_TRUE(startsWith(L"第2步，"));
   program->postKey(VK_ESCAPE);
   EXPECT_TRUE(startsWith(L"棋谱已加载"));
-  Sleep(300);
-  program->postKey(VK_ESCAPE);  // closes the mode popup
-  Sleep(300);
-  command(200);
-  ASSERT_TRUE(titleIs(L"从当前棋局继续对弈"));
+  playOnAsTwoPlayers();
   command(203);  // the record's second move is taken back and its first spoken again
   EXPECT_TRUE(titleIs(L"红炮2平5"));
 }
