@@ -1028,55 +1028,42 @@ void UCCIEngine::setCustomSkill(int level) {
 }
 
 void UCCIEngine::setThreads(int count) {
-  int value = 0;
-  int readyMs = 0;
   {
     std::lock_guard<std::mutex> lock(mutex);
     settings.threads = count;
   }
   logInfo("UCCIEngine: Threads set to " + std::to_string(count) + (count < 1 ? " (auto)" : ""));
-  {
-    std::lock_guard<std::mutex> lock(mutex);
-    if (state != IDLE) return;
-    value = count >= 1 ? count : automaticThreadCount(std::thread::hardware_concurrency());
-    if (value == settings.appliedThreads) {
-      logInfo("UCCIEngine: Threads unchanged (" + std::to_string(value) + "), skipping");
-      return;
-    }
-    readyMs = static_cast<int>(timeouts.ready.count());
-  }
-  if (std::optional<std::string> sent = sendOption("Threads", std::to_string(value))) {
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      settings.appliedThreads = std::stoi(*sent);
-    }
-    logInfo("UCCIEngine: Applied Threads = " + *sent + " (runtime)");
-    waitForReady(readyMs);
-  }
+  const int value = count >= 1 ? count : automaticThreadCount(std::thread::hardware_concurrency());
+  applyRuntimeOption("Threads", value, &EngineSettings::appliedThreads, "");
 }
 
 void UCCIEngine::setHash(int mb) {
-  int readyMs = 0;
   {
     std::lock_guard<std::mutex> lock(mutex);
     settings.hashSize = mb;
   }
   logInfo("UCCIEngine: Hash set to " + std::to_string(mb) + "MB");
+  if (mb >= 1) applyRuntimeOption("Hash", mb, &EngineSettings::appliedHash, "MB");
+}
+
+void UCCIEngine::applyRuntimeOption(const std::string& name, int value, int32_t EngineSettings::*applied,
+                                    const std::string& unit) {
+  int readyMs = 0;
   {
     std::lock_guard<std::mutex> lock(mutex);
-    if (state != IDLE || mb < 1) return;
-    if (mb == settings.appliedHash) {
-      logInfo("UCCIEngine: Hash unchanged (" + std::to_string(mb) + "MB), skipping");
+    if (state != IDLE) return;
+    if (value == settings.*applied) {
+      logInfo("UCCIEngine: " + name + " unchanged (" + std::to_string(value) + unit + "), skipping");
       return;
     }
     readyMs = static_cast<int>(timeouts.ready.count());
   }
-  if (std::optional<std::string> sent = sendOption("Hash", std::to_string(mb))) {
+  if (std::optional<std::string> sent = sendOption(name, std::to_string(value))) {
     {
       std::lock_guard<std::mutex> lock(mutex);
-      settings.appliedHash = std::stoi(*sent);
+      settings.*applied = std::stoi(*sent);
     }
-    logInfo("UCCIEngine: Applied Hash = " + *sent + "MB (runtime)");
+    logInfo("UCCIEngine: Applied " + name + " = " + *sent + unit + " (runtime)");
     waitForReady(readyMs);
   }
 }

@@ -141,6 +141,10 @@ class UCCIEngine {
 
   void sendInitialOptions();
   std::optional<std::string> sendOption(const std::string& name, const std::string& value);
+  // An option an idle engine takes at once ("Threads", "Hash"), sent unless the engine
+  // already holds that value; then the engine's readiness is awaited.
+  void applyRuntimeOption(const std::string& name, int value, int32_t EngineSettings::*applied,
+                          const std::string& unit);
   void setImmediateOption(const std::string& name, const std::string& value);
   std::string searchLimitLocked() const;
 
