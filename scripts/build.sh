@@ -13,5 +13,10 @@ case "$config" in
   tsan)    args+=(-DTAVRUNE_SANITIZE=thread) ;;
   *) echo "unknown configuration: $config (windows, host or tsan)" >&2; exit 2 ;;
 esac
+# Rebuilds in several checkouts of the project share one compiler cache when ccache is there.
+if command -v ccache >/dev/null 2>&1; then
+  args+=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$(dirname "$root")}" CCACHE_NOHASHDIR=true
+fi
 [ -f "$build/build.ninja" ] || cmake "${args[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
