@@ -103,19 +103,28 @@ class Network {
   std::shared_ptr<Connection> currentConnection() const;
   // Installs a connected socket as the current connection after retiring the old one.
   void adoptConnection(Sockets::Handle socket, const std::string& peer);
-  // Wakes and ends a connection's receive thread, closes its socket and reports it once.
-  void retire(const std::shared_ptr<Connection>& connection);
+  // Wakes and ends a connection's receive thread (detached when called on it), then closes
+  // its socket.
+  void endConnection(Connection& connection);
+  // Calls onDisconnected unless this connection has been reported already.
+  void reportDisconnected(Connection& connection);
   void receiveLoop(std::shared_ptr<Connection> connection);
   void joinReceiveThread(Connection& connection);
-  // Sends under the connection's lock, waiting for room in short slices so a stop is seen.
-  bool sendAll(Connection& connection, const std::string& text);
-  void reportDisconnected(Connection& connection);
-  void dispatchLines(Connection& connection);
+  // Hands every complete line to onMessage; false when the connection is to end.
+  bool dispatchLines(Connection& connection);
+  // A line past MAX_LINE_BYTES: farewell, end of stream, one report.
+  void refuseOversizedLine(Connection& connection);
+  // Sends under the connection's lock, waiting for room in short slices so a stop is seen;
+  // fails after stallMs without progress.
+  bool sendAll(Connection& connection, const std::string& text, int stallMs);
 
   void discoveryLoop(std::shared_ptr<Discovery> discovery);
   void broadcastLoop(std::string payload, int intervalMs);
   // Waits up to ms on the sender's wake-up; false once the sender is told to stop.
   bool broadcastPause(int ms);
+  void stopBroadcastLocked();
+  bool discoveryOpen();
+  // Waits for waitForClient to leave (unless called on its thread), then closes the listener.
   void closeListener();
 
   // Listening side.
@@ -124,6 +133,7 @@ class Network {
   Sockets::Handle serverSocket = Sockets::INVALID_HANDLE;
   int boundPort = 0;
   bool waiting = false;
+  std::thread::id waiter;
   std::atomic<bool> listenStop{false};
   std::atomic<bool> server{false};
 
