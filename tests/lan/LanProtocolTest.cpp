@@ -3,124 +3,75 @@
 #include <string>
 #include <vector>
 
+#include "lan/LanMessageText.h"
 #include "lan/LanProtocol.h"
 
 namespace Tavrune {
 namespace {
 
-using Type = LanMessageType;
+using ::Tavrune::Test::describe;
 
-struct LineCase {
-  const char* line;
-  bool valid;
-  Type type;
-  // Checked only for valid lines; empty texts and zeros where the field is not expected.
-  const char* name;
-  const char* side;
-  int seq;
-  bool accepted;
-  const char* reason;
-  int port;
-  const char* address;
-  const char* why;
-};
-
-// Decoding rules and the edge cases peers actually produce.
+// Decoding rules and the edge cases peers actually produce: each line and the record it
+// gives ("" when it is invalid).
 TEST(LanProtocol, DecodesLinesByTheirType) {
-  const LineCase cases[] = {
-      {"HEARTBEAT:\n", true, Type::HEARTBEAT, "", "", 0, false, "", 0, "", "heartbeat"},
-      {"HEARTBEAT\n", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "no colon"},
-      {"", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "empty"},
-      {" \r\n\t", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "blank only"},
-      {"heartbeat:", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "lower-case key"},
-      {"HELLO_ACKX:a:b", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "key with more"},
-      {" HEARTBEAT:", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "leading blank stays in the key"},
-      {"HELLO:a:b:red\r\n", true, Type::HELLO, "a", "b:red", 0, false, "", 0, "", "':' in a name is not escaped"},
-      {"HELLO:张三:", true, Type::HELLO, "张三", "", 0, false, "", 0, "", "empty side"},
-      {"HELLO:nobody", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "hello without side"},
-      {"HELLO_ACK:host:black", true, Type::HELLO_ACK, "host", "black", 0, false, "", 0, "", "hello ack"},
-      {"MOVE_ACK:7:ok  \t\n", true, Type::MOVE_ACK, "", "", 7, true, "", 0, "", "ok with trailing blanks"},
-      {"MOVE_ACK:7", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "number only"},
-      {"MOVE_ACK:7:reject", true, Type::MOVE_ACK, "", "", 7, false, "", 0, "", "reject without reason"},
-      {"MOVE_ACK:7:reject:wrong_seq", true, Type::MOVE_ACK, "", "", 7, false, "wrong_seq", 0, "", "reason"},
-      {"MOVE_ACK:7:OK", true, Type::MOVE_ACK, "", "", 7, false, "", 0, "", "any other rest refuses"},
-      {"MOVE_ACK:x:ok", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "seq not a number"},
-      {"SYNC_REQ:-3", true, Type::SYNC_REQ, "", "", -3, false, "", 0, "", "negative seq"},
-      {"SYNC_REQ:", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "empty seq"},
-      {"SYNC_REQ:2147483648", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "seq past 32 bits"},
-      {"UNDO_ACK:accept", true, Type::UNDO_ACK, "", "", 0, true, "", 0, "", "undo accepted"},
-      {"UNDO_ACK:ACCEPT", true, Type::UNDO_ACK, "", "", 0, false, "", 0, "", "capitals refuse"},
-      {"DRAW_ACK:", true, Type::DRAW_ACK, "", "", 0, false, "", 0, "", "empty refuses"},
-      {"BYE:manual_leave", true, Type::BYE, "", "", 0, false, "manual_leave", 0, "", "bye"},
-      {"RESIGN:whatever", true, Type::RESIGN, "", "", 0, false, "", 0, "", "payload carries nothing"},
-      {"TAVRUNE_DISCOVER:me:8888", true, Type::TAVRUNE_DISCOVER, "me", "", 0, false, "", 8888, "", "discover"},
-      {"TAVRUNE_DISCOVER:me:0", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "port 0"},
-      {"TAVRUNE_DISCOVER:me:65536", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "port 65536"},
-      {"TAVRUNE_DISCOVER:me:x:8888", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "two fields after name"},
-      {"TAVRUNE_REPLY:room:192.168.1.5:8888", true, Type::TAVRUNE_REPLY, "room", "", 0, false, "", 8888,
-       "192.168.1.5", "reply"},
-      {"TAVRUNE_REPLY:room::8888", true, Type::TAVRUNE_REPLY, "room", "", 0, false, "", 8888, "", "empty address"},
-      {"TAVRUNE_REPLY:room:8888", false, Type::UNKNOWN, "", "", 0, false, "", 0, "", "rest without ':'"},
-      {"TAVRUNE_REPLY:room:::1:8888", true, Type::TAVRUNE_REPLY, "room", "", 0, false, "", 8888, "::1",
-       "address up to the last ':'"},
+  const std::pair<const char*, const char*> cases[] = {
+      {"HEARTBEAT:\n", "HEARTBEAT"},
+      {"HEARTBEAT\n", ""},  // no colon
+      {"", ""},
+      {" \r\n\t", ""},
+      {"heartbeat:", ""},            // keys are case-sensitive
+      {"HELLO_ACKX:a:b", ""},        // a key with anything added
+      {" HEARTBEAT:", ""},           // leading blanks stay in the key
+      {"RESIGN:whatever", "RESIGN"},  // the payload carries nothing
+      {"HELLO:a:b:red\r\n", "HELLO name=a side=b:red"},  // ':' in a name is not escaped
+      {"HELLO:张三:", "HELLO name=张三"},
+      {"HELLO:nobody", ""},
+      {"HELLO_ACK:host:black", "HELLO_ACK name=host side=black"},
+      {"MOVE_ACK:7:ok  \t\n", "MOVE_ACK seq=7 accepted=1"},
+      {"MOVE_ACK:7", ""},
+      {"MOVE_ACK:x:ok", ""},
+      {"MOVE_ACK:7:reject", "MOVE_ACK seq=7"},
+      {"MOVE_ACK:7:reject:wrong_seq", "MOVE_ACK seq=7 reason=wrong_seq"},
+      {"MOVE_ACK:7:OK", "MOVE_ACK seq=7"},
+      {"SYNC_REQ:-3", "SYNC_REQ seq=-3"},
+      {"SYNC_REQ:", ""},
+      {"SYNC_REQ:2147483648", ""},
+      {"UNDO_ACK:accept", "UNDO_ACK accepted=1"},
+      {"UNDO_ACK:ACCEPT", "UNDO_ACK"},
+      {"DRAW_ACK:", "DRAW_ACK"},
+      {"BYE:manual_leave", "BYE reason=manual_leave"},
+      {"TAVRUNE_DISCOVER:me:8888", "TAVRUNE_DISCOVER name=me port=8888"},
+      {"TAVRUNE_DISCOVER:me:0", ""},
+      {"TAVRUNE_DISCOVER:me:65536", ""},
+      {"TAVRUNE_DISCOVER:me:x:8888", ""},
+      {"TAVRUNE_REPLY:room:192.168.1.5:8888", "TAVRUNE_REPLY name=room address=192.168.1.5 port=8888"},
+      {"TAVRUNE_REPLY:room::8888", "TAVRUNE_REPLY name=room port=8888"},
+      {"TAVRUNE_REPLY:room:8888", ""},
+      {"TAVRUNE_REPLY:room:::1:8888", "TAVRUNE_REPLY name=room address=::1 port=8888"},
+      {"MOVE:-1:7,9,6,7,2,0", "MOVE seq=-1 move=7,9,6,7,2,0"},
+      {"MOVE:1: 7 , 9,6 ,7,2,0", "MOVE seq=1 move=7,9,6,7,2,0"},
+      {"MOVE:1:7,9,6,7,99,-4", "MOVE seq=1 move=7,9,6,7,99,-4"},  // piece codes as read
+      {"MOVE:1:9,9,6,7,2,0", ""},
+      {"MOVE:1:7,9,6,10,2,0", ""},
+      {"MOVE:1:-1,9,6,7,2,0", ""},
+      {"MOVE:1:7,9,6,7,2,0,5", ""},
+      {"MOVE:1:7,9,6,7,2", ""},
+      {"MOVE:1:7;9,6,7,2,0", ""},
+      {"SYNC:F:0", "SYNC fen=F"},
+      {"SYNC:F:0:", "SYNC fen=F"},
+      {"SYNC:F:1", ""},
+      {"SYNC:F:2:1,0,2,2,2,0|7,9,6,7,2,0|", "SYNC fen=F count=2 m=1,0,2,2,2,0 m=7,9,6,7,2,0"},
+      {"SYNC:F:2:1,0,2,2,2,0||7,9,6,7,2,0", ""},
+      {"SYNC:F:1:|1,0,2,2,2,0", ""},
+      {"SYNC:F:2:1,0,2,2,2,0", ""},
+      {"SYNC:F:-1:", ""},
+      {"SYNC:F:2147483647:1,0,2,2,2,0", ""},  // nothing is reserved by the announced count
+      {"SYNC:F", ""},
   };
-  for (const LineCase& c : cases) {
-    SCOPED_TRACE(c.why);
-    const std::optional<LanMessage> message = LanProtocol::parse(c.line);
-    ASSERT_EQ(message.has_value(), c.valid) << c.line;
-    if (!c.valid) continue;
-    EXPECT_EQ(message->type, c.type);
-    EXPECT_EQ(message->name, c.name);
-    EXPECT_EQ(message->side, c.side);
-    EXPECT_EQ(message->seq, c.seq);
-    EXPECT_EQ(message->accepted, c.accepted);
-    EXPECT_EQ(message->reason, c.reason);
-    EXPECT_EQ(message->port, c.port);
-    EXPECT_EQ(message->address, c.address);
+  for (const auto& [line, expected] : cases) {
+    const std::optional<LanMessage> message = LanProtocol::parse(line);
+    EXPECT_EQ(message ? describe(*message) : "", expected) << line;
   }
-}
-
-TEST(LanProtocol, DecodesMovesAndSyncHistories) {
-  struct MoveLine {
-    const char* line;
-    bool valid;
-    int moveCount;
-    const char* why;
-  };
-  const MoveLine cases[] = {
-      {"MOVE:-1:7,9,6,7,2,0", true, 0, "negative seq, plain move"},
-      {"MOVE:1: 7 , 9,6 ,7,2,0", true, 0, "blanks before numbers and commas"},
-      {"MOVE:1:9,9,6,7,2,0", false, 0, "from x 9"},
-      {"MOVE:1:7,9,6,10,2,0", false, 0, "to y 10"},
-      {"MOVE:1:-1,9,6,7,2,0", false, 0, "negative coordinate"},
-      {"MOVE:1:7,9,6,7,2,0,5", false, 0, "seventh number"},
-      {"MOVE:1:7,9,6,7,2", false, 0, "five numbers"},
-      {"MOVE:1:7;9,6,7,2,0", false, 0, "wrong separator"},
-      {"MOVE:1:7,9,6,7,99,-4", true, 0, "piece codes are not range-checked"},
-      {"SYNC:FEN:0", true, 0, "count 0, no list"},
-      {"SYNC:FEN:0:", true, 0, "count 0, empty list"},
-      {"SYNC:FEN:1", false, 0, "count 1 without list"},
-      {"SYNC:FEN:2:1,0,2,2,2,0|7,9,6,7,2,0|", true, 2, "one '|' at the very end"},
-      {"SYNC:FEN:2:1,0,2,2,2,0||7,9,6,7,2,0", false, 0, "empty piece between bars"},
-      {"SYNC:FEN:1:|1,0,2,2,2,0", false, 0, "empty piece first"},
-      {"SYNC:FEN:2:1,0,2,2,2,0", false, 0, "one move for count 2"},
-      {"SYNC:FEN:-1:", false, 0, "negative count"},
-      {"SYNC:FEN:2147483647:1,0,2,2,2,0", false, 0, "huge count with one move"},
-      {"SYNC:FEN", false, 0, "no count"},
-  };
-  for (const MoveLine& c : cases) {
-    SCOPED_TRACE(c.why);
-    const std::optional<LanMessage> message = LanProtocol::parse(c.line);
-    ASSERT_EQ(message.has_value(), c.valid) << c.line;
-    if (c.valid && message->type == Type::SYNC) {
-      EXPECT_EQ(message->fen, "FEN");
-      EXPECT_EQ(message->moveCount, c.moveCount);
-      EXPECT_EQ(message->moves.size(), static_cast<size_t>(c.moveCount));
-    }
-  }
-  const LanMessage move = *LanProtocol::parse("MOVE:5:7,9,6,7,2,0");
-  EXPECT_EQ(move.seq, 5);
-  EXPECT_EQ(move.move, (Move{{7, 9}, {6, 7}, RED_KNIGHT, EMPTY}));
 }
 
 TEST(LanProtocol, WritersProduceTheWireTexts) {
@@ -135,22 +86,15 @@ TEST(LanProtocol, WritersProduceTheWireTexts) {
       {LanProtocol::makeSyncRequest(-2), "SYNC_REQ:-2\n"},
       {LanProtocol::makeSync("F w", {}), "SYNC:F w:0\n"},
       {LanProtocol::makeSync("F w", {knight, capture}), "SYNC:F w:2:7,9,6,7,2,0|1,7,1,0,6,9\n"},
-      {LanProtocol::makeResign(), "RESIGN:\n"},
-      {LanProtocol::makeUndoRequest(), "UNDO_REQ:\n"},
-      {LanProtocol::makeUndoAck(false), "UNDO_ACK:reject\n"},
-      {LanProtocol::makeDrawRequest(), "DRAW_REQ:\n"},
-      {LanProtocol::makeDrawAck(true), "DRAW_ACK:accept\n"},
-      {LanProtocol::makeHeartbeat(), "HEARTBEAT:\n"},
-      {LanProtocol::makeHeartbeatAck(), "HEARTBEAT_ACK:\n"},
+      {LanProtocol::makeResign() + LanProtocol::makeUndoRequest() + LanProtocol::makeDrawRequest(),
+       "RESIGN:\nUNDO_REQ:\nDRAW_REQ:\n"},
+      {LanProtocol::makeUndoAck(false) + LanProtocol::makeDrawAck(true), "UNDO_ACK:reject\nDRAW_ACK:accept\n"},
+      {LanProtocol::makeHeartbeat() + LanProtocol::makeHeartbeatAck(), "HEARTBEAT:\nHEARTBEAT_ACK:\n"},
       {LanProtocol::makeBye("protocol_error"), "BYE:protocol_error\n"},
       {LanProtocol::makeDiscover("", 8888), "TAVRUNE_DISCOVER::8888\n"},
       {LanProtocol::makeReply("room", "10.0.0.2", 8888), "TAVRUNE_REPLY:room:10.0.0.2:8888\n"},
   };
   for (const auto& [written, expected] : cases) EXPECT_EQ(written, expected);
-  for (int type = 0; type <= 16; ++type) {
-    const auto t = static_cast<LanMessageType>(type);
-    EXPECT_EQ(LanProtocol::messageTypeFromKey(LanProtocol::keyText(t)), t);
-  }
 }
 
 TEST(LanProtocol, EveryMoveOnTheBoardReadsBackAsWritten) {
@@ -174,9 +118,7 @@ TEST(LanProtocol, IntegerReaderIsStrict) {
   for (const auto& [text, valid] : cases) {
     int32_t value = 123;
     EXPECT_EQ(LanProtocol::tryParseInt(text, value), valid) << text;
-    if (!valid) {
-      EXPECT_EQ(value, 123) << text;
-    }
+    EXPECT_TRUE(valid || value == 123) << text;
   }
 }
 
@@ -184,14 +126,11 @@ TEST(LanProtocol, SplitsCompleteLinesAndKeepsTheRest) {
   std::string buffer = "HELLO:a:red\r\n\nMOVE:1:7,9";
   std::vector<std::string> lines;
   EXPECT_EQ(LanProtocol::splitLines(buffer, lines), 1u);
-  EXPECT_EQ(lines, std::vector<std::string>{"HELLO:a:red"});
   EXPECT_EQ(buffer, "MOVE:1:7,9");
-
   buffer += ",6,7,2,0\n\r\nHEARTBEAT:\n";
   EXPECT_EQ(LanProtocol::splitLines(buffer, lines), 2u);
   EXPECT_EQ(lines, (std::vector<std::string>{"HELLO:a:red", "MOVE:1:7,9,6,7,2,0", "HEARTBEAT:"}));
   EXPECT_EQ(buffer, "");
-
   std::string partial = "no line feed\r";
   EXPECT_EQ(LanProtocol::splitLines(partial, lines), 0u);
   EXPECT_EQ(partial, "no line feed\r");

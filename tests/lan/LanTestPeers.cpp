@@ -43,11 +43,6 @@ std::vector<std::string> RecordingEndpoint::lines() const {
   return received;
 }
 
-std::size_t RecordingEndpoint::lineCount() const {
-  std::lock_guard lock(mutex);
-  return received.size();
-}
-
 int RecordingEndpoint::connectedCount() const {
   std::lock_guard lock(mutex);
   return connects;
@@ -56,14 +51,6 @@ int RecordingEndpoint::connectedCount() const {
 int RecordingEndpoint::disconnectedCount() const {
   std::lock_guard lock(mutex);
   return disconnects;
-}
-
-bool RecordingEndpoint::waitForLines(std::size_t count, std::chrono::milliseconds timeout) const {
-  return waitUntil([&] { return lineCount() >= count; }, timeout);
-}
-
-bool RecordingEndpoint::waitForDisconnects(int count, std::chrono::milliseconds timeout) const {
-  return waitUntil([&] { return disconnectedCount() >= count; }, timeout);
 }
 
 void RecordingEndpoint::onDisconnect(std::function<void()> action) {

@@ -26,12 +26,8 @@ class RecordingEndpoint {
   Network network;
 
   std::vector<std::string> lines() const;
-  std::size_t lineCount() const;
   int connectedCount() const;
   int disconnectedCount() const;
-  // Waits until at least `count` lines have arrived.
-  bool waitForLines(std::size_t count, std::chrono::milliseconds timeout) const;
-  bool waitForDisconnects(int count, std::chrono::milliseconds timeout) const;
   // Runs inside onDisconnected (on the thread that reports), after counting.
   void onDisconnect(std::function<void()> action);
 
