@@ -113,27 +113,19 @@ Network::~Network() {
 // ---- Callbacks ----
 
 void Network::setConnectedCallback(ConnectedCallback callback) {
-  std::unique_lock lock(callbackMutex);
-  std::swap(onConnected, callback);
-  lock.unlock();  // the old function object is destroyed outside the lock
+  replaceCallback(onConnected, std::move(callback));
 }
 
 void Network::setDisconnectedCallback(DisconnectedCallback callback) {
-  std::unique_lock lock(callbackMutex);
-  std::swap(onDisconnected, callback);
-  lock.unlock();
+  replaceCallback(onDisconnected, std::move(callback));
 }
 
 void Network::setMessageCallback(MessageCallback callback) {
-  std::unique_lock lock(callbackMutex);
-  std::swap(onMessage, callback);
-  lock.unlock();
+  replaceCallback(onMessage, std::move(callback));
 }
 
 void Network::setDiscoveryCallback(DiscoveryCallback callback) {
-  std::unique_lock lock(callbackMutex);
-  std::swap(onDiscovery, callback);
-  lock.unlock();
+  replaceCallback(onDiscovery, std::move(callback));
 }
 
 // ---- Listening ----
@@ -255,10 +247,7 @@ bool Network::waitForClient() {
     logInfo("[Network] Waiting for client connection aborted");
     return false;
   }
-  std::unique_lock lock(callbackMutex);
-  const ConnectedCallback connected = onConnected;
-  lock.unlock();
-  if (connected) connected();
+  if (const ConnectedCallback connected = snapshot(onConnected)) connected();
   return true;
 }
 
@@ -332,10 +321,7 @@ void Network::endConnection(Connection& conn) {
 
 void Network::reportDisconnected(Connection& conn) {
   if (conn.reported.exchange(true)) return;
-  std::unique_lock lock(callbackMutex);
-  const DisconnectedCallback disconnected = onDisconnected;
-  lock.unlock();
-  if (disconnected) disconnected();
+  if (const DisconnectedCallback disconnected = snapshot(onDisconnected)) disconnected();
 }
 
 bool Network::connectToServer(const std::string& host, int port) {
@@ -377,10 +363,7 @@ bool Network::connectToServer(const std::string& host, int port) {
   server = false;
   adoptConnection(socket, peer);
   logInfo("[Network] Connected to server successfully: " + peer + " (family=" + family + ")");
-  std::unique_lock lock(callbackMutex);
-  const ConnectedCallback connected = onConnected;
-  lock.unlock();
-  if (connected) connected();
+  if (const ConnectedCallback connected = snapshot(onConnected)) connected();
   return true;
 }
 
@@ -413,11 +396,8 @@ void Network::receiveLoop(std::shared_ptr<Connection> conn) {
       break;
     }
     logInfo("[Network] Received " + std::to_string(received) + " bytes");
-    std::unique_lock lock(callbackMutex);
-    const bool wanted = static_cast<bool>(onMessage);
-    lock.unlock();
     // Without a message callback nobody reads the stream: the chunk is dropped.
-    if (!wanted) continue;
+    if (!snapshot(onMessage)) continue;
     conn->receiveBuffer.append(chunk, static_cast<std::size_t>(received));
     if (!dispatchLines(*conn)) break;
   }
@@ -436,10 +416,7 @@ bool Network::dispatchLines(Connection& conn) {
       return false;
     }
     logInfo("[Network] Processing message: " + line);
-    std::unique_lock lock(callbackMutex);
-    const MessageCallback message = onMessage;
-    lock.unlock();
-    if (message) message(line);
+    if (const MessageCallback message = snapshot(onMessage)) message(line);
   }
   if (conn.receiveBuffer.size() > MAX_LINE_BYTES) {
     refuseOversizedLine(conn);
@@ -631,10 +608,7 @@ void Network::discoveryLoop(std::shared_ptr<Discovery> state) {
     if (received == 0) continue;
     const std::string text(datagram, strnlen(datagram, static_cast<std::size_t>(received)));
     logInfo("[Network] Received discovery from " + sender + ": " + text);
-    std::unique_lock lock(callbackMutex);
-    const DiscoveryCallback callback = onDiscovery;
-    lock.unlock();
-    if (callback) callback(text, sender);
+    if (const DiscoveryCallback callback = snapshot(onDiscovery)) callback(text, sender);
   }
   logInfo("[Network] Discovery loop ended");
   if (state->closeOnExit) Sockets::close(state->socket);

@@ -100,6 +100,20 @@ class Network {
   struct Discovery;
   friend class NetworkTestAccess;
 
+  // A callback is copied under callbackMutex and called outside it, so it may be replaced
+  // (or emptied) from any thread at any time; the replaced one is destroyed unlocked.
+  template <typename Callback>
+  Callback snapshot(const Callback& callback) const {
+    std::lock_guard lock(callbackMutex);
+    return callback;
+  }
+  template <typename Callback>
+  void replaceCallback(Callback& slot, Callback callback) {
+    std::unique_lock lock(callbackMutex);
+    std::swap(slot, callback);
+    lock.unlock();
+  }
+
   std::shared_ptr<Connection> currentConnection() const;
   // Installs a connected socket as the current connection after retiring the old one.
   void adoptConnection(Sockets::Handle socket, const std::string& peer);
