@@ -223,6 +223,13 @@ bool Network::waitForClient() {
       if (error != Sockets::ERROR_WOULD_BLOCK) logWarning("[Network] accept failed: " + std::to_string(error));
       continue;
     }
+    {
+      // From here on the listener is not touched, so a stop need not wait for the hand-over
+      // (which may be joining the very thread that asks for the stop).
+      std::lock_guard lock(listenMutex);
+      handingOver = true;
+    }
+    listenIdle.notify_all();
     if (listenStop) {
       Sockets::close(socket);
       break;
@@ -240,6 +247,7 @@ bool Network::waitForClient() {
   {
     std::lock_guard lock(listenMutex);
     waiting = false;
+    handingOver = false;
     waiter = {};
   }
   listenIdle.notify_all();
@@ -254,9 +262,8 @@ bool Network::waitForClient() {
 void Network::closeListener() {
   std::unique_lock lock(listenMutex);
   // The waiting thread owns the listener while it waits; it sees the stop within a slice.
-  // From the waiting thread itself (inside a callback of its hand-over) the listener is no
-  // longer in use and can be closed at once.
-  if (waiter != std::this_thread::get_id()) listenIdle.wait(lock, [this] { return !waiting; });
+  // Once it hands a connection over (and on its own thread) the listener is no longer in use.
+  if (waiter != std::this_thread::get_id()) listenIdle.wait(lock, [this] { return !waiting || handingOver; });
   Sockets::close(serverSocket);
   serverSocket = Sockets::INVALID_HANDLE;
   boundPort = 0;

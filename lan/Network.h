@@ -12,6 +12,7 @@
 // waits for the thread that runs the callback.
 #include <atomic>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -147,6 +148,7 @@ class Network {
   Sockets::Handle serverSocket = Sockets::INVALID_HANDLE;
   int boundPort = 0;
   bool waiting = false;
+  bool handingOver = false;  // the waiter has accepted and no longer uses the listener
   std::thread::id waiter;
   std::atomic<bool> listenStop{false};
   std::atomic<bool> server{false};

@@ -3,7 +3,6 @@
 // plain socket that plays a hostile or broken program. Both builds (POSIX sockets on the
 // host, Winsock under Wine).
 #include <chrono>
-#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>

@@ -175,6 +175,34 @@ TEST(Network, StopsAndReconnectionsRaceSafely) {
   }
 }
 
+// The old connection's thread stops the server from a callback while a new client's
+// hand-over is waiting for that very thread: neither waits for the other.
+TEST(Network, StopFromTheRetiredConnectionDuringAHandOverEnds) {
+  Network server;
+  ASSERT_TRUE(server.startServer(0));
+  const int port = server.listeningPort();
+  RawPeer stale, fresh;
+  std::thread first([&] { server.waitForClient(); });
+  ASSERT_TRUE(stale.connect("127.0.0.1", port));
+  first.join();
+  std::atomic<bool> inCallback{false};
+  server.setMessageCallback([&](const std::string&) {
+    inCallback = true;
+    std::this_thread::sleep_for(300ms);  // long enough for the new client to arrive
+    server.stopServer();
+  });
+  server.startReceiving();
+  ASSERT_TRUE(stale.send("HEARTBEAT:\n"));
+  ASSERT_TRUE(waitUntil([&] { return inCallback.load(); }, 5s));
+  std::atomic<bool> handedOver{true};
+  std::thread second([&] { handedOver = server.waitForClient(); });
+  ASSERT_TRUE(fresh.connect("127.0.0.1", port));
+  second.join();
+  EXPECT_FALSE(handedOver);
+  EXPECT_FALSE(server.isConnected());
+  EXPECT_EQ(server.listeningPort(), 0);
+}
+
 TEST(Network, SecondListenerOnAUsedPortFails) {
   const std::string logFolder = ::Tavrune::Test::binaryDir() + "/tests/lan/network-test-log";
   ::Tavrune::Test::ConfigLogCapture log(logFolder);
