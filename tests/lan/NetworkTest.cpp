@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <thread>
 
 #include "core/ConfigLogCapture.h"
@@ -227,6 +228,18 @@ TEST(Network, ConnectFailuresComeBackQuickly) {
   EXPECT_FALSE(network.connectToServer("127.0.0.1", port));
   EXPECT_LT(std::chrono::steady_clock::now() - before, 8s);
   EXPECT_FALSE(network.isConnected());
+
+  // A host that never accepts: once its queue is full a connect is never answered, and the
+  // attempt gives up after its time-out instead of the system's much longer one.
+  Network busy;
+  ASSERT_TRUE(busy.startServer(0));
+  std::vector<std::unique_ptr<RawPeer>> queued;
+  do {
+    queued.push_back(std::make_unique<RawPeer>());
+  } while (queued.size() < 16 && queued.back()->connect("127.0.0.1", busy.listeningPort()));
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_FALSE(network.connectToServer("127.0.0.1", busy.listeningPort()));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 4500ms);
 }
 
 TEST(Network, LocalAddressSkipsWhatPeersCannotReach) {
