@@ -1,0 +1,141 @@
+#include "lan/FaultyRelay.h"
+
+#include <chrono>
+
+#include "lan/LanProtocol.h"
+
+namespace Tavrune::Test {
+
+namespace {
+
+Sockets::Handle connectLoopback(int port) {
+  std::vector<Sockets::Endpoint> endpoints;
+  if (!Sockets::resolve("127.0.0.1", port, endpoints) || endpoints.empty()) {
+    return Sockets::INVALID_HANDLE;
+  }
+  const Sockets::Handle socket = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
+  if (socket == Sockets::INVALID_HANDLE) return socket;
+  if (Sockets::setNonBlocking(socket) && Sockets::startConnect(socket, endpoints.front()) &&
+      Sockets::waitWritable(socket, 3000) == Sockets::Readiness::Ready &&
+      Sockets::pendingError(socket) == 0) {
+    return socket;
+  }
+  Sockets::close(socket);
+  return Sockets::INVALID_HANDLE;
+}
+
+bool sendAll(Sockets::Handle socket, const std::string& text) {
+  std::size_t sent = 0;
+  while (sent < text.size()) {
+    const long n = Sockets::send(socket, text.data() + sent, text.size() - sent);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+    } else if (Sockets::lastError() != Sockets::ERROR_WOULD_BLOCK ||
+               Sockets::waitWritable(socket, 1000) != Sockets::Readiness::Ready) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+FaultyRelay::FaultyRelay(int port) : hostPort(port) {
+  Sockets::startup();
+  listener = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
+  Sockets::bindAny(listener, Sockets::Family::IPv4, 0);
+  Sockets::listen(listener, 4);
+  listenPort = Sockets::localPort(listener);
+  worker = std::thread([this] { run(); });
+}
+
+FaultyRelay::~FaultyRelay() {
+  stopping = true;
+  worker.join();
+  closeLink();
+  Sockets::close(listener);
+  Sockets::cleanup();
+}
+
+void FaultyRelay::dropNext(Direction direction, const std::string& key, int count) {
+  std::lock_guard<std::mutex> guard(lock);
+  drops[{direction, key}] += count;
+}
+
+std::vector<std::string> FaultyRelay::forwarded(Direction direction) const {
+  std::lock_guard<std::mutex> guard(lock);
+  return direction == Direction::ToHost ? toHost : toClient;
+}
+
+int FaultyRelay::forwardedCount(Direction direction, const std::string& key) const {
+  int count = 0;
+  for (const std::string& line : forwarded(direction)) {
+    if (line.compare(0, key.size() + 1, key + ":") == 0) ++count;
+  }
+  return count;
+}
+
+void FaultyRelay::run() {
+  while (!stopping) {
+    if (cutRequested.exchange(false)) closeLink();
+    if (Sockets::waitReadable(listener, 2) == Sockets::Readiness::Ready) acceptLink();
+    if (link.client == Sockets::INVALID_HANDLE) continue;
+    if (!pump(link.client, link.host, link.fromClient, Direction::ToHost) ||
+        !pump(link.host, link.client, link.fromHost, Direction::ToClient)) {
+      closeLink();
+    }
+  }
+}
+
+void FaultyRelay::acceptLink() {
+  std::string peer;
+  const Sockets::Handle client = Sockets::accept(listener, peer);
+  if (client == Sockets::INVALID_HANDLE) return;
+  closeLink();
+  const Sockets::Handle host = connectLoopback(hostPort);
+  if (host == Sockets::INVALID_HANDLE) {
+    Sockets::close(client);
+    return;
+  }
+  Sockets::setNonBlocking(client);
+  link.client = client;
+  link.host = host;
+  ++links;
+}
+
+void FaultyRelay::closeLink() {
+  if (link.client != Sockets::INVALID_HANDLE) Sockets::close(link.client);
+  if (link.host != Sockets::INVALID_HANDLE) Sockets::close(link.host);
+  link = Link{};
+}
+
+bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer,
+                       Direction direction) {
+  const Sockets::Readiness ready = Sockets::waitReadable(from, 2);
+  if (ready == Sockets::Readiness::TimedOut) return true;
+  char chunk[4096];
+  const long n = ready == Sockets::Readiness::Ready ? Sockets::receive(from, chunk, sizeof chunk) : -1;
+  if (n < 0 && Sockets::lastError() == Sockets::ERROR_WOULD_BLOCK) return true;
+  if (n <= 0) return false;
+  buffer.append(chunk, static_cast<std::size_t>(n));
+  std::vector<std::string> lines;
+  LanProtocol::splitLines(buffer, lines);
+  for (const std::string& line : lines) {
+    if (shouldForward(direction, line) && !sendAll(to, line + "\n")) return false;
+  }
+  return true;
+}
+
+bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
+  if (stalled) return false;
+  std::lock_guard<std::mutex> guard(lock);
+  const auto drop = drops.find({direction, line.substr(0, line.find(':'))});
+  if (drop != drops.end() && drop->second > 0) {
+    --drop->second;
+    return false;
+  }
+  (direction == Direction::ToHost ? toHost : toClient).push_back(line);
+  return true;
+}
+
+}  // namespace Tavrune::Test
