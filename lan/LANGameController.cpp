@@ -554,8 +554,12 @@ void LANGameController::tick() {
       lastHeartbeatSent = now();
     }
     checkHandshakeTimeout(after);
-    checkConnectionHealth();
-    if (state == State::WAITING_ACK) checkMoveAck();
+    // A connection given up here is dropped below; a new attempt waits for the next tick,
+    // so that the drop cannot meet it.
+    if (!after.dropConnection) {
+      checkConnectionHealth();
+      if (state == State::WAITING_ACK) checkMoveAck();
+    }
   }
   // Outside the lock: both wait for threads whose work may want it.
   if (after.dropConnection) network->disconnect();

@@ -81,7 +81,7 @@ void FaultyRelay::run() {
     if (Sockets::waitReadable(listener, 2) == Sockets::Readiness::Ready) acceptLink();
     if (link.client == Sockets::INVALID_HANDLE) continue;
     if (!pump(link.client, link.host, link.fromClient, Direction::ToHost) ||
-        !pump(link.host, link.client, link.fromHost, Direction::ToClient)) {
+        (!link.swallowed && !pump(link.host, link.client, link.fromHost, Direction::ToClient))) {
       closeLink();
     }
   }
@@ -92,6 +92,13 @@ void FaultyRelay::acceptLink() {
   const Sockets::Handle client = Sockets::accept(listener, peer);
   if (client == Sockets::INVALID_HANDLE) return;
   closeLink();
+  if (swallowNewLinks) {
+    Sockets::setNonBlocking(client);
+    link.client = client;
+    link.swallowed = true;
+    ++links;
+    return;
+  }
   const Sockets::Handle host = connectLoopback(hostPort);
   if (host == Sockets::INVALID_HANDLE) {
     Sockets::close(client);
@@ -126,10 +133,18 @@ bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& bu
   return true;
 }
 
-bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
-  if (stalled) return false;
+int FaultyRelay::arrivedCount(Direction direction, const std::string& key) const {
   std::lock_guard<std::mutex> guard(lock);
-  const auto drop = drops.find({direction, line.substr(0, line.find(':'))});
+  const auto found = arrivals.find({direction, key});
+  return found == arrivals.end() ? 0 : found->second;
+}
+
+bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock);
+  const std::string key = line.substr(0, line.find(':'));
+  ++arrivals[{direction, key}];
+  if (stalled || link.swallowed) return false;
+  const auto drop = drops.find({direction, key});
   if (drop != drops.end() && drop->second > 0) {
     --drop->second;
     return false;
