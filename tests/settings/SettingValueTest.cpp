@@ -53,35 +53,6 @@ TEST(SettingValue, EqualityAcrossAlternatives) {
   EXPECT_FALSE(valueMatchesKind(int64_t{5}, static_cast<ValueKind>(7)));
 }
 
-struct Flags {
-  std::string id;
-  bool visible, enabledOrEditable;
-  std::string reason;
-  bool operator==(const Flags&) const = default;
-};
-
-void collect(const MenuNode& menu, std::vector<Flags>& out) {
-  out.push_back({menu.id, menu.visible, menu.enabled, menu.availability.unavailableReason});
-  if (menu.page) {
-    out.push_back({menu.page->id, menu.page->visible, menu.page->enabled, menu.page->availability.unavailableReason});
-    for (const ControlSpec& c : menu.page->controls) {
-      out.push_back({c.id, c.visible, c.editable, c.availability.unavailableReason});
-    }
-  }
-  for (const MenuNode& child : menu.children) collect(child, out);
-}
-
-TEST(PlatformRestrictions, ASecondPlatformReplacesTheFirst) {
-  MenuNode twice = buildSettingsSchema(), once = buildSettingsSchema();
-  updateAvailability(twice, Platform::WindowsDesktop);
-  updateAvailability(twice, Platform::Android);
-  updateAvailability(once, Platform::Android);
-  std::vector<Flags> a, b;
-  collect(twice, a);
-  collect(once, b);
-  EXPECT_EQ(a, b);
-}
-
 TEST(PlatformRestrictions, EmptyPagesHideTheirMenusAndGreyedItemsGetAReason) {
   MenuNode root, leaf;
   root.id = "root";
