@@ -18,6 +18,7 @@
 #include "app/SelectionFeedback.h"
 #include "app/SessionSeat.h"
 #include "app/SessionStatus.h"
+#include "app/SettingsAppliers.h"
 #include "app/VolumeKeys.h"
 #include "core/AccessibilityConfig.h"
 #include "core/AudioConfig.h"
@@ -38,6 +39,13 @@ class WinAnnouncer;
 class WinSparkleAdapter;
 class WinUICallback;
 struct PreLoadSnapshot;
+
+// An open settings session over the window. The executor is declared first so that it
+// outlives the provider, which calls it.
+struct SettingsSession {
+  std::unique_ptr<Settings::CallbackActionExecutor> executor;
+  std::unique_ptr<Settings::Provider> provider;  // null when the session could not open
+};
 
 class MainWindow {
  public:
@@ -64,6 +72,12 @@ class MainWindow {
 
   // Writes the window's copies of the settings into "config.json"; whether it was written.
   bool saveSettings();
+  // A settings session on the Windows desktop over "config.json", whose commits reach
+  // the running program, with the engine's information rows filled in. When it cannot
+  // open, the user has been told why and the provider is null.
+  SettingsSession openSettingsSession();
+  // The window's copies, components and operations the settings appliers change.
+  SettingsTargets settingsTargets();
 
   // The engine's move, from the engine's or a book's thread: posted to the UI thread.
   void onAIMove(const Move& move);
@@ -105,6 +119,7 @@ class MainWindow {
   Position secondCursor() const { return player2Cursor; }
   const AccessibilityConfig& accessibilityConfig() const { return a11yConfig; }
   const SystemConfig& systemSettings() const { return systemConfig; }
+  const NotationSettings& notationSettings() const { return notationEntry.settings(); }
 
  private:
   // Start-up: settings into the mirrors, the engine build, the log, books, engine settings.
