@@ -1,0 +1,139 @@
+// Settings commits reaching a real engine (Fairy-Stockfish behind the engine tests'
+// relay): what it is told when the search limits change, and what its idle state shows.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+
+#include "ai/ProcessTaps.h"
+#include "app/AIFrontEnd.h"
+#include "app/ScratchFolder.h"
+#include "app/SettingsAppliers.h"
+#include "core/ConfigManager.h"
+#include "engine/EngineLaunch.h"
+#include "settings/ConfigManagerDataSource.h"
+#include "settings/SettingsCatalogue.h"
+#include "support/TestPaths.h"
+
+namespace Tavrune {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool waitFor(const std::function<bool()>& done, std::chrono::seconds limit = 60s) {
+  const auto deadline = std::chrono::steady_clock::now() + limit;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(20ms);
+  }
+  return true;
+}
+
+std::vector<std::string> linesStarting(const std::vector<std::string>& lines, const std::string& prefix) {
+  std::vector<std::string> found;
+  std::copy_if(lines.begin(), lines.end(), std::back_inserter(found),
+               [&](const std::string& line) { return line.rfind(prefix, 0) == 0; });
+  return found;
+}
+
+TEST(SettingsRealEngine, SearchLimitsFollowCommitsAndTheIdleEngineTakesItsHash) {
+  std::string missing;
+  std::optional<Tavrune::Test::EngineLaunch> launch =
+      Tavrune::Test::realEngine(Tavrune::Test::RelayMode::UciXiangqi, missing);
+  if (!launch) TAVRUNE_SKIP_OR_FAIL_IN_CI(missing);
+  Tavrune::Test::ScratchFolder folder("settings-引擎");
+  ConfigManager::resetForTesting({folder.utf8(), folder.utf8("per-user")});
+  ConfigManager::setPortableMode(true);
+
+  auto taps = std::make_shared<Tavrune::Test::ProcessTaps>();
+  AIFrontEnd engine;
+  engine.setEnginePath(launch->commandLine);
+  engine.setProcessManagerFactory([taps] {
+    std::string reason;
+    return taps->tap(std::move(Tavrune::Test::realEngine(Tavrune::Test::RelayMode::UciXiangqi, reason)->process));
+  });
+  EngineTimeouts timeouts;
+  timeouts.handshake = 30s;
+  engine.engine().setEngineTimeouts(timeouts);
+  engine.setThreads(1);
+  engine.setHash(16);
+  std::atomic<int> moves{0};
+  engine.setMoveReadyCallback([&](const Move&) { ++moves; });
+  ASSERT_TRUE(engine.initialize());
+  ASSERT_TRUE(waitFor([&] { return engine.getEngineStateText() == "空闲"; }));
+
+  // The window's copies, as start-up leaves them for a new user.
+  EngineSettingsMirror mirror;
+  std::string enginePath = launch->commandLine;
+  int32_t scheme = 0;
+  AccessibilityConfig a11y;
+  SystemConfig system;
+  AudioConfig audio;
+  SettingsTargets targets;
+  targets.engineSettings = &mirror;
+  targets.enginePath = &enginePath;
+  targets.player2Scheme = &scheme;
+  targets.a11yConfig = &a11y;
+  targets.systemConfig = &system;
+  targets.audioConfig = &audio;
+  targets.engine = &engine;
+  Settings::CallbackActionExecutor executor;
+  registerSettingsAppliers(executor, targets);
+  Settings::Provider provider(Settings::buildSettingsSchema(),
+                              Settings::makeConfigManagerDataSource(&ConfigManager::loadConfig,
+                                                                    &ConfigManager::saveConfig,
+                                                                    ConfigManager::getConfigFilePath()),
+                              &executor);
+  provider.setPlatform(Settings::Platform::WindowsDesktop);
+
+  const auto commit = [&](std::vector<std::pair<std::string, Settings::SettingValue>> edits) {
+    ASSERT_TRUE(provider.openSession(nullptr));
+    for (const auto& [key, value] : edits) ASSERT_TRUE(provider.setDraftValue(key, value, nullptr)) << key;
+    std::vector<std::string> errors;
+    ASSERT_TRUE(provider.closeSession(true, &errors)) << (errors.empty() ? "" : errors[0]);
+  };
+  const auto search = [&] {
+    const int before = moves;
+    Board start;
+    start.setupInitialPosition();
+    ASSERT_TRUE(engine.startThinking(start, RED));
+    ASSERT_TRUE(waitFor([&] { return moves > before; }));
+    ASSERT_TRUE(waitFor([&] { return engine.getEngineStateText() == "空闲"; }));
+  };
+
+  ASSERT_TRUE(provider.openSession(nullptr));
+  fillEngineInfoRows(provider, engine);
+  std::vector<std::string> rows;
+  for (const Settings::ControlState& state : provider.listPageControls("menu.settings.ai.engine")) {
+    if (state.control->readOnly) rows.push_back(Settings::valueToString(state.value));
+  }
+  ASSERT_EQ(rows.size(), 6u);
+  EXPECT_EQ(rows[0], "空闲");
+  EXPECT_EQ(rows[1], engine.getEngineName());
+  EXPECT_FALSE(rows[1].empty());
+  EXPECT_EQ(rows[5], std::to_string(engine.getEngineOptionCount()) + " 个 UCI 选项");
+  EXPECT_GT(engine.getEngineOptionCount(), 0);
+
+  commit({{"ai.searchLimitMode", int64_t{1}}, {"ai.depthProfile", int64_t{8}}, {"ai.hashSize", int64_t{64}}});
+  EXPECT_EQ(linesStarting(taps->written(0), "setoption name Hash value").back(), "setoption name Hash value 64");
+  search();
+  EXPECT_EQ(linesStarting(taps->written(0), "go ").back(), "go depth 8");
+
+  commit({{"ai.searchLimitMode", int64_t{0}}});
+  search();
+  EXPECT_EQ(linesStarting(taps->written(0), "go ").back(), "go movetime 3000");
+
+  // The window's own save (the same fields it writes) keeps both limits.
+  AIConfig saved;
+  mirror.writeTo(saved);
+  ASSERT_TRUE(ConfigManager::saveConfig(saved, scheme, a11y, &system, &audio));
+  AIConfig read;
+  ConfigManager::loadConfig(read, scheme, a11y, &system, &audio);
+  EXPECT_EQ(read.timeLimit, 3000);
+  EXPECT_EQ(read.depth, 8);
+  ConfigManager::resetForTesting();
+}
+
+}  // namespace
+}  // namespace Tavrune
