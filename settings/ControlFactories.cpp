@@ -17,6 +17,17 @@ ControlSpec baseControl(const std::string& key, const std::string& label,
   return control;
 }
 
+ControlSpec choiceControl(const std::string& key, const std::string& label, ValueKind kind,
+                          SettingValue defaultValue, std::vector<ChoiceOption> options,
+                          const std::string& description) {
+  ControlSpec control = baseControl(key, label, description);
+  control.editorKind = EditorKind::Choice;
+  control.valueKind = kind;
+  control.defaultValue = std::move(defaultValue);
+  control.options = std::move(options);
+  return control;
+}
+
 }  // namespace
 
 ControlSpec makeActionControl(const std::string& key, const std::string& label,
@@ -39,24 +50,14 @@ ControlSpec makeBoolControl(const std::string& key, const std::string& label, bo
 ControlSpec makeIntegerChoiceControl(const std::string& key, const std::string& label,
                                      int64_t defaultValue, std::vector<ChoiceOption> options,
                                      const std::string& description) {
-  ControlSpec control = baseControl(key, label, description);
-  control.editorKind = EditorKind::Choice;
-  control.valueKind = ValueKind::Integer;
-  control.defaultValue = defaultValue;
-  control.options = std::move(options);
-  return control;
+  return choiceControl(key, label, ValueKind::Integer, defaultValue, std::move(options), description);
 }
 
 ControlSpec makeTextChoiceControl(const std::string& key, const std::string& label,
                                   const std::string& defaultValue,
                                   std::vector<ChoiceOption> options,
                                   const std::string& description) {
-  ControlSpec control = baseControl(key, label, description);
-  control.editorKind = EditorKind::Choice;
-  control.valueKind = ValueKind::Text;
-  control.defaultValue = defaultValue;
-  control.options = std::move(options);
-  return control;
+  return choiceControl(key, label, ValueKind::Text, defaultValue, std::move(options), description);
 }
 
 ControlSpec makeTextControl(const std::string& key, const std::string& label,

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "accessibility/AccessibilityManager.h"
-#include "app/SettingsAppliers.h"
+#include "app/SettingsMirrors.h"
 #include "audio/ManagerTestRig.h"
 #include "audio/NoDeviceBackend.h"
 #include "audio/WavFile.h"
@@ -11,29 +11,7 @@
 namespace Tavrune {
 namespace {
 
-struct Mirrors {
-  EngineSettingsMirror engine;
-  std::string enginePath;
-  int32_t player2Scheme = 0;
-  AccessibilityConfig a11y;
-  SystemConfig system;
-  AudioConfig audio;
-  bool gameInProgress = true;
-
-  SettingsTargets targets(AudioManager* audioManager, AccessibilityManager* accessibility) {
-    SettingsTargets t;
-    t.engineSettings = &engine;
-    t.enginePath = &enginePath;
-    t.player2Scheme = &player2Scheme;
-    t.a11yConfig = &a11y;
-    t.systemConfig = &system;
-    t.audioConfig = &audio;
-    t.audio = audioManager;
-    t.accessibility = accessibility;
-    t.isGameInProgress = [this] { return gameInProgress; };
-    return t;
-  }
-};
+using Mirrors = Tavrune::Test::SettingsMirrors;
 
 TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
   Tavrune::Test::ManagerTestRig rig;
@@ -43,7 +21,7 @@ TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
   ASSERT_TRUE(rig.initialize());
   Mirrors mirrors;
   Settings::CallbackActionExecutor executor;
-  registerSettingsAppliers(executor, mirrors.targets(&rig.manager(), nullptr));
+  registerSettingsAppliers(executor, mirrors.targets(nullptr, &rig.manager(), nullptr));
   pushAudioSettings(rig.manager(), mirrors.audio);
   rig.manager().startBackgroundMusic();
   ASSERT_NE(rig.manager().currentMusicTrack(), "");
@@ -65,7 +43,7 @@ TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
 TEST(SettingsAppliers, WithoutComponentsOnlyTheCopiesChange) {
   Mirrors mirrors;
   Settings::CallbackActionExecutor executor;
-  registerSettingsAppliers(executor, mirrors.targets(nullptr, nullptr));
+  registerSettingsAppliers(executor, mirrors.targets(nullptr, nullptr, nullptr));
   EXPECT_TRUE(executor.execute("audio.enabled", false).ok);
   EXPECT_TRUE(executor.execute("audio.gameSfxVolumePercent", int64_t{50}).ok);
   EXPECT_TRUE(executor.execute("a11y.windowsUiaProviderEnabled", true).ok);
@@ -79,7 +57,7 @@ TEST(SettingsAppliers, WithoutComponentsOnlyTheCopiesChange) {
   EXPECT_EQ(mirrors.engine.hashSize, 256);
 
   AccessibilityManager accessibility;
-  registerSettingsAppliers(executor, mirrors.targets(nullptr, &accessibility));
+  registerSettingsAppliers(executor, mirrors.targets(nullptr, nullptr, &accessibility));
   EXPECT_TRUE(executor.execute("a11y.windowsUiaProviderEnabled", true).ok);
   EXPECT_EQ(mirrors.a11y.windowsUiaProviderEnabled, accessibility.isUiaEnabled());
 }

@@ -9,7 +9,7 @@
 #include "ai/ProcessTaps.h"
 #include "app/AIFrontEnd.h"
 #include "app/ScratchFolder.h"
-#include "app/SettingsAppliers.h"
+#include "app/SettingsMirrors.h"
 #include "core/ConfigManager.h"
 #include "engine/EngineLaunch.h"
 #include "settings/ConfigManagerDataSource.h"
@@ -63,23 +63,10 @@ TEST(SettingsRealEngine, SearchLimitsFollowCommitsAndTheIdleEngineTakesItsHash) 
   ASSERT_TRUE(engine.initialize());
   ASSERT_TRUE(waitFor([&] { return engine.getEngineStateText() == "空闲"; }));
 
-  // The window's copies, as start-up leaves them for a new user.
-  EngineSettingsMirror mirror;
-  std::string enginePath = launch->commandLine;
-  int32_t scheme = 0;
-  AccessibilityConfig a11y;
-  SystemConfig system;
-  AudioConfig audio;
-  SettingsTargets targets;
-  targets.engineSettings = &mirror;
-  targets.enginePath = &enginePath;
-  targets.player2Scheme = &scheme;
-  targets.a11yConfig = &a11y;
-  targets.systemConfig = &system;
-  targets.audioConfig = &audio;
-  targets.engine = &engine;
+  Tavrune::Test::SettingsMirrors mirrors;
+  mirrors.enginePath = launch->commandLine;
   Settings::CallbackActionExecutor executor;
-  registerSettingsAppliers(executor, targets);
+  registerSettingsAppliers(executor, mirrors.targets(&engine, nullptr, nullptr));
   Settings::Provider provider(Settings::buildSettingsSchema(),
                               Settings::makeConfigManagerDataSource(&ConfigManager::loadConfig,
                                                                     &ConfigManager::saveConfig,
@@ -126,10 +113,10 @@ TEST(SettingsRealEngine, SearchLimitsFollowCommitsAndTheIdleEngineTakesItsHash) 
 
   // The window's own save (the same fields it writes) keeps both limits.
   AIConfig saved;
-  mirror.writeTo(saved);
-  ASSERT_TRUE(ConfigManager::saveConfig(saved, scheme, a11y, &system, &audio));
+  mirrors.engine.writeTo(saved);
+  ASSERT_TRUE(ConfigManager::saveConfig(saved, mirrors.player2Scheme, mirrors.a11y, &mirrors.system, &mirrors.audio));
   AIConfig read;
-  ConfigManager::loadConfig(read, scheme, a11y, &system, &audio);
+  ConfigManager::loadConfig(read, mirrors.player2Scheme, mirrors.a11y, &mirrors.system, &mirrors.audio);
   EXPECT_EQ(read.timeLimit, 3000);
   EXPECT_EQ(read.depth, 8);
   ConfigManager::resetForTesting();
