@@ -71,29 +71,6 @@ TEST_F(ConfigFileStore, EveryStoredKeyRoundTripsAndAWrongKindLeavesTheFileAlone)
   EXPECT_EQ(fileBytes(ConfigManager::getConfigFilePath()), before);
 }
 
-TEST_F(ConfigFileStore, FieldsSavedByTheWindowMeanwhileSurviveACommit) {
-  auto store = fileStore();
-  ValueMap values;
-  ASSERT_TRUE(store->load(values, nullptr));
-  // The window saves its own copies while the dialog is open (a sound pack chosen from
-  // inside it, the volume introduction heard).
-  AIConfig ai;
-  int scheme = 0;
-  AccessibilityConfig a11y;
-  SystemConfig system;
-  AudioConfig audio;
-  audio.soundPackPath = "sounds/古典";
-  system.volumeIntroShown = true;
-  ASSERT_TRUE(ConfigManager::saveConfig(ai, scheme, a11y, &system, &audio));
-
-  values["ai.hashSize"] = int64_t{64};
-  ASSERT_TRUE(store->apply(values, nullptr));
-  ConfigManager::loadConfig(ai, scheme, a11y, &system, &audio);
-  EXPECT_EQ(audio.soundPackPath, "sounds/古典");
-  EXPECT_TRUE(system.volumeIntroShown);
-  EXPECT_EQ(ai.hashSize, 64);
-}
-
 TEST(SettingsWindowSession, ACommitReachesTheWindowAndItsOwnSaveKeepsIt) {
   WindowTestRig rig(Tavrune::Test::SavedSettings{});
   ASSERT_TRUE(rig.create());

@@ -48,9 +48,6 @@ TEST(SettingValue, EqualityAcrossAlternatives) {
   for (const auto& c : cases) {
     EXPECT_EQ(Provider::valuesEqual(c.a, c.b), c.equal) << valueToString(c.a) << " / " << valueToString(c.b);
   }
-  EXPECT_TRUE(valueMatchesKind(int64_t{5}, ValueKind::Decimal));
-  EXPECT_FALSE(valueMatchesKind(5.0, ValueKind::Integer));
-  EXPECT_FALSE(valueMatchesKind(int64_t{5}, static_cast<ValueKind>(7)));
 }
 
 TEST(PlatformRestrictions, EmptyPagesHideTheirMenusAndGreyedItemsGetAReason) {
