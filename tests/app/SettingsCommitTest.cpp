@@ -155,6 +155,13 @@ TEST(SettingsWindowSession, EngineAppliersSendOnlyWhatTheSettingMeans) {
     EXPECT_EQ(rig.engine().calls(), c.calls) << c.key;
   }
 
+  // The chosen build is looked for in the program folder, whose name here is Chinese.
+  rig.engine().clearCalls();
+  EXPECT_TRUE(session.executor->execute("ai.autoSelectEngine", true).ok);
+  ASSERT_EQ(rig.engine().calls().size(), 1u);
+  EXPECT_EQ(rig.engine().calls()[0].rfind("setEnginePath(" + rig.programFolder().utf8("engines") + "\\", 0), 0u)
+      << rig.engine().calls()[0];
+
   Tavrune::Test::CapturedLog log;
   EXPECT_TRUE(session.executor->execute("input.player2Scheme", int64_t{7}).ok);
   EXPECT_TRUE(log.contains("Player2 key scheme (settings panel): UNSPECIFIED"));
