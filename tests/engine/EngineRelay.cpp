@@ -2,20 +2,26 @@
 // Usage: engine_relay <ucci|uci> <engine.exe>. Ends when the engine's output ends; the
 // engine ends with the relay (its input closes, and a job object kills it).
 // Started without arguments (as the program starts its engine), the mode and the engine
-// come from TAVRUNE_RELAY_MODE and TAVRUNE_RELAY_ENGINE, and when TAVRUNE_RELAY_TRANSCRIPT
-// names a file, every line the driver wrote is appended to it.
+// come from TAVRUNE_RELAY_MODE and TAVRUNE_RELAY_ENGINE, or else from the side file named
+// after the relay (see RelaySettings.h), and when TAVRUNE_RELAY_TRANSCRIPT names a file,
+// every line the driver wrote is appended to it.
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "RelayFilter.h"
+#include "RelaySettings.h"
 
 namespace {
 
 using Tavrune::Test::RelayFilter;
 using Tavrune::Test::RelayMode;
+using Tavrune::Test::RelaySettings;
+namespace fs = std::filesystem;
 
 std::mutex filterMutex;
 std::mutex transcriptMutex;
@@ -50,6 +56,28 @@ std::wstring environmentText(const wchar_t* name) {
   return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
 }
 
+// Mode names are plain ASCII.
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// "pikafish.exe" reads "pikafish.relay" in its own folder and fills in what the
+// environment left unsaid. A relative engine path is taken from that folder, so the
+// folder can be moved or copied whole.
+void fillFromSideFile(std::string& mode, std::wstring& engine) {
+  std::wstring self(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+  if (length == 0 || length >= self.size()) return;
+  self.resize(length);
+  const fs::path relay(self);
+  std::ifstream in(fs::path(relay).replace_extension(L".relay"), std::ios::binary);
+  if (!in) return;
+  const RelaySettings side = RelaySettings::parse(std::string((std::istreambuf_iterator<char>(in)), {}));
+  if (mode.empty()) mode = side.mode;
+  if (engine.empty() && !side.engine.empty()) {
+    const fs::path named(std::u8string(side.engine.begin(), side.engine.end()));
+    engine = (named.is_absolute() ? named : relay.parent_path() / named).wstring();
+  }
+}
+
 void recordDriverLine(const std::string& line) {
   std::lock_guard<std::mutex> lock(transcriptMutex);
   if (transcript == INVALID_HANDLE_VALUE) return;
@@ -80,11 +108,12 @@ void pumpLines(HANDLE from, OnLine onLine) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const std::wstring modeText = argc >= 3 ? std::wstring(argv[1]) : environmentText(L"TAVRUNE_RELAY_MODE");
-  const std::wstring enginePath = argc >= 3 ? std::wstring(argv[2]) : environmentText(L"TAVRUNE_RELAY_ENGINE");
+  std::string modeText = narrow(argc >= 3 ? std::wstring(argv[1]) : environmentText(L"TAVRUNE_RELAY_MODE"));
+  std::wstring enginePath = argc >= 3 ? std::wstring(argv[2]) : environmentText(L"TAVRUNE_RELAY_ENGINE");
+  if (argc < 3) fillFromSideFile(modeText, enginePath);
   if (enginePath.empty()) return 2;
   RelayMode mode;
-  if (!RelayFilter::parseMode(std::string(modeText.begin(), modeText.end()), mode)) return 2;
+  if (!RelayFilter::parseMode(modeText, mode)) return 2;
   if (const std::wstring transcriptPath = environmentText(L"TAVRUNE_RELAY_TRANSCRIPT"); !transcriptPath.empty()) {
     transcript = CreateFileW(transcriptPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
