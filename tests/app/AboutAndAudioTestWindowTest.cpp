@@ -20,6 +20,7 @@
 #include "audio/WavFile.h"
 #include "core/Log.h"
 #include "core/LogTestSeam.h"
+#include "support/ClipboardReader.h"
 
 namespace Tavrune {
 namespace {
@@ -28,6 +29,7 @@ namespace TT = ::Tavrune::Test;
 using Test::DialogWatcher;
 using Test::ScratchFolder;
 using Test::WindowTestRig;
+using Test::clipboardText;
 
 struct ShellCall {
   std::wstring file;
@@ -72,19 +74,6 @@ std::wstring pressAndAnswer(HWND dialog, int button, const std::wstring& caption
 }
 
 void key(HWND window, UINT virtualKey) { PostMessageW(window, WM_KEYDOWN, virtualKey, 0); }
-
-std::wstring clipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = chars;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
 
 TEST(AboutBoxTest, ShowsTheVersionAndBuildAndAnswersEnterAndEsc) {
   WindowTestRig rig;

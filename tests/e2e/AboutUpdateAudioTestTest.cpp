@@ -12,9 +12,12 @@
 #include "app/MakerContact.h"
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
+#include "support/ClipboardReader.h"
 
 namespace Tavrune::E2E {
 namespace {
+
+using Test::clipboardText;
 
 const wchar_t kWindowClass[] = L"TavruneWindow";
 const wchar_t kAudioTestClass[] = L"TavruneAudio3DTestWindow";
@@ -55,19 +58,6 @@ struct Running {
   std::unique_ptr<RunningProgram> program;
   HWND window = nullptr;
 };
-
-std::wstring clipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-      text = chars;
-      GlobalUnlock(data);
-    }
-  }
-  CloseClipboard();
-  return text;
-}
 
 bool contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
