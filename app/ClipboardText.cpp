@@ -1,10 +1,26 @@
 #include "app/ClipboardText.h"
 
 #include <cstring>
+#include <utility>
 
 #include "core/Log.h"
 
 namespace Tavrune {
+
+namespace {
+
+ClipboardStore& storeReplacement() {
+  static ClipboardStore store;
+  return store;
+}
+
+HANDLE storeOnClipboard(UINT format, HANDLE data) {
+  return storeReplacement() ? storeReplacement()(format, data) : SetClipboardData(format, data);
+}
+
+}  // namespace
+
+void replaceClipboardStoreForTests(ClipboardStore store) { storeReplacement() = std::move(store); }
 
 ClipboardResult putTextOnClipboard(HWND owner, const std::wstring& text) {
   if (!OpenClipboard(owner)) {
@@ -20,7 +36,7 @@ ClipboardResult putTextOnClipboard(HWND owner, const std::wstring& text) {
     std::memcpy(target, text.c_str(), bytes);
     GlobalUnlock(memory);
     // Once the clipboard has taken the block it owns it; until then it is ours to free.
-    stored = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    stored = storeOnClipboard(CF_UNICODETEXT, memory) != nullptr;
   }
   const DWORD error = GetLastError();
   CloseClipboard();

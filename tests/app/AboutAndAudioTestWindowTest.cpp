@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/AppVersion.h"
+#include "app/ClipboardText.h"
 #include "app/DialogWatcher.h"
 #include "app/MainWindow.h"
 #include "app/ShellOpen.h"
@@ -112,19 +114,34 @@ TEST(AboutBoxTest, VersionTextFromWhatTheResourceGives) {
   EXPECT_EQ(composeProductVersionText(false, std::nullopt, std::nullopt), L"" TAVRUNE_VERSION_TEXT);
 }
 
-TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndCopyButtonsFillTheClipboard) {
+TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndCopyButtonsSayWhetherTheClipboardTookTheText) {
   WindowTestRig rig;
   ASSERT_TRUE(rig.create());
   ShellRecorder shell(2);
-  std::wstring webBox, accountBox, groupBox, account, group;
+  // The second copy of the account number is refused by the clipboard.
+  std::atomic<int> stores{0};
+  HANDLE refused = nullptr;
+  replaceClipboardStoreForTests([&](UINT format, HANDLE data) -> HANDLE {
+    if (++stores < 3) return SetClipboardData(format, data);
+    refused = data;
+    return nullptr;
+  });
+  std::wstring webBox, accountBox, groupBox, account, group, failedBox, confirmedAfterFailure;
   const INT_PTR closed = runAbout(rig, [&](HWND dialog) {
     webBox = pressAndAnswer(dialog, IDOK, L"提示");
     accountBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_ACCOUNT, L"复制成功");
     account = clipboardText();
     groupBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_GROUP, L"复制成功");
     group = clipboardText();
+    DialogWatcher confirmation(L"复制成功", [&](HWND box) {
+      confirmedAfterFailure = DialogWatcher::messageBoxText(box);
+      DialogWatcher::press(box, IDOK);
+    }, 2500);
+    failedBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_ACCOUNT, L"错误");
+    confirmation.wait();
     DialogWatcher::press(dialog, IDCANCEL);
   });
+  replaceClipboardStoreForTests(nullptr);
   EXPECT_EQ(closed, IDCANCEL);
   EXPECT_EQ(webBox, L"无法打开浏览器，请稍后重试");
   EXPECT_EQ(accountBox, L"QQ号已复制到剪贴板");
@@ -132,6 +149,11 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndCopyButtonsFillTheClipboar
   EXPECT_EQ(account.size(), 10u);
   EXPECT_EQ(group.size(), 10u);
   EXPECT_NE(account, group);
+  EXPECT_EQ(failedBox, L"复制失败");
+  EXPECT_EQ(confirmedAfterFailure, L"");
+  // The block the clipboard did not take was freed.
+  ASSERT_NE(refused, nullptr);
+  EXPECT_EQ(GlobalSize(refused), 0u);
 }
 
 TEST(AboutBoxTest, LocateLogFileOpensExplorerOrTheFolderOrSaysWhy) {
