@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,27 +113,21 @@ TEST(AboutBoxTest, VersionTextFromWhatTheResourceGives) {
   EXPECT_EQ(composeProductVersionText(false, std::nullopt, std::nullopt), L"" TAVRUNE_VERSION_TEXT);
 }
 
-TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndCopyButtonsSayWhetherTheClipboardTookTheText) {
+// (The copies that succeed are read from outside by the end-to-end test.)
+TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirmed) {
   WindowTestRig rig;
   ASSERT_TRUE(rig.create());
   ShellRecorder shell(2);
-  // The second copy of the account number is refused by the clipboard.
-  std::atomic<int> stores{0};
   HANDLE refused = nullptr;
-  replaceClipboardStoreForTests([&](UINT format, HANDLE data) -> HANDLE {
-    if (++stores < 3) return SetClipboardData(format, data);
+  replaceClipboardStoreForTests([&](UINT, HANDLE data) -> HANDLE {
     refused = data;
     return nullptr;
   });
-  std::wstring webBox, accountBox, groupBox, account, group, failedBox, confirmedAfterFailure;
+  std::wstring webBox, failedBox, confirmed;
   const INT_PTR closed = runAbout(rig, [&](HWND dialog) {
     webBox = pressAndAnswer(dialog, IDOK, L"提示");
-    accountBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_ACCOUNT, L"复制成功");
-    account = clipboardText();
-    groupBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_GROUP, L"复制成功");
-    group = clipboardText();
     DialogWatcher confirmation(L"复制成功", [&](HWND box) {
-      confirmedAfterFailure = DialogWatcher::messageBoxText(box);
+      confirmed = DialogWatcher::messageBoxText(box);
       DialogWatcher::press(box, IDOK);
     }, 2500);
     failedBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_ACCOUNT, L"错误");
@@ -144,13 +137,8 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndCopyButtonsSayWhetherTheCl
   replaceClipboardStoreForTests(nullptr);
   EXPECT_EQ(closed, IDCANCEL);
   EXPECT_EQ(webBox, L"无法打开浏览器，请稍后重试");
-  EXPECT_EQ(accountBox, L"QQ号已复制到剪贴板");
-  EXPECT_EQ(groupBox, L"QQ群号已复制到剪贴板");
-  EXPECT_EQ(account.size(), 10u);
-  EXPECT_EQ(group.size(), 10u);
-  EXPECT_NE(account, group);
   EXPECT_EQ(failedBox, L"复制失败");
-  EXPECT_EQ(confirmedAfterFailure, L"");
+  EXPECT_EQ(confirmed, L"");
   // The block the clipboard did not take was freed.
   ASSERT_NE(refused, nullptr);
   EXPECT_EQ(GlobalSize(refused), 0u);
