@@ -51,10 +51,7 @@ bool MainWindow::initAudio() {
       return false;
     }
     logInfo("Audio system initialized successfully");
-    const AudioConfig& a = audioConfig;
-    audioManager->applySettings(a.masterVolume, a.boardScaleX, a.boardScaleY, a.listenerHeight, a.gameSfxVolume,
-                                a.backgroundVolume, a.gameSfxEnabled, a.backgroundMusicEnabled, a.enable3D,
-                                a.backendType, a.hrtfEnabled, a.hrtfPreferred, a.forceAccessibilityChannel);
+    pushAudioSettings(*audioManager, audioConfig);
   }
   return audioManager->isInitialized();
 }
