@@ -31,6 +31,7 @@ LANGameController::LANGameController(GameEngine* gameEngine, Network* transport,
       searchGamePort(gamePortToSearch),
       discoveryPort(discoveryUdpPort) {
   if (!executor) executor = [](Task work) { work(); };
+  gamePort = searchGamePort;
   lastHeartbeatSent = now();
   lastReceived = now();
   bindNetworkCallbacks();
