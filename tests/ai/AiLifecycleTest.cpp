@@ -166,45 +166,6 @@ TEST_F(AiLifecycleTest, FailedStartsRetryThreeTimesAndReportNotReadyOnce) {
 
 // With the platform's own process: Windows refuses to create it (and retries), elsewhere
 // it dies at once. Either way the user hears of it once.
-// Failures on the engine's turn: an exit mid-search and moves the game refuses each get
-// a new engine and the move is asked again, three times a turn; then the turn flow gives
-// up once, asks nothing and starts nothing until it is revived.
-TEST_F(AiLifecycleTest, FailuresOnTheEnginesTurnGetANewEngineThenGiveUpOnce) {
-  using Outcomes = std::vector<int32_t>;
-  startAndWaitUntilReady();
-  engine.setHoldSearches(true);
-  rig.startGame(BLACK, false);
-  ASSERT_TRUE(rig.queue.runUntil([&] { return engine.lastSession()->countWritten("go movetime 3000") == 1; }, WAIT));
-  engine.killLastSession();
-  engine.setHoldSearches(false);
-  ASSERT_TRUE(rig.waitForAiMoves(1, WAIT));
-  EXPECT_EQ(engine.sessionCount(), 2u);
-  EXPECT_EQ(rig.failures, Outcomes{PveController::ENGINE_RESTARTED});
-
-  engine.setBestText("a0a5");  // the rook through its own pawn
-  ASSERT_EQ(rig.playerMoves(rig.game.getBoard().getLegalMoves(BLACK).front()), PveController::REQUEST_STARTED);
-  ASSERT_TRUE(rig.queue.runUntil([&] { return rig.failures.size() == 5; }, WAIT));
-  rig.queue.runUntil([] { return false; }, 300ms);
-  EXPECT_EQ(rig.failures, (Outcomes{1, 1, 1, 1, PveController::ENGINE_GAVE_UP}));
-  EXPECT_EQ(engine.sessionCount(), 5u);
-  EXPECT_TRUE(sleeps.empty());
-
-  // Given up: the player's moves are played, the engine is neither asked nor started.
-  rig.pve.onUndo(MODE_PVE, BLACK);
-  const size_t searches = engine.lastSession()->writtenCount();
-  EXPECT_EQ(rig.playerMoves(rig.game.getBoard().getLegalMoves(BLACK).front()), PveController::NOTHING_TO_DO);
-  EXPECT_FALSE(rig.pve.requestAIMove(MODE_PVE, BLACK));
-  EXPECT_EQ(engine.lastSession()->writtenCount(), searches);
-  EXPECT_EQ(engine.sessionCount(), 5u);
-
-  // Revived (as by undo or a new game), the same engine is asked again and moves.
-  engine.setBestText("");
-  rig.pve.revive();
-  EXPECT_TRUE(rig.pve.requestAIMove(MODE_PVE, BLACK));
-  ASSERT_TRUE(rig.waitForAiMoves(2, WAIT));
-  EXPECT_EQ(rig.failures.size(), 5u);
-}
-
 TEST_F(AiLifecycleTest, MissingEngineFileReportsNotReadyOnce) {
   const std::filesystem::path missing = std::filesystem::path(support::freshTestFolder("missing")) / "engine.exe";
   rig.ai.setEnginePath(missing.string());

@@ -97,11 +97,6 @@ void RulesEngine::setPonderText(std::string text) {
   ponderText = std::move(text);
 }
 
-void RulesEngine::setBestText(std::string text) {
-  std::lock_guard<std::mutex> guard(lock);
-  bestOverride = std::move(text);
-}
-
 void RulesEngine::killLastSession() {
   std::shared_ptr<ScriptedEngineIo> io = lastSession();
   if (io) io->endOutput();
@@ -143,10 +138,6 @@ void RulesEngine::respond(Session& session, const std::string& line) {
 void RulesEngine::answer(Session& session) {
   session.searching = false;
   session.held = false;
-  if (!bestOverride.empty()) {
-    session.io->emitLines({"bestmove " + bestOverride});
-    return;
-  }
   Move best;
   const std::string bestText = firstLegalMoveText(session.position, &best);
   if (bestText.empty()) {

@@ -35,8 +35,6 @@ class RulesEngine {
   void releaseReady();
   // Names this text as the expected reply instead of the rules' choice.
   void setPonderText(std::string text);
-  // Answers every search with this text instead of the rules' choice; empty: the rules.
-  void setBestText(std::string text);
   // The newest session's output ends, as when the process is killed.
   void killLastSession();
 
@@ -59,7 +57,6 @@ class RulesEngine {
   bool holdSearches = false;
   bool holdReady = false;
   std::string ponderText;
-  std::string bestOverride;
 };
 
 }  // namespace Tavrune::Test

@@ -210,7 +210,7 @@ TEST_F(EngineTurnFlowTest, BusyEngineOwesTheMoveUntilItsNextReadyReport) {
 }
 
 // One box per round of start attempts; after the give-up the player's moves are played
-// and nothing is asked of the engine, until a new game tries it again.
+// and nothing is asked of the engine.
 TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerRound) {
   const auto answer = [](HWND dialog) { DialogWatcher::press(dialog, IDOK); };
   std::wstring text;
@@ -240,40 +240,6 @@ TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerRound) {
   }
   EXPECT_EQ(plies(), 1u);
   EXPECT_TRUE(engine().calls().empty()) << engine().calls().front();
-
-  DialogWatcher again(L"错误", answer);
-  startEngineGame(true);
-  EXPECT_EQ(engine().callsStartingWith("clearGiveUp").size(), 1u);
-  EXPECT_EQ(engine().callsStartingWith("initialize").size(), 1u);
-  engine().setFailed(true, true);
-  engineReports(false);
-  EXPECT_TRUE(again.wait());
-}
-
-// An engine that exits on its turn, or answers a move the game refuses, is replaced and
-// asked again; the refused move is heard.
-TEST_F(EngineTurnFlowTest, FailureOnTheEnginesTurnStartsANewEngineAndAsksAgain) {
-  startEngineGame(false);
-  engineReports(true);
-  ASSERT_EQ(searches().size(), 1u);
-  engine().clearCalls();
-  engine().setFailed(true, false);
-  engineReports(false);
-  EXPECT_EQ(engine().callsStartingWith("restartEngine").size(), 1u);
-  engine().setBusy(false);
-  engineReports(true);
-  EXPECT_EQ(searches(), std::vector<std::string>{"startThinking(" + kOpening + ")"});
-
-  engine().clearCalls();
-  engineAnswers(move(0, 9, 0, 4));  // the rook through its own pawn
-  EXPECT_EQ(plies(), 0u);
-  EXPECT_EQ(rig.title(), L"Velmora - 引擎走法无效，请悔棋或重新开始");
-  EXPECT_EQ(engine().callsStartingWith("restartEngine").size(), 1u);
-  engine().setBusy(false);
-  engineReports(true);
-  EXPECT_EQ(searches().size(), 1u);
-  engineAnswers(kRedCannon);
-  EXPECT_EQ(plies(), 1u);
 }
 
 }  // namespace

@@ -74,7 +74,6 @@ void RecordingEngineFrontEnd::setFailed(bool failed, bool givenUp) {
   std::lock_guard<std::mutex> lock(mutex_);
   failed_ = failed;
   givenUp_ = givenUp;
-  if (failed) thinking_ = false;
 }
 
 bool RecordingEngineFrontEnd::isEngineRunning() const {
@@ -96,11 +95,7 @@ void RecordingEngineFrontEnd::clearGiveUp() {
 bool RecordingEngineFrontEnd::restartEngine() {
   record("restartEngine");
   std::lock_guard<std::mutex> lock(mutex_);
-  if (givenUp_) return false;
-  failed_ = false;
-  busy_ = true;
-  thinking_ = false;
-  return true;
+  return !givenUp_;
 }
 
 bool RecordingEngineFrontEnd::hasMoveReadyCallback() const {

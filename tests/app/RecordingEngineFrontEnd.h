@@ -69,7 +69,6 @@ class RecordingEngineFrontEnd : public IEngineFrontEnd {
   bool isEngineRunning() const override;
   bool hasGivenUp() const override;
   void clearGiveUp() override;
-  // A new engine that starts (busy until a test makes it ready), unless it gave up.
   bool restartEngine() override;
 
   // What initialize() answers; a refused start reports nothing.

@@ -147,10 +147,6 @@ class EngineGameTest : public ::testing::Test {
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
     return count;
   }
-  size_t namesFrom(size_t mark, const std::wstring& name) const {
-    const std::vector<std::wstring> names = events->names();
-    return static_cast<size_t>(std::count(names.begin() + static_cast<std::ptrdiff_t>(mark), names.end(), name));
-  }
 
   std::vector<std::string> transcript() const {
     std::vector<std::string> lines;
@@ -332,7 +328,8 @@ TEST_F(EngineGameTest, RefusedEngineMovesAreHeardAndUndoRevivesTheGame) {
   start("engine-illegal", {300, false});
   const size_t mark = startEngineGame(IDNO, false);
   ASSERT_TRUE(program->answerBox(kErrorBox, IDOK, 4 * kEngineStartMs)) << "no give-up box";
-  EXPECT_GE(namesFrom(mark, kEngineMoveRefused), 1u);
+  const auto refused = [](const std::wstring& name) { return name == kEngineMoveRefused; };
+  EXPECT_TRUE(events->waitForNameFrom(mark, refused, 0).has_value()) << "the refused move was not heard";
   const std::vector<std::string> lines = transcript();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "uci"), 4) << "three new engines before the give-up";
 
