@@ -1,8 +1,8 @@
 #pragma once
 // What the turn flow of a game against the engine needs of the AI: asking for and
 // stopping a search, the ponder hit or miss when the player's move arrives, and a new
-// engine when the last one failed. The AI
-// implements it; the window's tests stand in for it.
+// engine when the last one failed. The AI implements it; the window's tests stand in
+// for it.
 #include "game/Board.h"
 #include "game/ChessTypes.h"
 
