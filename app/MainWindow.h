@@ -97,6 +97,7 @@ class MainWindow {
   HWND handle() const { return hwnd; }
   GameEngine& game() { return *gameEngine; }
   ReviewManager& review() { return *reviewManager; }
+  AudioManager& audio() { return *audioManager; }
   AnnouncementHistory& notices() { return *announcer; }
   IUICallback& uiServices();
   PieceColor playerColor() const { return humanColor; }

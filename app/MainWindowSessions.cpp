@@ -51,6 +51,8 @@ bool MainWindow::initAudio() {
       return false;
     }
     logInfo("Audio system initialized successfully");
+    // A failed start switched the manager off; the user's switch is on, so this start plays.
+    audioManager->setEnabled(true);
     const AudioConfig& a = audioConfig;
     audioManager->applySettings(a.masterVolume, a.boardScaleX, a.boardScaleY, a.listenerHeight, a.gameSfxVolume,
                                 a.backgroundVolume, a.gameSfxEnabled, a.backgroundMusicEnabled, a.enable3D,

@@ -67,6 +67,11 @@ void GameEngine::undoMove() {
   redoHistory.push_back(moveHistory.back());
   moveHistory.pop_back();
   board.popState();
+  if (moveHistory.size() < loadedScoreMoves) {
+    // The game no longer begins with the loaded record's moves: it is no longer that record.
+    loadedScoreHeader.clear();
+    loadedScoreMoves = 0;
+  }
   // Undo reports the state even during a replay: the LAN controller relies on it.
   notifyState();
 }
@@ -76,6 +81,7 @@ void GameEngine::resetHistories() {
   moveHistory.clear();
   redoHistory.clear();
   loadedScoreHeader.clear();
+  loadedScoreMoves = 0;
 }
 
 void GameEngine::newGame(GameMode gameMode) {
@@ -160,12 +166,14 @@ bool GameEngine::loadScore(const std::wstring& path, ScoreFormat format) {
   }
   // The replay's new game emptied the header; the window names the loaded game from it.
   loadedScoreHeader = score.header;
+  loadedScoreMoves = moveHistory.size();
   logInfo("GameEngine::loadScore - 棋谱加载成功");
   return true;
 }
 
 GameSnapshot GameEngine::snapshot() const {
-  return GameSnapshot{mode, startFen, moveHistory, board.toFEN(), board.getGameState(), loadedScoreHeader};
+  return GameSnapshot{mode, startFen, moveHistory, board.toFEN(), board.getGameState(), loadedScoreHeader,
+                      loadedScoreMoves};
 }
 
 bool GameEngine::restore(const GameSnapshot& saved) {
@@ -200,11 +208,18 @@ bool GameEngine::restore(const GameSnapshot& saved) {
   startFen = saved.startFen;
   mode = saved.mode;
   loadedScoreHeader = saved.loadedScoreHeader;
+  loadedScoreMoves = saved.loadedScoreMoves;
   return true;
 }
 
 bool GameEngine::saveScore(const std::wstring& path, ScoreFormat format) {
-  return ChessScoreManager::getInstance().save(path, ChessScore::fromGameState(*this), format);
+  ChessScore score = ChessScore::fromGameState(*this);
+  // A loaded record, reviewed or played on, keeps what its file said about the game;
+  // only the result is the game's own.
+  const std::string result = score.header.result;
+  score.header = loadedScoreHeader;
+  score.header.result = result;
+  return ChessScoreManager::getInstance().save(path, score, format);
 }
 
 }  // namespace Tavrune

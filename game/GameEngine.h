@@ -57,7 +57,8 @@ class GameEngine {
   bool loadScore(const std::wstring& path, ScoreFormat format);
   bool saveScore(const std::wstring& path, ScoreFormat format);
   // The header texts (event, players, result...) of the record this game was loaded
-  // from; empty once any new game starts.
+  // from; empty once any new game starts or an undo takes back one of the record's moves.
+  // A save keeps them, with the game's own result.
   const ChessScoreHeader& getLoadedScoreHeader() const { return loadedScoreHeader; }
 
   // The game as it stands, to be put back with restore. Take it outside a review: a
@@ -93,6 +94,8 @@ class GameEngine {
   StateCallback stateCallback;
   bool suppressCallbacks = false;
   ChessScoreHeader loadedScoreHeader;
+  // How many moves at the start of the history came from the loaded record.
+  size_t loadedScoreMoves = 0;
 };
 
 }  // namespace Tavrune

@@ -177,7 +177,15 @@ std::string PGNFormat::trim(std::string_view text) {
 std::string PGNFormat::escapeTagValue(const std::string& text) {
   std::string escaped;
   escaped.reserve(text.size());
-  for (const char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    // A tag is one line and has no escape for a line break (an XQF's texts may hold
+    // some): each break becomes a space, a CR LF pair one space.
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      escaped += ' ';
+      continue;
+    }
     if (c == '\\' || c == '"') escaped += '\\';
     escaped += c;
   }

@@ -129,6 +129,23 @@ TEST(BoardInputTest, BeforeAGameTheBoardKeysAndClicksSayHowToStart) {
   }
 }
 
+TEST(BoardInputTest, TheFirstBoardKeyOpensTheGamePopupWhoseFirstItemIsTwoPlayers) {
+  Started run = start("board-popup");
+  waitUntilSettled(*run.program);
+  RunningProgram& program = *run.program;
+  program.postKey(VK_DOWN);
+  ASSERT_EQ(program.waitForTitle(kTitlePrefix + L"请从菜单选择游戏模式"), kTitlePrefix + L"请从菜单选择游戏模式");
+  Sleep(300);  // the popup's own loop now reads the keys
+  program.postKey(VK_DOWN);
+  program.postKey(VK_RETURN);
+  ASSERT_EQ(program.waitForTitle(kTitlePrefix + L"开始新游戏"), kTitlePrefix + L"开始新游戏");
+  // A game at one keyboard: no side to choose and no engine to start (this folder has none).
+  Sleep(1500);
+  EXPECT_EQ(program.title(), kTitlePrefix + L"开始新游戏");
+  EXPECT_EQ(program.findDialog(L"人机对战 - 选择执棋方"), nullptr);
+  EXPECT_EQ(program.findDialog(L"错误"), nullptr);
+}
+
 TEST(BoardInputTest, VolumeKeysSpeakWholePercentsAndSave) {
   Started run = start("volume");
   waitUntilSettled(*run.program);

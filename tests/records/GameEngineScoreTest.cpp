@@ -42,6 +42,40 @@ TEST(GameEngineScore, SavedGameLoadsBackWithItsHeader) {
   EXPECT_TRUE(loaded.getLoadedScoreHeader().event.empty());
 }
 
+TEST(GameEngineScore, ARecordPlayedOnIsSavedWithItsHeaderAndTheGamesResult) {
+  support::RecordTestFolder folder;
+  support::XqfTestEncoder encoder;
+  encoder.event = "City Cup\r\nFinal";
+  encoder.red = "Li";
+  encoder.black = "Wang";
+  encoder.result = 1;  // the file says Red won
+  encoder.mainLine = {{support::XqfTestEncoder::square(7, 7), support::XqfTestEncoder::square(4, 7), "", {}, 0},
+                      {support::XqfTestEncoder::square(7, 0), support::XqfTestEncoder::square(6, 2), "", {}, 0}};
+  support::writeWholeFile(folder.file("杯赛.xqf"), encoder.encode());
+  GameEngine game;
+  ASSERT_TRUE(game.loadScore(folder.widePath("杯赛.xqf"), ScoreFormat::UNKNOWN));
+  ASSERT_EQ(game.getLoadedScoreHeader().result, "1-0");
+  Move knight;
+  knight.from = Position(7, 9);
+  knight.to = Position(6, 7);
+  Move rook;
+  rook.from = Position(8, 0);
+  rook.to = Position(7, 0);
+  ASSERT_TRUE(game.makeMove(knight));
+  ASSERT_TRUE(game.makeMove(rook));
+
+  ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
+  const std::string saved = support::readWholeFile(folder.file("续.pgn"));
+  for (const char* tag : {"[Event \"City Cup Final\"]\n", "[Red \"Li\"]\n", "[Black \"Wang\"]\n", "[Result \"*\"]\n"}) {
+    EXPECT_NE(saved.find(tag), std::string::npos) << tag << " in\n" << saved;
+  }
+
+  // Taking back one of the record's own moves makes it another game.
+  for (int i = 0; i < 3; ++i) game.undoMove();
+  ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
+  EXPECT_EQ(support::readWholeFile(folder.file("续.pgn")).find("[Event"), std::string::npos);
+}
+
 TEST(GameEngineScore, FailedLoadsReportFalse) {
   support::RecordTestFolder folder;
   GameEngine game;
