@@ -47,33 +47,21 @@ TEST(GameEngineScore, ARecordPlayedOnIsSavedWithItsHeaderAndTheGamesResult) {
   support::XqfTestEncoder encoder;
   encoder.event = "City Cup\r\nFinal";
   encoder.red = "Li";
-  encoder.black = "Wang";
-  encoder.result = 1;  // the file says Red won
-  encoder.mainLine = {{support::XqfTestEncoder::square(7, 7), support::XqfTestEncoder::square(4, 7), "", {}, 0},
-                      {support::XqfTestEncoder::square(7, 0), support::XqfTestEncoder::square(6, 2), "", {}, 0}};
+  encoder.result = 1;  // Red won, says the file
+  encoder.mainLine = {{support::XqfTestEncoder::square(7, 7), support::XqfTestEncoder::square(4, 7), "", {}, 0}};
   support::writeWholeFile(folder.file("杯赛.xqf"), encoder.encode());
   GameEngine game;
   ASSERT_TRUE(game.loadScore(folder.widePath("杯赛.xqf"), ScoreFormat::UNKNOWN));
-  ASSERT_EQ(game.getLoadedScoreHeader().result, "1-0");
-  Move knight;
-  knight.from = Position(7, 9);
-  knight.to = Position(6, 7);
-  Move rook;
-  rook.from = Position(8, 0);
-  rook.to = Position(7, 0);
-  ASSERT_TRUE(game.makeMove(knight));
-  ASSERT_TRUE(game.makeMove(rook));
-
-  ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
-  const std::string saved = support::readWholeFile(folder.file("续.pgn"));
-  for (const char* tag : {"[Event \"City Cup Final\"]\n", "[Red \"Li\"]\n", "[Black \"Wang\"]\n", "[Result \"*\"]\n"}) {
-    EXPECT_NE(saved.find(tag), std::string::npos) << tag << " in\n" << saved;
+  for (const Move& next : {Move{Position(7, 0), Position(6, 2)}, Move{Position(7, 9), Position(6, 7)}}) {
+    ASSERT_TRUE(game.makeMove(next));
   }
-
+  ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
+  const std::string header = "[Event \"City Cup Final\"]\n[Red \"Li\"]\n[Result \"*\"]\n\n";
+  EXPECT_EQ(support::readWholeFile(folder.file("续.pgn")).substr(0, header.size()), header);
   // Taking back one of the record's own moves makes it another game.
   for (int i = 0; i < 3; ++i) game.undoMove();
   ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
-  EXPECT_EQ(support::readWholeFile(folder.file("续.pgn")).find("[Event"), std::string::npos);
+  EXPECT_EQ(support::readWholeFile(folder.file("续.pgn")).substr(0, 14), "[Result \"*\"]\n\n");
 }
 
 TEST(GameEngineScore, FailedLoadsReportFalse) {
