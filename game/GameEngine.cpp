@@ -76,6 +76,7 @@ void GameEngine::resetHistories() {
   moveHistory.clear();
   redoHistory.clear();
   loadedScoreHeader.clear();
+  loadedPliesBeforeRefusal.reset();
 }
 
 void GameEngine::newGame(GameMode gameMode) {
@@ -97,8 +98,13 @@ bool GameEngine::newGameFromFEN(GameMode gameMode, const std::string& fen) {
 }
 
 void GameEngine::setGameState(GameState state) {
+  if (state == REVIEW && board.getGameState() != REVIEW) stateBeforeReview = board.getGameState();
   board.setGameState(state);
   if (stateCallback) stateCallback(state);
+}
+
+GameState GameEngine::getStateOutsideReview() const {
+  return board.getGameState() == REVIEW ? stateBeforeReview : board.getGameState();
 }
 
 void GameEngine::notifyState() {
@@ -160,6 +166,7 @@ bool GameEngine::loadScore(const std::wstring& path, ScoreFormat format) {
   }
   // The replay's new game emptied the header; the window names the loaded game from it.
   loadedScoreHeader = score.header;
+  if (!score.refusedMove.empty()) loadedPliesBeforeRefusal = score.moves.size();
   logInfo("GameEngine::loadScore - 棋谱加载成功");
   return true;
 }
@@ -172,6 +179,18 @@ bool GameEngine::restore(const GameSnapshot& saved) {
   if (saved.state == REVIEW) {
     logError("GameEngine::restore failed: snapshot taken during a review");
     return false;
+  }
+  // Taken before any game: the empty board of start-up, with nothing to replay.
+  if (saved.startFen.empty()) {
+    if (!saved.moves.empty() || saved.positionFen != Board().toFEN()) {
+      logError("GameEngine::restore failed: a snapshot without a start holds a game");
+      return false;
+    }
+    board = Board();
+    resetHistories();
+    startFen.clear();
+    mode = saved.mode;
+    return true;
   }
   // Replayed on a game without callbacks, and taken over only when it arrives where the
   // snapshot says: a snapshot that no longer replays leaves this game as it was.
@@ -200,6 +219,7 @@ bool GameEngine::restore(const GameSnapshot& saved) {
   startFen = saved.startFen;
   mode = saved.mode;
   loadedScoreHeader = saved.loadedScoreHeader;
+  loadedPliesBeforeRefusal.reset();
   return true;
 }
 
