@@ -82,6 +82,7 @@ void GameEngine::resetHistories() {
   redoHistory.clear();
   loadedScoreHeader.clear();
   loadedScoreMoves = 0;
+  loadedPliesBeforeRefusal.reset();
 }
 
 void GameEngine::newGame(GameMode gameMode) {
@@ -103,8 +104,13 @@ bool GameEngine::newGameFromFEN(GameMode gameMode, const std::string& fen) {
 }
 
 void GameEngine::setGameState(GameState state) {
+  if (state == REVIEW && board.getGameState() != REVIEW) stateBeforeReview = board.getGameState();
   board.setGameState(state);
   if (stateCallback) stateCallback(state);
+}
+
+GameState GameEngine::getStateOutsideReview() const {
+  return board.getGameState() == REVIEW ? stateBeforeReview : board.getGameState();
 }
 
 void GameEngine::notifyState() {
@@ -167,6 +173,7 @@ bool GameEngine::loadScore(const std::wstring& path, ScoreFormat format) {
   // The replay's new game emptied the header; the window names the loaded game from it.
   loadedScoreHeader = score.header;
   loadedScoreMoves = moveHistory.size();
+  if (!score.refusedMove.empty()) loadedPliesBeforeRefusal = score.moves.size();
   logInfo("GameEngine::loadScore - 棋谱加载成功");
   return true;
 }
@@ -180,6 +187,18 @@ bool GameEngine::restore(const GameSnapshot& saved) {
   if (saved.state == REVIEW) {
     logError("GameEngine::restore failed: snapshot taken during a review");
     return false;
+  }
+  // Taken before any game: the empty board of start-up, with nothing to replay.
+  if (saved.startFen.empty()) {
+    if (!saved.moves.empty() || saved.positionFen != Board().toFEN()) {
+      logError("GameEngine::restore failed: a snapshot without a start holds a game");
+      return false;
+    }
+    board = Board();
+    resetHistories();
+    startFen.clear();
+    mode = saved.mode;
+    return true;
   }
   // Replayed on a game without callbacks, and taken over only when it arrives where the
   // snapshot says: a snapshot that no longer replays leaves this game as it was.
@@ -209,6 +228,7 @@ bool GameEngine::restore(const GameSnapshot& saved) {
   mode = saved.mode;
   loadedScoreHeader = saved.loadedScoreHeader;
   loadedScoreMoves = saved.loadedScoreMoves;
+  loadedPliesBeforeRefusal.reset();
   return true;
 }
 

@@ -7,6 +7,7 @@
 
 #include "RecordLogCapture.h"
 #include "RecordTestFiles.h"
+#include "XqfTestEncoder.h"
 #include "records/ChessScoreManager.h"
 
 namespace Tavrune {
@@ -69,6 +70,62 @@ TEST(ScoreManager, LoadFailuresAreNamedInTheLog) {
   support::writeWholeFile(folder.file("对局.txt"), "\nh8e8\n");
   EXPECT_TRUE(manager.load(folder.widePath("对局.txt"), score, ScoreFormat::PGN));
   EXPECT_EQ(score.moves.size(), 1u);
+}
+
+// Knights out and back, legal for ever: a record of any length.
+std::string pgnOfPlies(size_t plies) {
+  static const char* const cycle[] = {"b0c8", "b1c3", "c8b0", "c3b1"};
+  std::string text = "\n";
+  for (size_t i = 0; i < plies; ++i) text += std::string(cycle[i % 4]) + ' ';
+  return text + "*\n";
+}
+
+std::string xqfOfPlies(size_t plies) {
+  using support::XqfTestEncoder;
+  const int cycle[][2] = {{XqfTestEncoder::square(1, 9), XqfTestEncoder::square(2, 7)},
+                          {XqfTestEncoder::square(1, 0), XqfTestEncoder::square(2, 2)},
+                          {XqfTestEncoder::square(2, 7), XqfTestEncoder::square(1, 9)},
+                          {XqfTestEncoder::square(2, 2), XqfTestEncoder::square(1, 0)}};
+  XqfTestEncoder encoder;
+  for (size_t i = 0; i < plies; ++i) encoder.mainLine.push_back({cycle[i % 4][0], cycle[i % 4][1], "", {}, 0});
+  return encoder.encode();
+}
+
+// A two-move game padded with a comment to exactly `bytes`.
+std::string pgnOfBytes(size_t bytes) {
+  const std::string head = "\nh8e8 {";
+  const std::string tail = "} h1g3 *\n";
+  return head + std::string(bytes - head.size() - tail.size(), 'x') + tail;
+}
+
+TEST(ScoreManager, RecordsOverTheSizeCapsAreRefused) {
+  constexpr size_t megabytes16 = 16u * 1024u * 1024u;
+  const struct {
+    const char* name;
+    std::string bytes;
+    bool loads;
+    const char* logged;
+  } cases[] = {
+      {"a.pgn", pgnOfPlies(10000), true, ""},
+      {"b.pgn", pgnOfPlies(10001), false, "PGNFormat::parseMoveText - 着法超过 10000 手上限"},
+      {"c.xqf", xqfOfPlies(10000), true, ""},
+      {"d.xqf", xqfOfPlies(10001), false, "XQFFormat::parse - 着法超过 10000 手上限"},
+      {"e.pgn", pgnOfBytes(megabytes16), true, ""},
+      {"f.pgn", pgnOfBytes(megabytes16 + 1), false, "IChessScoreFormat::load - 文件超过 16 MB 上限 (16777217 字节)"},
+  };
+  support::RecordLogCapture log;
+  support::RecordTestFolder folder;
+  ChessScoreManager manager(nullptr);
+  for (const auto& c : cases) {
+    support::writeWholeFile(folder.file(c.name), c.bytes);
+    ChessScore score;
+    log.clear();
+    EXPECT_EQ(manager.load(folder.widePath(c.name), score), c.loads) << c.name;
+    if (!c.loads) {
+      EXPECT_TRUE(log.contains(c.logged)) << c.name;
+    }
+    fs::remove(folder.file(c.name));
+  }
 }
 
 TEST(ScoreManager, SavesAndLoadsUnderChineseFolderAndFileNames) {
