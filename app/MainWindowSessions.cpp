@@ -53,10 +53,7 @@ bool MainWindow::initAudio() {
     logInfo("Audio system initialized successfully");
     // A failed start switched the manager off; the user's switch is on, so this start plays.
     audioManager->setEnabled(true);
-    const AudioConfig& a = audioConfig;
-    audioManager->applySettings(a.masterVolume, a.boardScaleX, a.boardScaleY, a.listenerHeight, a.gameSfxVolume,
-                                a.backgroundVolume, a.gameSfxEnabled, a.backgroundMusicEnabled, a.enable3D,
-                                a.backendType, a.hrtfEnabled, a.hrtfPreferred, a.forceAccessibilityChannel);
+    pushAudioSettings(*audioManager, audioConfig);
   }
   return audioManager->isInitialized();
 }

@@ -58,6 +58,13 @@ class RecordingEngineFrontEnd : public IEngineFrontEnd {
   void newGame() override;
   void startPondering(const Board& board) override;
   std::string getEngineStateText() const override;
+  void clearHash() override { record("clearHash"); }
+  // The engine information rows of the settings dialog read these canned answers.
+  std::string getEngineName() const override { return "Recording Engine"; }
+  std::string getEngineParamsText() const override { return "Threads=1 Hash=16"; }
+  std::string verifyEngineOptions() const override { return "一致"; }
+  int32_t getEngineOptionCount() const override { return 7; }
+  int32_t getRestartAttempts() const override { return 1; }
   bool startThinking(const Board& board, PieceColor side) override;
   void stopThinking() override;
   bool isThinking() const override;
