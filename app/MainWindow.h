@@ -113,7 +113,6 @@ class MainWindow {
   HWND handle() const { return hwnd; }
   GameEngine& game() { return *gameEngine; }
   ReviewManager& review() { return *reviewManager; }
-  AudioManager& audio() { return *audioManager; }
   AnnouncementHistory& notices() { return *announcer; }
   AudioManager& audio() { return *audioManager; }
   IUICallback& uiServices();
