@@ -232,6 +232,12 @@ class MainWindow {
   void reportHumanMove(const Move& move);
   // Stops pondering, a search and an owed request.
   void stopEngineSearch();
+  // The engine exited, failed to start or answered a move the game refused: on its turn
+  // a new engine is asked again; a give-up is told once, with the error box.
+  void onEngineFailure(bool moveRefused);
+  // After a give-up: the engine may be tried anew (new game, resume, undo, side switch,
+  // another engine); true when it had given up.
+  bool reviveEngine();
 
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
