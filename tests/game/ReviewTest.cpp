@@ -12,7 +12,6 @@
 #include "game/GameEngine.h"
 #include "game/IUICallback.h"
 #include "game/Notation.h"
-#include "records/ChessScore.h"
 
 namespace Tavrune {
 namespace {
@@ -126,21 +125,6 @@ TEST_F(ReviewFixture, StepsThroughTheGameAndBack) {
   EXPECT_EQ(states.back(), PLAYING);
   EXPECT_EQ(review.getSnapshotCount(), 0u);
   expectAllCellsReported(cellsBefore);
-}
-
-TEST_F(ReviewFixture, ARecordSavedDuringTheReviewKeepsTheResult) {
-  const struct {
-    GameState state;
-    const char* result;
-  } cases[] = {{RED_WIN, "1-0"}, {BLACK_WIN, "0-1"}, {DRAW, "1/2-1/2"}, {PLAYING, "*"}};
-  for (const auto& c : cases) {
-    game.setGameState(c.state);  // a resignation or an agreed draw: no move ends the game
-    review.enterReviewMode();
-    review.previousStep();
-    EXPECT_EQ(ChessScore::fromGameState(game).header.result, c.result) << c.state;
-    review.exitReviewMode();
-    EXPECT_EQ(game.getGameState(), c.state);
-  }
 }
 
 TEST_F(ReviewFixture, JumpInput) {

@@ -33,6 +33,7 @@ TEST(GameEngineScore, SavedGameLoadsBackWithItsHeader) {
   EXPECT_EQ(loaded.getLoadedScoreHeader().event, "决赛");
   EXPECT_EQ(loaded.getLoadedScoreHeader().red, "甲");
   EXPECT_EQ(loaded.getLoadedScoreHeader().result, "*");
+  EXPECT_EQ(loaded.getLoadedPliesBeforeRefusal(), std::nullopt);  // read whole
 
   // Any new game forgets the loaded record.
   loaded.newGame(MODE_PVP);

@@ -59,40 +59,32 @@ void report(const char* name, const std::wstring& path, const std::vector<Move>&
               replay, load / replay, loadAndReplay);
 }
 
-long peakResidentKilobytes() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-// The largest records read: the time and memory of loading one at the ply cap, and the
-// time to refuse a file over the size cap.
+// The largest records read, at the ply cap, and a file over the size cap: time and the
+// growth of the peak memory.
 void reportLargeLoads(const Test::RecordTestFolder& folder) {
-  const std::vector<Move> cycle = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{2, 7}, {1, 9}}, {{2, 2}, {1, 0}}};
+  const Move cycle[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{2, 7}, {1, 9}}, {{2, 2}, {1, 0}}};
   Test::XqfTestEncoder encoder;
   ChessScore pgnScore;
   for (size_t i = 0; i < kMaxRecordPlies; ++i) {
-    const Move& move = cycle[i % 4];
-    encoder.mainLine.push_back({Test::XqfTestEncoder::square(move.from.x, move.from.y),
-                                Test::XqfTestEncoder::square(move.to.x, move.to.y), "", {}, 0});
-    ScoreMove entry;
-    entry.move = move;
-    pgnScore.moves.push_back(entry);
+    const Move& m = cycle[i % 4];
+    encoder.mainLine.push_back(
+        {Test::XqfTestEncoder::square(m.from.x, m.from.y), Test::XqfTestEncoder::square(m.to.x, m.to.y), "", {}, 0});
+    pgnScore.moves.emplace_back().move = m;
   }
   std::ostringstream pgnText;
   PGNFormat().serialize(pgnText, pgnScore);
   Test::writeWholeFile(folder.file("cap.pgn"), pgnText.str());
   Test::writeWholeFile(folder.file("cap.xqf"), encoder.encode());
   Test::writeWholeFile(folder.file("over.xqf"), std::string(kMaxRecordFileBytes + 1, 'X'));
-
   for (const char* name : {"cap.pgn", "cap.xqf", "over.xqf"}) {
-    const long before = peakResidentKilobytes();
-    GameEngine game;
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
     const auto start = Clock::now();
-    const bool loaded = game.loadScore(folder.widePath(name), ScoreFormat::UNKNOWN);
+    const bool loaded = GameEngine().loadScore(folder.widePath(name), ScoreFormat::UNKNOWN);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-    std::printf("%-9s %s in %8.1f ms, peak memory %ld KB -> %ld KB\n", name, loaded ? "loaded " : "refused",
-                ms, before, peakResidentKilobytes());
+    getrusage(RUSAGE_SELF, &after);
+    std::printf("%-9s %s in %7.1f ms, peak memory +%ld KB\n", name, loaded ? "loaded " : "refused", ms,
+                after.ru_maxrss - before.ru_maxrss);
   }
 }
 

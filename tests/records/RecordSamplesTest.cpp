@@ -143,14 +143,6 @@ TEST(RecordSamples, AGameCutShortByARefusedMoveLoadsItsStartAsPgnButNotAsXqf) {
   EXPECT_EQ(game.getLoadedPliesBeforeRefusal(), 31u);
   const std::string refused = moveToICCS(score.moves[31].move);
   EXPECT_TRUE(log.contains("PGNFormat::parseMoveText - 着法被规则拒绝，停止解析: " + refused + "，保留手数: 31"));
-
-  // A whole record says nothing of the kind.
-  score.moves.resize(31);
-  std::ostringstream whole;
-  ASSERT_TRUE(PGNFormat().serialize(whole, score));
-  support::writeWholeFile(records.file("残局.pgn"), whole.str());
-  ASSERT_TRUE(game.loadScore(records.widePath("残局.pgn"), ScoreFormat::UNKNOWN));
-  EXPECT_EQ(game.getLoadedPliesBeforeRefusal(), std::nullopt);
 }
 
 TEST(RecordSamples, OtherToolsPgnDialectsFailCleanly) {

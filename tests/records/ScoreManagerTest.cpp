@@ -9,6 +9,7 @@
 #include "RecordTestFiles.h"
 #include "XqfTestEncoder.h"
 #include "records/ChessScoreManager.h"
+#include "records/PGNFormat.h"
 
 namespace Tavrune {
 namespace {
@@ -72,46 +73,37 @@ TEST(ScoreManager, LoadFailuresAreNamedInTheLog) {
   EXPECT_EQ(score.moves.size(), 1u);
 }
 
-// Knights out and back, legal for ever: a record of any length.
-std::string pgnOfPlies(size_t plies) {
-  static const char* const cycle[] = {"b0c8", "b1c3", "c8b0", "c3b1"};
-  std::string text = "\n";
-  for (size_t i = 0; i < plies; ++i) text += std::string(cycle[i % 4]) + ' ';
-  return text + "*\n";
-}
-
-std::string xqfOfPlies(size_t plies) {
-  using support::XqfTestEncoder;
-  const int cycle[][2] = {{XqfTestEncoder::square(1, 9), XqfTestEncoder::square(2, 7)},
-                          {XqfTestEncoder::square(1, 0), XqfTestEncoder::square(2, 2)},
-                          {XqfTestEncoder::square(2, 7), XqfTestEncoder::square(1, 9)},
-                          {XqfTestEncoder::square(2, 2), XqfTestEncoder::square(1, 0)}};
-  XqfTestEncoder encoder;
-  for (size_t i = 0; i < plies; ++i) encoder.mainLine.push_back({cycle[i % 4][0], cycle[i % 4][1], "", {}, 0});
-  return encoder.encode();
-}
-
-// A two-move game padded with a comment to exactly `bytes`.
-std::string pgnOfBytes(size_t bytes) {
-  const std::string head = "\nh8e8 {";
-  const std::string tail = "} h1g3 *\n";
-  return head + std::string(bytes - head.size() - tail.size(), 'x') + tail;
-}
-
+// Generated at run time, never stored: knights out and back make a legal game of any
+// length, and a comment pads a record to any size.
 TEST(ScoreManager, RecordsOverTheSizeCapsAreRefused) {
-  constexpr size_t megabytes16 = 16u * 1024u * 1024u;
+  using support::XqfTestEncoder;
+  const Move cycle[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{2, 7}, {1, 9}}, {{2, 2}, {1, 0}}};
+  auto pgn = [&](size_t plies, size_t padding) {
+    std::string text = "\n{" + std::string(padding, 'x') + "}";
+    for (size_t i = 0; i < plies; ++i) text += ' ' + moveToICCS(cycle[i % 4]);
+    return text;
+  };
+  auto xqf = [&](size_t plies) {
+    XqfTestEncoder encoder;
+    for (size_t i = 0; i < plies; ++i) {
+      const Move& m = cycle[i % 4];
+      encoder.mainLine.push_back(
+          {XqfTestEncoder::square(m.from.x, m.from.y), XqfTestEncoder::square(m.to.x, m.to.y), "", {}, 0});
+    }
+    return encoder.encode();
+  };
+  const size_t limit = 16u << 20;
   const struct {
     const char* name;
     std::string bytes;
-    bool loads;
-    const char* logged;
+    const char* refusal;  // the log line naming the cap; empty when it loads
   } cases[] = {
-      {"a.pgn", pgnOfPlies(10000), true, ""},
-      {"b.pgn", pgnOfPlies(10001), false, "PGNFormat::parseMoveText - 着法超过 10000 手上限"},
-      {"c.xqf", xqfOfPlies(10000), true, ""},
-      {"d.xqf", xqfOfPlies(10001), false, "XQFFormat::parse - 着法超过 10000 手上限"},
-      {"e.pgn", pgnOfBytes(megabytes16), true, ""},
-      {"f.pgn", pgnOfBytes(megabytes16 + 1), false, "IChessScoreFormat::load - 文件超过 16 MB 上限 (16777217 字节)"},
+      {"a.pgn", pgn(10000, 0), ""},
+      {"b.pgn", pgn(10001, 0), "PGNFormat::parseMoveText - 着法超过 10000 手上限"},
+      {"c.xqf", xqf(10000), ""},
+      {"d.xqf", xqf(10001), "XQFFormat::parse - 着法超过 10000 手上限"},
+      {"e.pgn", pgn(1, limit - 8), ""},
+      {"f.pgn", pgn(1, limit - 7), "IChessScoreFormat::load - 文件超过 16 MB 上限 (16777217 字节)"},
   };
   support::RecordLogCapture log;
   support::RecordTestFolder folder;
@@ -119,10 +111,9 @@ TEST(ScoreManager, RecordsOverTheSizeCapsAreRefused) {
   for (const auto& c : cases) {
     support::writeWholeFile(folder.file(c.name), c.bytes);
     ChessScore score;
-    log.clear();
-    EXPECT_EQ(manager.load(folder.widePath(c.name), score), c.loads) << c.name;
-    if (!c.loads) {
-      EXPECT_TRUE(log.contains(c.logged)) << c.name;
+    EXPECT_EQ(manager.load(folder.widePath(c.name), score), *c.refusal == '\0') << c.name;
+    if (*c.refusal != '\0') {
+      EXPECT_TRUE(log.contains(c.refusal)) << c.name;
     }
     fs::remove(folder.file(c.name));
   }
