@@ -242,7 +242,8 @@ class MainWindow {
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
   void saveScoreFile();
-  void applyScoreLoadChoice(const PreLoadSnapshot& before);
+  // Puts the game before a load back; false (logged) when the game could not be.
+  bool applyScoreLoadChoice(const PreLoadSnapshot& before);
   void showLoadedScorePopup();
 
   HWND hwnd = nullptr;

@@ -46,7 +46,7 @@ void confirmSelection(HWND dialog, EngineChoiceDialog& state) {
 }  // namespace
 
 void MainWindow::checkEngineAvailability() {
-  for (const std::wstring& notice : EngineAvailability::check(ConfigManager::getExecutableDirectory())) {
+  for (const std::wstring& notice : EngineAvailability::check(ConfigManager::getExecutableDirectory(), enginePath)) {
     accessibility->setStatusText(notice);
   }
 }

@@ -51,6 +51,8 @@ bool MainWindow::initAudio() {
       return false;
     }
     logInfo("Audio system initialized successfully");
+    // A failed start switched the manager off; the user's switch is on, so this start plays.
+    audioManager->setEnabled(true);
     pushAudioSettings(*audioManager, audioConfig);
   }
   return audioManager->isInitialized();

@@ -58,7 +58,7 @@ class AudioManager {
 
   void startBackgroundMusic();
   void stopBackgroundMusic();
-  // Called before every window message while initialised: moves on when a track ended.
+  // Called by the window's music timer while initialised: moves on when a track ended.
   void updateBackgroundMusic();
   void setBackgroundMusicEnabled(bool enabled);
   void setBackgroundVolume(float volume);
