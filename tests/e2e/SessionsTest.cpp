@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/DialogWatcher.h"
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
 #include "e2e/WinEventWatcher.h"
@@ -75,23 +76,7 @@ class SessionsTest : public ::testing::Test {
   bool chooseFile(const std::wstring& caption, const std::filesystem::path& path) const {
     HWND dialog = waitForDialog(caption);
     if (!dialog) return false;
-    Sleep(300);  // the dialog fills its controls after it appears
-    const std::wstring text = path.wstring();
-    // The file name box (id 0x47c) is an edit inside a combo box.
-    HWND nameEdit = nullptr;
-    EnumChildWindows(
-        dialog,
-        [](HWND child, LPARAM found) -> BOOL {
-          wchar_t name[16] = {};
-          GetClassNameW(child, name, 16);
-          if (GetDlgCtrlID(child) != 0x47c || std::wstring(name) != L"Edit") return TRUE;
-          *reinterpret_cast<HWND*>(found) = child;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&nameEdit));
-    if (!nameEdit) return false;
-    SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    Tavrune::Test::DialogWatcher::chooseFile(dialog, path.wstring());
     return true;
   }
 
