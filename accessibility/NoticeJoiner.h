@@ -34,6 +34,8 @@ class NoticeJoiner : public IAnnouncer {
   void flush();
   // A box or dialog is opening: the held notices are handed on now, gap or not.
   void flushNow();
+  // Notices are waiting for a flush.
+  bool holding() const { return !held_.empty(); }
 
   // The texts in order, each after the one before with "，", or with a blank when the
   // one before ends in a punctuation mark. Empty texts are left out.

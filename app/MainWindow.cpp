@@ -84,6 +84,8 @@ void MainWindow::detachCallbacks() {
 
 IUICallback& MainWindow::uiServices() { return *uiCallback; }
 
+bool MainWindow::noticesPending() const { return noticeJoiner->holding(); }
+
 bool MainWindow::requestNoticeFlush(int32_t delayMs) {
   if (!hwnd) return false;
   if (delayMs <= 0) return PostMessageW(hwnd, WM_FLUSH_NOTICES, 0, 0) != 0;

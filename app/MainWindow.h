@@ -100,6 +100,8 @@ class MainWindow {
   GameEngine& game() { return *gameEngine; }
   ReviewManager& review() { return *reviewManager; }
   AnnouncementHistory& notices() { return *announcer; }
+  // Notices of the latest action are still waiting to be spoken.
+  bool noticesPending() const;
   IUICallback& uiServices();
   PieceColor playerColor() const { return humanColor; }
   bool isBoardFlipped() const { return boardFlipped; }
