@@ -76,6 +76,8 @@ bool MainWindow::showEngineSelectionDialog(HWND parent) {
   ai->setEnginePath(enginePath);
   writeSettings(&chosen.fileName);
   logInfo("[EngineSelection] User selected: " + chosen.fileName);
+  // An engine that had given up is tried again, as the new build, when it is its turn.
+  if (reviveEngine()) askEngineForItsMove();
   return true;
 }
 

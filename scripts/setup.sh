@@ -16,6 +16,7 @@ PACKAGES=(
   wine wine64 xvfb x11-apps xauth
   dpkg-dev nlohmann-json3-dev googletest fairy-stockfish
   ca-certificates xz-utils sox
+  iproute2 util-linux
 )
 
 missing=()

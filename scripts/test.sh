@@ -15,6 +15,8 @@ bash scripts/build.sh tsan
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
 start_display
+# Whatever happens below, nothing this script started outlives it.
+trap 'stop_wine; stop_display' EXIT
 start_wine
 
 status=0
@@ -25,5 +27,4 @@ echo "== host tests (ThreadSanitizer) =="
 echo "== Windows tests (Wine) =="
 (cd build/windows && ctest --output-on-failure -j"$(nproc)") || status=1
 
-stop_wine
 exit "$status"

@@ -7,6 +7,9 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix}"
 export TAVRUNE_WINEPREFIX="$WINEPREFIX"
 
+# The Xvfb that start_display started, if any: only that one is stopped by stop_display.
+started_xvfb=""
+
 start_display() {
   if [ -z "${DISPLAY:-}" ]; then
     local n=99
@@ -14,10 +17,20 @@ start_display() {
       rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
     done
     if [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      # No inherited descriptors: a caller reading our output must see it end with us.
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+      started_xvfb=$!
       for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
     fi
     export DISPLAY=":$n"
+  fi
+}
+
+stop_display() {
+  if [ -n "$started_xvfb" ]; then
+    kill "$started_xvfb" 2>/dev/null || true
+    wait "$started_xvfb" 2>/dev/null || true
+    started_xvfb=""
   fi
 }
 
@@ -30,7 +43,7 @@ start_wine() {
     wineserver -w >/dev/null 2>&1 || true
   fi
   # A persistent wineserver so each test program starts in milliseconds.
-  (wineserver -p >/dev/null 2>&1 &)
+  (wineserver -p </dev/null >/dev/null 2>&1 &)
   sleep 1
   # The first program after the server starts also starts Wine's own services, which
   # would inherit a test's output pipe and keep ctest waiting: start them here instead.

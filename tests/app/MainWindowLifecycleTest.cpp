@@ -438,7 +438,7 @@ TEST(TeardownTest, CallbacksAreDetachedBeforeTheComponentsGo) {
   EXPECT_EQ(journal->calls.back(), "clearMoveReadyCallback");
 }
 
-TEST(UpdaterTest, StandInInitialisesWithoutTheLibrary) {
+TEST(UpdaterTest, WithoutTheLibraryTheAddressIsCheckedButUpdatesStayUnavailable) {
   WinSparkleAdapter updater;
   EXPECT_FALSE(updater.initialize(""));
   EXPECT_FALSE(updater.initialize("ftp://updates.example/tavrune/appcast.xml"));
@@ -451,7 +451,8 @@ TEST(UpdaterTest, StandInInitialisesWithoutTheLibrary) {
   });
   EXPECT_TRUE(called);
   EXPECT_TRUE(updater.initialize("https://updates.example/tavrune/appcast.xml"));
-  EXPECT_TRUE(updater.isInitialized());
+  EXPECT_FALSE(updater.isInitialized());
+  EXPECT_FALSE(updater.checkForUpdatesManually());
   EXPECT_EQ(WinSparkleAdapter::findDll(), "");
 }
 

@@ -2,20 +2,30 @@
 // Usage: engine_relay <ucci|uci> <engine.exe>. Ends when the engine's output ends; the
 // engine ends with the relay (its input closes, and a job object kills it).
 // Started without arguments (as the program starts its engine), the mode and the engine
-// come from TAVRUNE_RELAY_MODE and TAVRUNE_RELAY_ENGINE, and when TAVRUNE_RELAY_TRANSCRIPT
-// names a file, every line the driver wrote is appended to it.
+// come from TAVRUNE_RELAY_MODE and TAVRUNE_RELAY_ENGINE, or else from the side file named
+// after the relay (see RelaySettings.h), and when TAVRUNE_RELAY_TRANSCRIPT names a file,
+// every line the driver wrote is appended to it. Faults on demand, for the program's
+// recovery: while the file TAVRUNE_RELAY_CRASH_ON_GO names exists, a search deletes it
+// and the relay dies at once (so one crash per file); while the file
+// TAVRUNE_RELAY_ILLEGAL names exists, every best move becomes "a0a5", which the opening
+// position refuses (the rook through its own pawn).
 #include <windows.h>
 
+#include <filesystem>
+#include <fstream>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "RelayFilter.h"
+#include "RelaySettings.h"
 
 namespace {
 
 using Tavrune::Test::RelayFilter;
 using Tavrune::Test::RelayMode;
+using Tavrune::Test::RelaySettings;
+namespace fs = std::filesystem;
 
 std::mutex filterMutex;
 std::mutex transcriptMutex;
@@ -50,6 +60,32 @@ std::wstring environmentText(const wchar_t* name) {
   return length > 0 && length < 1024 ? std::wstring(value, length) : std::wstring();
 }
 
+// Mode names are plain ASCII.
+std::string narrow(const std::wstring& text) { return std::string(text.begin(), text.end()); }
+
+// "pikafish.exe" reads "pikafish.relay" in its own folder and fills in what the
+// environment left unsaid. A relative engine path is taken from that folder, so the
+// folder can be moved or copied whole.
+void fillFromSideFile(std::string& mode, std::wstring& engine) {
+  std::wstring self(32768, L'\0');
+  const DWORD length = GetModuleFileNameW(nullptr, self.data(), static_cast<DWORD>(self.size()));
+  if (length == 0 || length >= self.size()) return;
+  self.resize(length);
+  const fs::path relay(self);
+  std::ifstream in(fs::path(relay).replace_extension(L".relay"), std::ios::binary);
+  if (!in) return;
+  const RelaySettings side = RelaySettings::parse(std::string((std::istreambuf_iterator<char>(in)), {}));
+  if (mode.empty()) mode = side.mode;
+  if (engine.empty() && !side.engine.empty()) {
+    const fs::path named(std::u8string(side.engine.begin(), side.engine.end()));
+    engine = (named.is_absolute() ? named : relay.parent_path() / named).wstring();
+  }
+}
+
+bool fileExists(const std::wstring& path) {
+  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 void recordDriverLine(const std::string& line) {
   std::lock_guard<std::mutex> lock(transcriptMutex);
   if (transcript == INVALID_HANDLE_VALUE) return;
@@ -80,11 +116,12 @@ void pumpLines(HANDLE from, OnLine onLine) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  const std::wstring modeText = argc >= 3 ? std::wstring(argv[1]) : environmentText(L"TAVRUNE_RELAY_MODE");
-  const std::wstring enginePath = argc >= 3 ? std::wstring(argv[2]) : environmentText(L"TAVRUNE_RELAY_ENGINE");
+  std::string modeText = narrow(argc >= 3 ? std::wstring(argv[1]) : environmentText(L"TAVRUNE_RELAY_MODE"));
+  std::wstring enginePath = argc >= 3 ? std::wstring(argv[2]) : environmentText(L"TAVRUNE_RELAY_ENGINE");
+  if (argc < 3) fillFromSideFile(modeText, enginePath);
   if (enginePath.empty()) return 2;
   RelayMode mode;
-  if (!RelayFilter::parseMode(std::string(modeText.begin(), modeText.end()), mode)) return 2;
+  if (!RelayFilter::parseMode(modeText, mode)) return 2;
   if (const std::wstring transcriptPath = environmentText(L"TAVRUNE_RELAY_TRANSCRIPT"); !transcriptPath.empty()) {
     transcript = CreateFileW(transcriptPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -130,9 +167,12 @@ int wmain(int argc, wchar_t** argv) {
   CloseHandle(childIn);
   CloseHandle(childOut);
 
+  const std::wstring crashFlag = environmentText(L"TAVRUNE_RELAY_CRASH_ON_GO");
+  const std::wstring illegalFlag = environmentText(L"TAVRUNE_RELAY_ILLEGAL");
   std::thread toEngine([&] {
     pumpLines(driverIn, [&](const std::string& line) {
       recordDriverLine(line);
+      if (line.rfind("go ", 0) == 0 && fileExists(crashFlag) && DeleteFileW(crashFlag.c_str())) ExitProcess(9);
       RelayFilter::Routing routing;
       {
         std::lock_guard<std::mutex> lock(filterMutex);
@@ -152,6 +192,11 @@ int wmain(int argc, wchar_t** argv) {
     {
       std::lock_guard<std::mutex> lock(filterMutex);
       routing = filter.fromEngine(line);
+    }
+    if (fileExists(illegalFlag)) {
+      for (std::string& out : routing.toDriver) {
+        if (out.rfind("bestmove ", 0) == 0) out = "bestmove a0a5";
+      }
     }
     route(routing);
   });

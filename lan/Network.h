@@ -1,0 +1,185 @@
+#pragma once
+// The program's one LAN endpoint: a TCP game connection as host (server) or guest (client)
+// with a receive thread that cuts the stream into protocol lines, plus UDP room discovery.
+// Written over the thin socket layer of platform/SocketApi.h, so the same code runs with
+// Winsock in the program and with POSIX sockets in the host tests.
+//
+// Threads: the callers' threads (start, connect, send, stop), one receive thread per
+// connection (onMessage, onDisconnected), the discovery receive thread (onDiscovery) and the
+// periodic discovery sender. Callbacks are copied under a small lock and called outside it,
+// so they may be replaced at any time. Never call a stopping operation (disconnect,
+// stopServer, stopDiscovery, destruction) while holding a lock that a callback takes: it
+// waits for the thread that runs the callback.
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "platform/SocketApi.h"
+
+namespace Tavrune {
+
+class Network {
+ public:
+  using ConnectedCallback = std::function<void()>;
+  using DisconnectedCallback = std::function<void()>;
+  using MessageCallback = std::function<void(const std::string& line)>;
+  // (message text, sender's dotted IPv4 address)
+  using DiscoveryCallback = std::function<void(const std::string& text, const std::string& sender)>;
+
+  static constexpr int DEFAULT_GAME_PORT = 8888;
+  static constexpr int DEFAULT_DISCOVERY_PORT = 8889;
+  static constexpr const char* BROADCAST_ADDRESS = "255.255.255.255";
+  static constexpr const char* MULTICAST_GROUP = "239.255.42.99";
+  // A peer line longer than this without a line feed ends the connection ("protocol_error").
+  static constexpr std::size_t MAX_LINE_BYTES = 64 * 1024;
+  // Sent, best effort, before a connection is dropped for a protocol fault.
+  static constexpr const char* PROTOCOL_ERROR_REASON = "protocol_error";
+
+  Network();
+  ~Network();
+  Network(const Network&) = delete;
+  Network& operator=(const Network&) = delete;
+
+  // Opens the exclusive listening socket (dual-stack IPv6, else IPv4). Port 0 binds a free
+  // port, told by listeningPort(). False, with a log line, when the port is taken.
+  bool startServer(int port);
+  // The bound port of the listening socket; 0 when not listening.
+  int listeningPort() const;
+  // Blocks (on the caller's worker thread) until a client connects (true, onConnected
+  // called on this thread) or the server is stopped (false). The new connection receives
+  // nothing until startReceiving().
+  bool waitForClient();
+  // Connects as a guest, trying each resolved address within one shared time-out of about
+  // 3 s. "[::1]" style literals are accepted. The connection receives after startReceiving().
+  bool connectToServer(const std::string& host, int port);
+  // Starts the receive thread of the current connection, once its owner is ready for lines.
+  void startReceiving();
+  // Sends the whole text; false when not connected or the send fails (not a loss by itself).
+  bool sendMessage(const std::string& text);
+  // Ends the current connection; onDisconnected is called once for a connection that had
+  // not been reported lost. Safe from inside onMessage and onDisconnected.
+  void disconnect();
+  // Ends the connection and closes the listening socket, ending a waitForClient.
+  void stopServer();
+
+  bool isConnected() const;
+  bool isServer() const;
+  // Numeric address of the current connection's peer; empty without one.
+  std::string peerAddress() const;
+  // Counts connections from 1; inside a callback it names the connection being reported,
+  // so owners can drop work queued for a connection that has since been replaced.
+  std::uint64_t connectionNumber() const;
+
+  // The local IPv4 address a host announces: the first usable adapter's, else "127.0.0.1".
+  std::string getLocalIPAddress() const;
+
+  void setConnectedCallback(ConnectedCallback callback);
+  void setDisconnectedCallback(DisconnectedCallback callback);
+  void setMessageCallback(MessageCallback callback);
+  void setDiscoveryCallback(DiscoveryCallback callback);
+
+  // Binds the UDP discovery socket (address reuse, broadcast, multicast group joined) and
+  // starts its receive thread; false when already running or the bind fails.
+  bool startDiscovery(int port);
+  // Stops the periodic sender and the receive thread, then closes the socket.
+  void stopDiscovery();
+  // Replaces any running sender: eight sends 250 ms apart, then one every intervalMs, each
+  // to the broadcast address and the multicast group on the discovery port.
+  void startPeriodicBroadcast(const std::string& payload, int intervalMs);
+  void stopPeriodicBroadcast();
+  // One datagram to a dotted IPv4 address; a port below 1 means the discovery port.
+  bool sendDiscoverBroadcast(const std::string& payload, const std::string& address, int port);
+
+ private:
+  struct Connection;
+  struct Discovery;
+  friend class NetworkTestAccess;
+
+  // A callback is copied under callbackMutex and called outside it, so it may be replaced
+  // (or emptied) from any thread at any time; the replaced one is destroyed unlocked.
+  template <typename Callback>
+  Callback snapshot(const Callback& callback) const {
+    std::lock_guard lock(callbackMutex);
+    return callback;
+  }
+  template <typename Callback>
+  void replaceCallback(Callback& slot, Callback callback) {
+    std::unique_lock lock(callbackMutex);
+    std::swap(slot, callback);
+    lock.unlock();
+  }
+
+  std::shared_ptr<Connection> currentConnection() const;
+  // Installs a connected socket as the current connection after retiring the old one.
+  void adoptConnection(Sockets::Handle socket, const std::string& peer);
+  // Wakes and ends a connection's receive thread (detached when called on it), then closes
+  // its socket.
+  void endConnection(Connection& connection);
+  // Calls onDisconnected unless this connection has been reported already.
+  void reportDisconnected(Connection& connection);
+  void receiveLoop(std::shared_ptr<Connection> connection);
+  void joinReceiveThread(Connection& connection);
+  // Hands every complete line to onMessage; false when the connection is to end.
+  bool dispatchLines(Connection& connection);
+  // A line past MAX_LINE_BYTES: farewell, end of stream, one report.
+  void refuseOversizedLine(Connection& connection);
+  // Sends under the connection's lock, waiting for room in short slices so a stop is seen;
+  // fails after stallMs without progress.
+  bool sendAll(Connection& connection, const std::string& text, int stallMs);
+
+  void discoveryLoop(std::shared_ptr<Discovery> discovery);
+  void broadcastLoop(std::string payload, int intervalMs);
+  // Waits up to ms on the sender's wake-up; false once the sender is told to stop.
+  bool broadcastPause(int ms);
+  void stopBroadcastLocked();
+  bool discoveryOpen();
+  // Waits for waitForClient to leave (unless called on its thread), then closes the listener.
+  void closeListener();
+
+  // Listening side.
+  mutable std::mutex listenMutex;
+  std::condition_variable listenIdle;
+  Sockets::Handle serverSocket = Sockets::INVALID_HANDLE;
+  int boundPort = 0;
+  bool waiting = false;
+  bool handingOver = false;  // the waiter has accepted and no longer uses the listener
+  std::thread::id waiter;
+  std::atomic<bool> listenStop{false};
+  std::atomic<bool> server{false};
+
+  // The current connection, swapped under connectionMutex; never joined under it.
+  mutable std::mutex connectionMutex;
+  std::shared_ptr<Connection> connection;
+  std::uint64_t connectionCount = 0;
+
+  mutable std::mutex callbackMutex;
+  ConnectedCallback onConnected;
+  DisconnectedCallback onDisconnected;
+  MessageCallback onMessage;
+  DiscoveryCallback onDiscovery;
+
+  // Discovery: start and stop are serialised by discoveryMutex; the socket handle is read
+  // for sends under udpMutex and closed only after the receive thread has ended.
+  std::mutex discoveryMutex;
+  std::mutex udpMutex;
+  Sockets::Handle udpSocket = Sockets::INVALID_HANDLE;
+  std::atomic<int> discoveryPort{DEFAULT_DISCOVERY_PORT};
+  std::shared_ptr<Discovery> discovery;
+  std::thread discoveryThread;
+
+  std::mutex broadcastMutex;
+  std::thread broadcastThread;
+  std::mutex broadcastWakeMutex;
+  std::condition_variable broadcastWake;
+  std::atomic<bool> broadcastRunning{false};
+
+  bool socketsStarted = false;
+};
+
+}  // namespace Tavrune
