@@ -331,6 +331,11 @@ TEST(BoardInputTest, TwoPlayerGameToMateByKeypadNotation) {
     heardMoves.push_back(moved.substr(kTitlePrefix.size()));
     Sleep(100);
   }
+  // Each entry's start is heard with what its first key chose.
+  const std::vector<std::wstring> names = events.names();
+  EXPECT_EQ(std::count_if(names.begin(), names.end(),
+                          [](const std::wstring& name) { return name.rfind(L"小键盘记谱输入已开始，", 0) == 0; }),
+            5);
   expectEveryMoveAndTheResultHeardOnce(events, heardMoves);
 }
 
