@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "ai/PostedQueue.h"
+#include "support/PostedQueue.h"
 #include "engine/AI.h"
 #include "engine/PveController.h"
 #include "game/GameEngine.h"
