@@ -46,6 +46,12 @@ void AIFrontEnd::startPondering(const Board& board) { ai_.startPondering(board);
 bool AIFrontEnd::initialize() { return ai_.initialize(); }
 void AIFrontEnd::newGame() { ai_.newGame(); }
 std::string AIFrontEnd::getEngineStateText() const { return ai_.getEngineStateText(); }
+void AIFrontEnd::clearHash() { ai_.clearHash(); }
+std::string AIFrontEnd::getEngineName() const { return ai_.getEngineName(); }
+std::string AIFrontEnd::getEngineParamsText() const { return ai_.getEngineParamsText(); }
+std::string AIFrontEnd::verifyEngineOptions() const { return ai_.verifyEngineOptions(); }
+int32_t AIFrontEnd::getEngineOptionCount() const { return ai_.getEngineOptionCount(); }
+int32_t AIFrontEnd::getRestartAttempts() const { return ai_.getRestartAttempts(); }
 bool AIFrontEnd::startThinking(const Board& board, PieceColor side) { return ai_.startThinking(board, side); }
 void AIFrontEnd::stopThinking() { ai_.stopThinking(); }
 bool AIFrontEnd::isThinking() const { return ai_.isThinking(); }
@@ -54,5 +60,9 @@ bool AIFrontEnd::isPondering() const { return ai_.isPondering(); }
 bool AIFrontEnd::isPonderHit(const Move& move) const { return ai_.isPonderHit(move); }
 void AIFrontEnd::ponderHit() { ai_.ponderHit(); }
 void AIFrontEnd::stopPonder() { ai_.stopPonder(); }
+bool AIFrontEnd::isEngineRunning() const { return ai_.isEngineRunning(); }
+bool AIFrontEnd::hasGivenUp() const { return ai_.hasGivenUp(); }
+void AIFrontEnd::clearGiveUp() { ai_.clearGiveUp(); }
+bool AIFrontEnd::restartEngine() { return ai_.restartEngine(); }
 
 }  // namespace Tavrune

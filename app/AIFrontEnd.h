@@ -44,6 +44,12 @@ class AIFrontEnd : public IEngineFrontEnd {
   void newGame() override;
   void startPondering(const Board& board) override;
   std::string getEngineStateText() const override;
+  void clearHash() override;
+  std::string getEngineName() const override;
+  std::string getEngineParamsText() const override;
+  std::string verifyEngineOptions() const override;
+  int32_t getEngineOptionCount() const override;
+  int32_t getRestartAttempts() const override;
   bool startThinking(const Board& board, PieceColor side) override;
   void stopThinking() override;
   bool isThinking() const override;
@@ -52,6 +58,10 @@ class AIFrontEnd : public IEngineFrontEnd {
   bool isPonderHit(const Move& move) const override;
   void ponderHit() override;
   void stopPonder() override;
+  bool isEngineRunning() const override;
+  bool hasGivenUp() const override;
+  void clearGiveUp() override;
+  bool restartEngine() override;
 
  private:
   AI ai_;

@@ -77,6 +77,17 @@ class IEngineFrontEnd : public ITurnEngine {
   virtual void startPondering(const Board& board) = 0;
   // The engine's state in words ("空闲", "思考中", ...), UTF-8.
   virtual std::string getEngineStateText() const = 0;
+
+  // Asks a running engine to empty its hash table; nothing without one.
+  virtual void clearHash() = 0;
+  // What the settings dialog shows of the engine: its "id name" (empty without an
+  // engine), the options in effect and how they compare with the settings, UTF-8.
+  virtual std::string getEngineName() const = 0;
+  virtual std::string getEngineParamsText() const = 0;
+  virtual std::string verifyEngineOptions() const = 0;
+  virtual int32_t getEngineOptionCount() const = 0;
+  // Failed starts since the last good one (the front end gives up at 3).
+  virtual int32_t getRestartAttempts() const = 0;
 };
 
 }  // namespace Tavrune

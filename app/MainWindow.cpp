@@ -2,6 +2,7 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
+#include "accessibility/NoticeJoiner.h"
 #include "app/AIFrontEnd.h"
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
@@ -17,6 +18,7 @@
 #include "platform/WinHttpClient.h"
 #include "platform/WinProcessManager.h"
 #include "platform/WinUICallback.h"
+#include "platform/WinWindowOpeningHook.h"
 #include "update/WinSparkleAdapter.h"
 
 namespace Tavrune {
@@ -25,6 +27,9 @@ namespace {
 
 constexpr int32_t kRepeatDebounceMs = 500;
 constexpr int32_t kNavigationDebounceMs = 300;
+// Time for a screen reader to read a notice after its event before the next replaces
+// it: the player's move and a book reply, for one, come a few milliseconds apart.
+constexpr int32_t kNoticeGapMs = 150;
 const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 
 }  // namespace
@@ -39,7 +44,11 @@ MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   accessibility = std::make_unique<AccessibilityManager>();
   winAnnouncer = std::make_unique<WinAnnouncer>(accessibility.get());
   uiCallback = std::make_unique<WinUICallback>(&MainWindow::textInputDialogProc);
-  announcer = std::make_unique<AnnouncementHistory>(winAnnouncer.get(), kRepeatDebounceMs, kNavigationDebounceMs);
+  // The notices of one action are joined until the window has handled its flush message:
+  // a move and the result it brings arrive as two posted messages, both before the flush.
+  noticeJoiner = std::make_unique<NoticeJoiner>(
+      winAnnouncer.get(), [this](int32_t delayMs) { return requestNoticeFlush(delayMs); }, kNoticeGapMs);
+  announcer = std::make_unique<AnnouncementHistory>(noticeJoiner.get(), kRepeatDebounceMs, kNavigationDebounceMs);
   reviewManager = std::make_unique<ReviewManager>(gameEngine.get(), announcer.get(), uiCallback.get());
   audioManager = std::make_unique<AudioManager>();
   updater = std::make_unique<WinSparkleAdapter>();
@@ -51,10 +60,12 @@ MainWindow::~MainWindow() {
   // Nothing may call into this object from another thread or a late message while the
   // members go away one by one.
   detachCallbacks();
+  windowOpeningHook.reset();
   if (hwnd && IsWindow(hwnd)) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     KillTimer(hwnd, TIMER_LAN_POLL);
     KillTimer(hwnd, TIMER_NOTATION_INPUT);
+    KillTimer(hwnd, TIMER_NOTICE_FLUSH);
     accessibility->disconnectProviders();
     DestroyWindow(hwnd);
   }
@@ -80,6 +91,14 @@ void MainWindow::detachCallbacks() {
 
 IUICallback& MainWindow::uiServices() { return *uiCallback; }
 
+bool MainWindow::noticesPending() const { return noticeJoiner->holding(); }
+
+bool MainWindow::requestNoticeFlush(int32_t delayMs) {
+  if (!hwnd) return false;
+  if (delayMs <= 0) return PostMessageW(hwnd, WM_FLUSH_NOTICES, 0, 0) != 0;
+  return SetTimer(hwnd, TIMER_NOTICE_FLUSH, static_cast<UINT>(delayMs), nullptr) != 0;
+}
+
 bool MainWindow::create(HINSTANCE instance) {
   hInstance = instance;
   uiThreadId = GetCurrentThreadId();
@@ -98,6 +117,7 @@ bool MainWindow::create(HINSTANCE instance) {
   hwnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight,
                          nullptr, nullptr, instance, this);
   if (!hwnd) return false;
+  SetTimer(hwnd, TIMER_MUSIC, kMusicCheckMs, nullptr);
 
   gameEngine->setMoveCallback([this](const Move& move) { onGameMove(move); });
   gameEngine->setStateCallback([this](GameState state) { onGameStateChanged(state); });
@@ -118,6 +138,7 @@ bool MainWindow::create(HINSTANCE instance) {
   a11yConfig.windowsUiaProviderEnabled = accessibility->isUiaEnabled();
 
   uiCallback->setWindow(hwnd);
+  windowOpeningHook = std::make_unique<WinWindowOpeningHook>([this] { noticeJoiner->flushNow(); });
 
   reviewManager->setPositionTextCallback(
       [](Position pos, PieceColor color) { return Notation::positionText(pos, color); });
@@ -158,7 +179,6 @@ int MainWindow::run() {
       logError("[MainWindow] GetMessageW failed, leaving the message loop");
       return 1;
     }
-    if (audioManager && audioManager->isInitialized()) audioManager->updateBackgroundMusic();
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

@@ -19,6 +19,7 @@
 #include "app/SelectionFeedback.h"
 #include "app/SessionSeat.h"
 #include "app/SessionStatus.h"
+#include "app/SettingsAppliers.h"
 #include "app/VolumeKeys.h"
 #include "core/AccessibilityConfig.h"
 #include "core/AudioConfig.h"
@@ -32,6 +33,7 @@ namespace Tavrune {
 class AccessibilityManager;
 class AnnouncementHistory;
 class AudioManager;
+class NoticeJoiner;
 class GameEngine;
 class LANGameController;
 class Network;
@@ -41,7 +43,15 @@ class ReviewManager;
 class WinAnnouncer;
 class WinSparkleAdapter;
 class WinUICallback;
+class WinWindowOpeningHook;
 struct PreLoadSnapshot;
+
+// An open settings session over the window. The executor is declared first so that it
+// outlives the provider, which calls it.
+struct SettingsSession {
+  std::unique_ptr<Settings::CallbackActionExecutor> executor;
+  std::unique_ptr<Settings::Provider> provider;  // null when the session could not open
+};
 
 class MainWindow {
  public:
@@ -68,6 +78,12 @@ class MainWindow {
 
   // Writes the window's copies of the settings into "config.json"; whether it was written.
   bool saveSettings();
+  // A settings session on the Windows desktop over "config.json", whose commits reach
+  // the running program, with the engine's information rows filled in. When it cannot
+  // open, the user has been told why and the provider is null.
+  SettingsSession openSettingsSession();
+  // The window's copies, components and operations the settings appliers change.
+  SettingsTargets settingsTargets();
 
   // The engine's move, from the engine's or a book's thread: posted to the UI thread.
   void onAIMove(const Move& move);
@@ -92,6 +108,8 @@ class MainWindow {
 
   static INT_PTR CALLBACK textInputDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK engineVariantDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  // The About box of template 102: 1 after the web page opened, 2 for Close, 0 from the frame.
+  static INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
   // A game has been started and not stopped, no review is open and it is being played.
   bool isGameInProgress() const;
@@ -102,6 +120,9 @@ class MainWindow {
   GameEngine& game() { return *gameEngine; }
   ReviewManager& review() { return *reviewManager; }
   AnnouncementHistory& notices() { return *announcer; }
+  // Notices of the latest action are still waiting to be spoken.
+  bool noticesPending() const;
+  AudioManager& audio() { return *audioManager; }
   IUICallback& uiServices();
   PieceColor playerColor() const { return humanColor; }
   bool isBoardFlipped() const { return boardFlipped; }
@@ -109,6 +130,7 @@ class MainWindow {
   Position secondCursor() const { return player2Cursor; }
   const AccessibilityConfig& accessibilityConfig() const { return a11yConfig; }
   const SystemConfig& systemSettings() const { return systemConfig; }
+  const NotationSettings& notationSettings() const { return notationEntry.settings(); }
   // The LAN session, once a LAN game was started; null before.
   const LANGameController* lanSession() const { return lanController.get(); }
 
@@ -147,6 +169,8 @@ class MainWindow {
   // Speaks, pushes and saves one volume change (MainWindowVolume.cpp).
   void pushVolume(const VolumeChange& change);
   void detachCallbacks();
+  // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
+  bool requestNoticeFlush(int32_t delayMs);
 
   // Menus, board keys, painting, volume keys; the settings dialog is a stand-in
   // (MainWindowStandIns.cpp).
@@ -173,6 +197,21 @@ class MainWindow {
   void endReviewOrLanGame();
   // The "游戏" popup at the client origin, for the user to pick a mode.
   void showGamePopup();
+
+  // The About box and the update check from the menu (MainWindowAbout.cpp).
+  void showAboutDialog();
+  void checkForUpdatesFromMenu();
+
+  // The 3D audio test window (MainWindowAudioTest.cpp).
+  struct AudioTestState;
+  void openAudioTestWindow();
+  static LRESULT CALLBACK audioTestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static void createAudioTestControls(HWND window, const CREATESTRUCTW* creation, AudioTestState& state);
+  static void onAudioTestKey(HWND window, AudioTestState& state, WPARAM virtualKey);
+  static void runAudioTest(HWND window, AudioTestState& state);
+  static void copyAudioTestParameters(HWND window, AudioTestState& state);
+  static void showAudioTestGeometry(HWND window, AudioTestState& state);
+  static BOOL CALLBACK setChildFontCallback(HWND child, LPARAM font);
 
   // Game sessions (MainWindowSessions.cpp).
   void startGameSession(const std::wstring& notice);
@@ -205,6 +244,12 @@ class MainWindow {
   void reportHumanMove(const Move& move);
   // Stops pondering, a search and an owed request.
   void stopEngineSearch();
+  // The engine exited, failed to start or answered a move the game refused: on its turn
+  // a new engine is asked again; a give-up is told once, with the error box.
+  void onEngineFailure(bool moveRefused);
+  // After a give-up: the engine may be tried anew (new game, resume, undo, side switch,
+  // another engine); true when it had given up.
+  bool reviveEngine();
 
   // LAN play (MainWindowLan.cpp).
   void onNetworkConnected();
@@ -241,7 +286,8 @@ class MainWindow {
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
   void saveScoreFile();
-  void applyScoreLoadChoice(const PreLoadSnapshot& before);
+  // Puts the game before a load back; false (logged) when the game could not be.
+  bool applyScoreLoadChoice(const PreLoadSnapshot& before);
   void showLoadedScorePopup();
 
   HWND hwnd = nullptr;
@@ -258,6 +304,8 @@ class MainWindow {
   std::unique_ptr<ReviewManager> reviewManager;
   std::unique_ptr<AudioManager> audioManager;
   std::unique_ptr<WinAnnouncer> winAnnouncer;
+  // Between the history and the screen reader: the notices of one action are heard as one.
+  std::unique_ptr<NoticeJoiner> noticeJoiner;
   std::unique_ptr<WinUICallback> uiCallback;
   std::unique_ptr<AnnouncementHistory> announcer;
   Position cursor{4, 5};
@@ -283,6 +331,9 @@ class MainWindow {
   std::string lanNickname;
   std::string lanSidePreference = "random";
   std::unique_ptr<WinSparkleAdapter> updater;
+  // Speaks the held notices before any box, dialog or menu of the UI thread opens.
+  std::unique_ptr<WinWindowOpeningHook> windowOpeningHook;
+  HWND audioTestWindow = nullptr;  // the open 3D audio test window, if any
   HFONT statusFont = nullptr;
   // Made on the first paint; after a failure the client area stays unpainted.
   std::unique_ptr<BoardRenderer> renderer;

@@ -68,7 +68,7 @@ void MainWindow::toggleProfessionalNotation() {
   const bool on = !a11yConfig.professionalNotation;
   a11yConfig.professionalNotation = on;
   updateMenuState();
-  accessibility->setStatusText(CommandTexts::professionalNotationStatus(on));
+  announcer->announce(CommandTexts::professionalNotationStatus(on));
   logInfo(CommandTexts::professionalNotationLog(on));
   saveSettings();
 }
@@ -194,14 +194,20 @@ void MainWindow::onCommand(int commandId) {
       MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
       break;
     }
+    case MenuCommand::About:
+      showAboutDialog();
+      break;
     case MenuCommand::CheckForUpdates:
       logInfo(CommandTexts::kCheckingForUpdatesLog);
+      checkForUpdatesFromMenu();
+      break;
+    case MenuCommand::AudioTest:
+      openAudioTestWindow();
       break;
     case MenuCommand::Settings:
       showSoftwareSettingsPrototype();
       break;
     default:
-      // About and the audio test arrive later.
       logInfo("[MainWindow] Command not available yet: " + std::to_string(commandId));
       break;
   }

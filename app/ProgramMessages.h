@@ -17,11 +17,19 @@ constexpr UINT WM_GAME_STATE_CHANGED = WM_USER + 103;
 constexpr UINT WM_ENGINE_READY = WM_USER + 104;
 // The engine's state changed (the status line shows it).
 constexpr UINT WM_ENGINE_STATE_CHANGED = WM_USER + 105;
+// The action that held notices is over: they are spoken, joined, as one.
+constexpr UINT WM_FLUSH_NOTICES = WM_USER + 106;
 // Work of the LAN session (a received line, a lost connection) to run on the UI thread,
 // where the game lives: lParam a heap std::function<void()>.
 constexpr UINT WM_LAN_WORK = WM_USER + 110;
 
 constexpr UINT_PTR TIMER_LAN_POLL = 1001;
 constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;
+// Moves the background music on to its next track; runs for the window's life, so a
+// track follows the last one with no input, also while a box or dialog is open.
+constexpr UINT_PTR TIMER_MUSIC = 1003;
+constexpr UINT kMusicCheckMs = 200;
+// The gap after the previous notice has passed: the held notices are spoken.
+constexpr UINT_PTR TIMER_NOTICE_FLUSH = 1004;
 
 }  // namespace Tavrune

@@ -31,6 +31,7 @@ LANGameController::LANGameController(GameEngine* gameEngine, Network* transport,
       searchGamePort(gamePortToSearch),
       discoveryPort(discoveryUdpPort) {
   if (!executor) executor = [](Task work) { work(); };
+  gamePort = searchGamePort;
   lastHeartbeatSent = now();
   lastReceived = now();
   bindNetworkCallbacks();
@@ -554,8 +555,12 @@ void LANGameController::tick() {
       lastHeartbeatSent = now();
     }
     checkHandshakeTimeout(after);
-    checkConnectionHealth();
-    if (state == State::WAITING_ACK) checkMoveAck();
+    // A connection given up here is dropped below; a new attempt waits for the next tick,
+    // so that the drop cannot meet it.
+    if (!after.dropConnection) {
+      checkConnectionHealth();
+      if (state == State::WAITING_ACK) checkMoveAck();
+    }
   }
   // Outside the lock: both wait for threads whose work may want it.
   if (after.dropConnection) network->disconnect();

@@ -1,6 +1,7 @@
 #pragma once
 // Every time-out and period of a LAN session, in one place.
 #include <chrono>
+#include <cstddef>
 
 namespace Tavrune::LanTimings {
 

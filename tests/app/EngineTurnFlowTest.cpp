@@ -73,11 +73,13 @@ class EngineTurnFlowTest : public ::testing::Test {
     std::thread engineThread([&] { EXPECT_TRUE(engine().deliverMove(reply)); });
     engineThread.join();
     rig.pumpFor(100);
+    rig.title();  // what it said is out before the next step
   }
 
   void engineReports(bool ready) {
     ASSERT_TRUE(engine().reportReadyFromEngineThread(ready));
     rig.pumpFor(100);
+    rig.title();  // what it said is out before the next step
   }
 
   size_t plies() { return game().getMoveHistory().size(); }
@@ -88,7 +90,7 @@ class EngineTurnFlowTest : public ::testing::Test {
 
 TEST_F(EngineTurnFlowTest, EngineOpensOnItsFirstReadyReportAndAtOnceInTheNextGame) {
   startEngineGame(false);
-  EXPECT_EQ(rig.title(), L"Velmora - 正在加载AI引擎...");
+  EXPECT_EQ(rig.title(), L"Velmora - 您执黑棋后手，开始新游戏，正在加载AI引擎...");
   EXPECT_EQ(engine().callsStartingWith("initialize").size(), 1u);
   EXPECT_EQ(engine().callsStartingWith("newGame").size(), 1u);
   EXPECT_TRUE(searches().empty()) << "asked before the engine was ready";
@@ -133,7 +135,8 @@ TEST_F(EngineTurnFlowTest, PlayersMoveByKeysIsAnsweredAndTheAnswerPondered) {
 
   engineAnswers(kBlackKnight);
   EXPECT_EQ(plies(), 2u);
-  EXPECT_TRUE(rig.pumpUntil([&] { return rig.title() == L"Velmora - 黑马 8 0 到 7 2"; })) << "heard: " << rig.title().size();
+  // Right after the player's move, the reply is heard with it.
+  EXPECT_TRUE(rig.pumpUntil([&] { return rig.title().ends_with(L"黑马 8 0 到 7 2"); })) << "heard: " << rig.title().size();
   EXPECT_EQ(engine().callsStartingWith("startPondering(").size(), 1u);
 }
 
@@ -152,7 +155,7 @@ TEST_F(EngineTurnFlowTest, NewGameStopsTheRunningSearchBeforeTheEngineHearsOfIt)
   EXPECT_TRUE(searches().empty());
   engineAnswers(kRedCannon);  // the stopped search's late answer
   EXPECT_EQ(plies(), 0u);
-  EXPECT_EQ(rig.title(), L"Velmora - 开始新游戏");
+  EXPECT_EQ(rig.title(), L"Velmora - 您执红棋先行，开始新游戏");
 }
 
 TEST_F(EngineTurnFlowTest, UndoOnThePlayersTurnTakesBackTheReplyAndTheMove) {
@@ -209,7 +212,10 @@ TEST_F(EngineTurnFlowTest, BusyEngineOwesTheMoveUntilItsNextReadyReport) {
   EXPECT_EQ(searches(), std::vector<std::string>{"startThinking(" + kOpening + ")"});
 }
 
-TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerAttempt) {
+// One box per round of start attempts; after the give-up the player's moves are played
+// and nothing is asked of the engine.
+TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerRound) {
+  const auto answer = [](HWND dialog) { DialogWatcher::press(dialog, IDOK); };
   std::wstring text;
   {
     DialogWatcher box(L"错误", [&](HWND dialog) {
@@ -217,18 +223,26 @@ TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerAttempt) {
       DialogWatcher::press(dialog, IDOK);
     });
     startEngineGame(true);
+    engine().setFailed(true, true);
     engineReports(false);  // the engine gave up after its retries
     ASSERT_TRUE(box.wait());
   }
   EXPECT_EQ(text, L"AI引擎初始化失败！\n请检查引擎路径设置。");
   EXPECT_EQ(rig.title(), L"Velmora - AI引擎加载失败");
 
-  // The next attempt refuses at once (too many crashes): the player is told again.
-  engine().setInitializeResult(false);
-  DialogWatcher again(L"错误", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); });
-  startEngineGame(true);
-  EXPECT_TRUE(again.wait());
-  EXPECT_EQ(rig.title(), L"Velmora - AI引擎加载失败");
+  engine().clearCalls();
+  {
+    DialogWatcher none(L"错误", answer, 1000);
+    engineReports(false);  // a late report of the same round
+    key(VK_RIGHT, 3);
+    key(VK_DOWN, 2);
+    key(VK_RETURN);
+    key(VK_LEFT, 3);
+    key(VK_RETURN);
+    EXPECT_FALSE(none.wait()) << "a second box";
+  }
+  EXPECT_EQ(plies(), 1u);
+  EXPECT_TRUE(engine().calls().empty()) << engine().calls().front();
 }
 
 }  // namespace

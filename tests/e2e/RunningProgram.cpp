@@ -135,6 +135,33 @@ std::optional<std::wstring> RunningProgram::boardAccessibleName() const {
   return result;
 }
 
+bool RunningProgram::doCellDefaultAction(LONG childId) const {
+  if (!window_) return false;
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool done = false;
+  IAccessible* board = nullptr;
+  if (SUCCEEDED(AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&board))) &&
+      board) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = childId;
+    IDispatch* dispatch = nullptr;
+    IAccessible* cell = nullptr;
+    if (board->get_accChild(child, &dispatch) == S_OK && dispatch &&
+        SUCCEEDED(dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&cell))) && cell) {
+      child.lVal = CHILDID_SELF;
+      done = SUCCEEDED(cell->accDoDefaultAction(child));
+      cell->Release();
+    }
+    if (dispatch) dispatch->Release();
+    board->Release();
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return done;
+}
+
 void RunningProgram::postKey(UINT virtualKey) const {
   const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
   const LPARAM down = 1 | (static_cast<LPARAM>(scanCode) << 16);
@@ -196,6 +223,31 @@ bool RunningProgram::answerBox(const std::wstring& caption, int button, int time
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
   return true;
 }
+
+HWND RunningProgram::findWindowOfClass(const wchar_t* className) const {
+  return findWindow(processId_, className, nullptr);
+}
+
+namespace {
+
+// WM_GETTEXT: GetWindowText does not read controls of another process.
+std::wstring textOf(HWND control) {
+  wchar_t text[1024] = {};
+  if (control) SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::wstring> RunningProgram::childTexts(HWND window) {
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    texts.push_back(textOf(child));
+  }
+  return texts;
+}
+
+std::wstring RunningProgram::controlText(HWND window, int controlId) { return textOf(GetDlgItem(window, controlId)); }
 
 std::optional<DWORD> RunningProgram::waitForExit(int timeoutMs) const {
   if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;

@@ -42,6 +42,9 @@ class RunningProgram {
   // The accessible name of the window's client object (the board), as a screen reader
   // asks for it from another process.
   std::optional<std::wstring> boardAccessibleName() const;
+  // A board cell's default action (its child id 1..90), as a screen reader's click does
+  // it: through the cell object the board hands out; whether the cell took it.
+  bool doCellDefaultAction(LONG childId) const;
 
   // A plain key, posted as key down and key up.
   void postKey(UINT virtualKey) const;
@@ -57,6 +60,12 @@ class RunningProgram {
   // Waits for the box with the caption and presses its button (IDYES, IDNO, ...); false
   // when no such box appeared.
   bool answerBox(const std::wstring& caption, int button, int timeoutMs = 8000) const;
+  // A top-level window of this process with the class (any caption); null when none.
+  HWND findWindowOfClass(const wchar_t* className) const;
+  // The texts of a window's child controls in their order, read across processes.
+  static std::vector<std::wstring> childTexts(HWND window);
+  // A control's text, read across processes.
+  static std::wstring controlText(HWND window, int controlId);
   // The exit code once the process has ended; none on time-out.
   std::optional<DWORD> waitForExit(int timeoutMs = 10000) const;
   // The process's working set now, in bytes; 0 when it cannot be read.

@@ -3,49 +3,13 @@
 #include <chrono>
 
 #include "lan/LanProtocol.h"
+#include "lan/LoopbackSockets.h"
 
 namespace Tavrune::Test {
 
-namespace {
-
-Sockets::Handle connectLoopback(int port) {
-  std::vector<Sockets::Endpoint> endpoints;
-  if (!Sockets::resolve("127.0.0.1", port, endpoints) || endpoints.empty()) {
-    return Sockets::INVALID_HANDLE;
-  }
-  const Sockets::Handle socket = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
-  if (socket == Sockets::INVALID_HANDLE) return socket;
-  if (Sockets::setNonBlocking(socket) && Sockets::startConnect(socket, endpoints.front()) &&
-      Sockets::waitWritable(socket, 3000) == Sockets::Readiness::Ready &&
-      Sockets::pendingError(socket) == 0) {
-    return socket;
-  }
-  Sockets::close(socket);
-  return Sockets::INVALID_HANDLE;
-}
-
-bool sendAll(Sockets::Handle socket, const std::string& text) {
-  std::size_t sent = 0;
-  while (sent < text.size()) {
-    const long n = Sockets::send(socket, text.data() + sent, text.size() - sent);
-    if (n > 0) {
-      sent += static_cast<std::size_t>(n);
-    } else if (Sockets::lastError() != Sockets::ERROR_WOULD_BLOCK ||
-               Sockets::waitWritable(socket, 1000) != Sockets::Readiness::Ready) {
-      return false;
-    }
-  }
-  return true;
-}
-
-}  // namespace
-
 FaultyRelay::FaultyRelay(int port) : hostPort(port) {
   Sockets::startup();
-  listener = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
-  Sockets::bindAny(listener, Sockets::Family::IPv4, 0);
-  Sockets::listen(listener, 4);
-  listenPort = Sockets::localPort(listener);
+  listener = listenLoopback(listenPort);
   worker = std::thread([this] { run(); });
 }
 
@@ -81,7 +45,7 @@ void FaultyRelay::run() {
     if (Sockets::waitReadable(listener, 2) == Sockets::Readiness::Ready) acceptLink();
     if (link.client == Sockets::INVALID_HANDLE) continue;
     if (!pump(link.client, link.host, link.fromClient, Direction::ToHost) ||
-        !pump(link.host, link.client, link.fromHost, Direction::ToClient)) {
+        (!link.swallowed && !pump(link.host, link.client, link.fromHost, Direction::ToClient))) {
       closeLink();
     }
   }
@@ -92,6 +56,13 @@ void FaultyRelay::acceptLink() {
   const Sockets::Handle client = Sockets::accept(listener, peer);
   if (client == Sockets::INVALID_HANDLE) return;
   closeLink();
+  if (swallowNewLinks) {
+    Sockets::setNonBlocking(client);
+    link.client = client;
+    link.swallowed = true;
+    ++links;
+    return;
+  }
   const Sockets::Handle host = connectLoopback(hostPort);
   if (host == Sockets::INVALID_HANDLE) {
     Sockets::close(client);
@@ -126,10 +97,18 @@ bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& bu
   return true;
 }
 
-bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
-  if (stalled) return false;
+int FaultyRelay::arrivedCount(Direction direction, const std::string& key) const {
   std::lock_guard<std::mutex> guard(lock);
-  const auto drop = drops.find({direction, line.substr(0, line.find(':'))});
+  const auto found = arrivals.find({direction, key});
+  return found == arrivals.end() ? 0 : found->second;
+}
+
+bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock);
+  const std::string key = line.substr(0, line.find(':'));
+  ++arrivals[{direction, key}];
+  if (stalled || link.swallowed) return false;
+  const auto drop = drops.find({direction, key});
   if (drop != drops.end() && drop->second > 0) {
     --drop->second;
     return false;

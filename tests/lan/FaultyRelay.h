@@ -28,12 +28,17 @@ class FaultyRelay {
   void dropNext(Direction direction, const std::string& key, int count = 1);
   // While stalled every line is swallowed both ways; the connections stay open.
   void stall(bool on) { stalled = on; }
+  // While on, new clients are accepted but never connected to the host, and their lines
+  // are swallowed: a room that takes the connection and never answers.
+  void blackhole(bool on) { swallowNewLinks = on; }
   // Closes both ends of the current link, as a broken network would.
   void cut() { cutRequested = true; }
 
-  // Lines forwarded this way so far (line feeds removed), and how many had this key.
+  // Lines forwarded this way so far (line feeds removed), and how many had this key;
+  // arrivedCount also counts the lines lost or swallowed.
   std::vector<std::string> forwarded(Direction direction) const;
   int forwardedCount(Direction direction, const std::string& key) const;
+  int arrivedCount(Direction direction, const std::string& key) const;
   int linksAccepted() const { return links; }
 
  private:
@@ -41,6 +46,7 @@ class FaultyRelay {
     Sockets::Handle client = Sockets::INVALID_HANDLE;
     Sockets::Handle host = Sockets::INVALID_HANDLE;
     std::string fromClient, fromHost;
+    bool swallowed = false;
   };
   void run();
   void acceptLink();
@@ -56,10 +62,12 @@ class FaultyRelay {
   std::atomic<bool> stopping{false};
   std::atomic<bool> stalled{false};
   std::atomic<bool> cutRequested{false};
+  std::atomic<bool> swallowNewLinks{false};
   std::atomic<int> links{0};
   mutable std::mutex lock;
   std::map<std::pair<Direction, std::string>, int> drops;
   std::vector<std::string> toHost, toClient;
+  std::map<std::pair<Direction, std::string>, int> arrivals;
   std::thread worker;
 };
 

@@ -101,4 +101,25 @@ bool startGame(LanPeer& host, LanPeer& client, const std::string& hostSide,
   return ready;
 }
 
+bool RelayedGame::start() {
+  if (!host.controller.createRoom("host", "red", 0)) return false;
+  relay = std::make_unique<FaultyRelay>(host.network.listeningPort());
+  if (!client.controller.joinRoom("guest", "black", "127.0.0.1", relay->port())) return false;
+  const bool ready = pumpUntil([&] { return host.count("ready:") == 1 && client.count("ready:") == 1; });
+  host.queue.runPending();
+  client.queue.runPending();
+  return ready;
+}
+
+void RelayedGame::tickFor(int seconds) {
+  for (int i = 0; i < seconds; ++i) {
+    clock.advance(std::chrono::seconds(1));
+    host.controller.tick();
+    client.controller.tick();
+    // Lines in flight settle within a few milliseconds on loopback.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(60);
+    Test::pumpUntil({&host, &client}, [&] { return std::chrono::steady_clock::now() >= until; });
+  }
+}
+
 }  // namespace Tavrune::Test

@@ -7,11 +7,13 @@
 #include <chrono>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "game/GameEngine.h"
+#include "lan/FaultyRelay.h"
 #include "lan/LANGameController.h"
 #include "lan/Network.h"
 #include "support/PostedQueue.h"
@@ -35,6 +37,10 @@ class ManualClock {
 };
 
 class LanPeer {
+  // First, so that the controller's threads can still record while it is destroyed.
+  mutable std::mutex lock;
+  std::vector<std::string> log;
+
  public:
   explicit LanPeer(ManualClock& clock);
 
@@ -55,9 +61,6 @@ class LanPeer {
  private:
   void record(const std::string& event);
   LANCallbacks windowCallbacks();
-
-  mutable std::mutex lock;
-  std::vector<std::string> log;
 };
 
 // Runs the players' queued work until `done` holds; false after the time-out.
@@ -68,5 +71,21 @@ bool pumpUntil(std::initializer_list<LanPeer*> peers, const std::function<bool()
 // when 0); true once both games are ready.
 bool startGame(LanPeer& host, LanPeer& client, const std::string& hostSide = "random",
                const std::string& clientSide = "random", int port = 0);
+
+// A game between a host playing Red and a client playing Black whose every line passes
+// the relay.
+struct RelayedGame {
+  ManualClock clock;
+  LanPeer host{clock};
+  LanPeer client{clock};
+  std::unique_ptr<FaultyRelay> relay;
+
+  // True once both games are set up.
+  bool start();
+  // Moves the clock one second at a time, ticking the host and then the client after each
+  // step and running what that brings.
+  void tickFor(int seconds);
+  bool pumpUntil(const std::function<bool()>& done) { return Test::pumpUntil({&host, &client}, done); }
+};
 
 }  // namespace Tavrune::Test

@@ -100,33 +100,42 @@ TEST(LanSession, RandomGamesStayIdenticalOnBothSides) {
 }
 
 TEST(LanSession, LostAcknowledgementIsRepairedByThePeersPosition) {
-  ManualClock clock;
-  LanPeer host(clock), client(clock);
-  ASSERT_TRUE(host.controller.createRoom("host", "red", 0));
-  FaultyRelay relay(host.network.listeningPort());
-  ASSERT_TRUE(client.controller.joinRoom("guest", "black", "127.0.0.1", relay.port()));
-  ASSERT_TRUE(pumpUntil({&host, &client}, [&] { return client.count("ready:") == 1; }));
-  host.queue.runPending();
-  client.queue.runPending();
-
-  relay.dropNext(Direction::ToHost, "MOVE_ACK");
-  ASSERT_TRUE(host.play(Move{{1, 9}, {2, 7}}));
-  ASSERT_TRUE(pumpUntil({&host, &client}, [&] { return client.plies() == 1; }));
-  clock.advance(5s);
-  host.controller.tick();  // resent; the peer already has it: "wrong_seq" and its SYNC
-  ASSERT_TRUE(pumpUntil({&host, &client}, [&] { return host.count("sync:") == 2; }));
-  EXPECT_EQ(relay.forwardedCount(Direction::ToClient, "MOVE"), 2);
-  EXPECT_EQ(host.count("rejected:1:wrong_seq"), 1);
-  EXPECT_EQ(host.count("status:检测到棋局偏差，已自动同步"), 1);
-  EXPECT_EQ(host.count("sync:1"), 2);
-  EXPECT_EQ(host.fen(), client.fen());
-  EXPECT_EQ(host.plies(), 1u);
-  EXPECT_EQ(host.controller.getMoveSeq(), 1);
-  EXPECT_EQ(host.controller.getState(), LANSessionState::PLAYING);
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  g.relay->dropNext(Direction::ToHost, "MOVE_ACK");
+  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 1; }));
+  g.clock.advance(5s);
+  g.host.controller.tick();  // resent; the peer already has it: "wrong_seq" and its SYNC
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("sync:") == 2; }));
+  EXPECT_EQ(g.relay->forwardedCount(Direction::ToClient, "MOVE"), 2);
+  EXPECT_EQ(g.host.count("rejected:1:wrong_seq"), 1);
+  EXPECT_EQ(g.host.count("status:检测到棋局偏差，已自动同步"), 1);
+  EXPECT_EQ(g.host.count("sync:1"), 2);
+  EXPECT_EQ(g.host.fen(), g.client.fen());
+  EXPECT_EQ(g.host.plies(), 1u);
+  EXPECT_EQ(g.host.controller.getMoveSeq(), 1);
+  EXPECT_EQ(g.host.controller.getState(), LANSessionState::PLAYING);
   // Play goes on.
-  ASSERT_TRUE(client.play(Move{{1, 0}, {2, 2}}));
-  ASSERT_TRUE(pumpUntil({&host, &client}, [&] { return host.plies() == 2; }));
-  EXPECT_EQ(host.fen(), client.fen());
+  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2; }));
+  EXPECT_EQ(g.host.fen(), g.client.fen());
+}
+
+TEST(LanSession, RoomSearchFindsTheRoomUnderItsAddressAndJoinsIt) {
+  ManualClock clock;
+  LanPeer host(clock), searcher(clock);
+  ASSERT_TRUE(host.controller.createRoom("房主:一", "random", 0));
+  const int port = host.network.listeningPort();
+  ASSERT_TRUE(searcher.controller.startRoomSearch());
+  const std::string room = "room:房主\uFF1A一:127.0.0.1:" + std::to_string(port);
+  ASSERT_TRUE(pumpUntil({&host, &searcher}, [&] { return searcher.count(room) >= 1; }));
+  searcher.controller.stopRoomSearch();
+  EXPECT_EQ(searcher.count("room:"), searcher.count(room));  // its own requests are no rooms
+  ASSERT_TRUE(searcher.controller.joinRoom("guest", "random", "127.0.0.1", port));
+  ASSERT_TRUE(pumpUntil({&host, &searcher}, [&] {
+    return host.count("ready:") == 1 && searcher.count("ready:") == 1;
+  }));
 }
 
 }  // namespace

@@ -55,5 +55,33 @@ TEST(LanTeardown, LeaveAndDestructionWhileWaitingHandshakingOrFlooded) {
   }
 }
 
+TEST(LanTeardown, LeaveAndDestructionWhileReconnectingOrSearching) {
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    RelayedGame g;
+    ASSERT_TRUE(g.start());
+    g.relay->cut();
+    ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+    ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+    ASSERT_TRUE(g.client.controller.enterReconnectWait(45));
+    if (round >= 2) g.tickFor(1);  // the client is back and handshaking
+    if (round % 2 == 0) {
+      g.client.controller.leaveRoom();
+      g.host.controller.leaveRoom();
+    }
+  }
+  for (int round = 0; round < 4; ++round) {
+    SCOPED_TRACE(round);
+    ManualClock clock;
+    LanPeer host(clock);
+    auto searcher = std::make_unique<LanPeer>(clock);
+    ASSERT_TRUE(host.controller.createRoom("host", "random", 0));
+    ASSERT_TRUE(searcher->controller.startRoomSearch());
+    if (round >= 2) pumpUntil({searcher.get()}, [&] { return searcher->count("room:") > 0; });
+    if (round % 2 == 0) searcher->controller.leaveRoom();
+    searcher.reset();
+  }
+}
+
 }  // namespace
 }  // namespace Tavrune::Test

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "lan/LanProtocol.h"
+#include "lan/LoopbackSockets.h"
 
 namespace Tavrune::Test {
 
@@ -17,25 +18,17 @@ ScriptedPeer::~ScriptedPeer() {
 }
 
 bool ScriptedPeer::connectTo(int port) {
-  std::vector<Sockets::Endpoint> endpoints;
-  if (!Sockets::resolve("127.0.0.1", port, endpoints) || endpoints.empty()) return false;
-  const Sockets::Handle s = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
-  if (!Sockets::setNonBlocking(s) || !Sockets::startConnect(s, endpoints.front()) ||
-      Sockets::waitWritable(s, 3000) != Sockets::Readiness::Ready || Sockets::pendingError(s) != 0) {
-    Sockets::close(s);
-    return false;
-  }
-  socket = s;
+  socket = connectLoopback(port);
+  if (socket == Sockets::INVALID_HANDLE) return false;
   reader = std::thread([this] { readLoop(); });
   return true;
 }
 
 int ScriptedPeer::listen() {
-  listener = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
-  Sockets::bindAny(listener, Sockets::Family::IPv4, 0);
-  Sockets::listen(listener, 1);
+  int port = 0;
+  listener = listenLoopback(port);
   reader = std::thread([this] { readLoop(); });
-  return Sockets::localPort(listener);
+  return port;
 }
 
 void ScriptedPeer::send(const std::string& text) {
@@ -43,16 +36,7 @@ void ScriptedPeer::send(const std::string& text) {
   for (int i = 0; i < 3000 && socket == Sockets::INVALID_HANDLE; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
-  std::size_t sent = 0;
-  while (socket != Sockets::INVALID_HANDLE && sent < text.size()) {
-    const long n = Sockets::send(socket, text.data() + sent, text.size() - sent);
-    if (n > 0) {
-      sent += static_cast<std::size_t>(n);
-    } else if (Sockets::lastError() != Sockets::ERROR_WOULD_BLOCK ||
-               Sockets::waitWritable(socket, 1000) != Sockets::Readiness::Ready) {
-      return;  // closed, or no longer read
-    }
-  }
+  if (socket != Sockets::INVALID_HANDLE) sendAll(socket, text);
 }
 
 std::vector<std::string> ScriptedPeer::received() const {
