@@ -72,6 +72,22 @@ bool isCloseCommand(UINT message, WPARAM wParam) {
   return message == WM_CLOSE || (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL);
 }
 
+// How a form ends: OK reads its fields and confirms it, Cancel or closing leaves it.
+template <typename ReadFields>
+INT_PTR endForm(HWND dialog, UINT message, WPARAM wParam, bool& confirmed, ReadFields readFields) {
+  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+    readFields();
+    confirmed = true;
+    EndDialog(dialog, IDOK);
+    return TRUE;
+  }
+  if (isCloseCommand(message, wParam)) {
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+  return FALSE;
+}
+
 // The room list into the list box, keeping the selection while it is still listed; the
 // connect button follows whether a line is selected.
 void showRooms(HWND dialog, const LanRoomList& rooms) {
@@ -148,21 +164,13 @@ INT_PTR CALLBACK LanDialogs::lanSetupDialogProc(HWND dialog, UINT message, WPARA
   }
   SetupData* data = dataOf<SetupData>(dialog);
   if (!data) return FALSE;
-  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+  return endForm(dialog, message, wParam, data->confirmed, [&] {
     data->nickname = textOf(dialog, ID_NICKNAME, MAX_NICKNAME_CHARS);
     if (data->nickname.empty()) data->nickname = L"Player";
     data->sideChoice = IsDlgButtonChecked(dialog, ID_SIDE_RED) == BST_CHECKED     ? 1
                        : IsDlgButtonChecked(dialog, ID_SIDE_BLACK) == BST_CHECKED ? 2
                                                                                    : 0;
-    data->confirmed = true;
-    EndDialog(dialog, IDOK);
-    return TRUE;
-  }
-  if (isCloseCommand(message, wParam)) {
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
-  }
-  return FALSE;
+  });
 }
 
 INT_PTR CALLBACK LanDialogs::waitForOpponentDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -212,20 +220,12 @@ INT_PTR CALLBACK LanDialogs::connectDialogProc(HWND dialog, UINT message, WPARAM
   }
   ConnectData* data = dataOf<ConnectData>(dialog);
   if (!data) return FALSE;
-  if (message == WM_COMMAND && LOWORD(wParam) == IDOK) {
+  return endForm(dialog, message, wParam, data->confirmed, [&] {
     lastAddress() = textOf(dialog, ID_ADDRESS, MAX_ADDRESS_CHARS);
     BOOL read = FALSE;
     const UINT typed = GetDlgItemInt(dialog, ID_PORT, &read, FALSE);
     lastPort() = portOrDefault(read ? typed : 0);
-    data->confirmed = true;
-    EndDialog(dialog, IDOK);
-    return TRUE;
-  }
-  if (isCloseCommand(message, wParam)) {
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
-  }
-  return FALSE;
+  });
 }
 
 INT_PTR CALLBACK LanDialogs::roomSearchDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
