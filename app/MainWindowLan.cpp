@@ -190,9 +190,10 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
       onLanMoveAcked(static_cast<int32_t>(payload));
       break;
     case LanUiEvent::MoveRejected:
-      PostedPayload<LanMoveRejectedEvent>::take(payload);
-      announcer->announce(L"走棋被拒绝");
-      InvalidateRect(hwnd, nullptr, TRUE);
+      if (PostedPayload<LanMoveRejectedEvent>::take(payload)) {
+        announcer->announce(L"走棋被拒绝");
+        InvalidateRect(hwnd, nullptr, TRUE);
+      }
       break;
     case LanUiEvent::OpponentResigned:
       inform(hwnd, L"对方认输，你赢了！", L"游戏结束");

@@ -12,7 +12,9 @@
 #include <thread>
 
 #include "app/DialogWatcher.h"
+#include "app/LanUiEvent.h"
 #include "app/OpeningMoves.h"
+#include "app/PostedPayload.h"
 #include "app/ProgramMessages.h"
 #include "app/WindowTestRig.h"
 #include "game/GameEngine.h"
@@ -203,12 +205,16 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
   EXPECT_TRUE(refused.wait());
   EXPECT_EQ(refusal, L"对方拒绝和棋");
 
-  // A failed check of the position is spoken; a code the window does not know is not.
+  // A failed check of the position and a refused move are spoken; a code the window does
+  // not know, or one whose record is missing, is not.
   PostMessageW(window(), WM_LAN_EVENT, 12, 0);
   EXPECT_TRUE(hear(L"棋局状态校验不一致，请注意"));
+  PostedPayload<LanMoveRejectedEvent>::post(window(), WM_LAN_EVENT, 6,
+                                            std::make_unique<LanMoveRejectedEvent>(LanMoveRejectedEvent{3, "illegal"}));
+  EXPECT_TRUE(hear(L"走棋被拒绝"));
   heard->clear();
-  PostMessageW(window(), WM_LAN_EVENT, 14, 0);
-  rig().pumpFor(200);
+  for (WPARAM code : {6, 13, 14}) PostMessageW(window(), WM_LAN_EVENT, code, 0);
+  rig().pumpFor(300);
   EXPECT_EQ(heard->all(), L"");
 
   // Resigning asks first, tells the peer and stops the session's timer.
