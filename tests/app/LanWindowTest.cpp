@@ -22,6 +22,7 @@
 #include "lan/LanDialogs.h"
 #include "lan/LanProtocol.h"
 #include "lan/Network.h"
+#include "lan/LanPeer.h"
 #include "lan/ScriptedPeer.h"
 
 namespace Tavrune {
@@ -347,6 +348,50 @@ TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {
   command(202);
   EXPECT_TRUE(waiting.wait());
   EXPECT_TRUE(hear(L"已取消等待，房间已关闭"));
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+TEST_F(LanWindowTest, ASearchOffersTheDirectConnectOnlyWhenNoRoomWasFound) {
+  // The window's search, cancelled after a few seconds; `listed` gets its lines.
+  auto searchAndCancel = [&](std::vector<std::wstring>& listed) {
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDNO); }, kLong);
+    DialogWatcher search(L"搜索房间", [&](HWND dialog) {
+      Sleep(3000);  // a few replies and refreshes
+      HWND list = GetDlgItem(dialog, LanDialogs::ID_ROOM_LIST);
+      for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+        wchar_t text[300] = {};
+        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+        listed.push_back(text);
+      }
+      DialogWatcher::press(dialog, IDCANCEL);
+    }, kLong);
+    command(202);
+    EXPECT_TRUE(search.wait());
+  };
+
+  std::vector<std::wstring> none;
+  bool offered = false;
+  DialogWatcher offer(L"搜索完成", [&](HWND box) {
+    offered = DialogWatcher::messageBoxText(box) == L"未找到房间，是否手动输入 IP 连接？";
+    DialogWatcher::press(box, IDNO);
+  }, kLong);
+  searchAndCancel(none);
+  EXPECT_TRUE(offer.wait());
+  EXPECT_TRUE(offered);
+  EXPECT_TRUE(none.empty());
+
+  // Another program's room on this network is listed, and cancelling asks nothing more.
+  Tavrune::Test::ManualClock clock;
+  Tavrune::Test::LanPeer room(clock);
+  ASSERT_TRUE(room.controller.createRoom("老王", "random", 0));
+  std::vector<std::wstring> listed;
+  searchAndCancel(listed);
+  rig().pumpFor(500);
+  EXPECT_EQ(listed, std::vector<std::wstring>{L"老王 (127.0.0.1)"});
+  DialogWatcher noOffer(L"搜索完成", [](HWND box) { DialogWatcher::press(box, IDNO); }, 1000);
+  rig().pumpFor(1200);
+  EXPECT_FALSE(noOffer.wait());
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
 }
 
