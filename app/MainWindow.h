@@ -157,8 +157,7 @@ class MainWindow {
   void pushVolume(const VolumeChange& change);
   void detachCallbacks();
 
-  // Menus, board keys, painting, volume keys; the settings dialog is a stand-in
-  // (MainWindowStandIns.cpp).
+  // Menus, board keys, painting, volume keys, the settings dialog.
   HMENU createMainMenu();
   void updateMenuChecks();
   void updateMenuState();
@@ -171,6 +170,8 @@ class MainWindow {
   void resetVolumeChannel();
   void toggleAudioChannel();
   void showSoftwareSettingsPrototype();
+  // What the settings dialog uses of this window (MainWindowSettings.cpp).
+  class SettingsHost;
 
   // Menu commands (MainWindowCommands.cpp).
   SessionStatus sessionStatus() const;
