@@ -99,6 +99,9 @@ class MainWindow {
   void checkEngineAvailability();
   // Whether a build was chosen; Cancel and a refused build change nothing.
   bool showEngineSelectionDialog(HWND parent);
+  // Lets the user choose a sound pack in a dialog owned by `owner` (this window when
+  // null), saves it and reloads the running audio with it.
+  void selectSoundPack(HWND owner);
 
   static INT_PTR CALLBACK textInputDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK engineVariantDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -70,7 +70,7 @@ class MainWindow::SettingsHost : public Settings::SettingsDialogHost {
   }
   bool chooseEngine(HWND owner) override { return w.showEngineSelectionDialog(owner); }
   std::string currentEnginePath() const override { return w.enginePath; }
-  void chooseSoundPack(HWND) override { logInfo("[SoftwareSettings] Sound pack chooser not available yet"); }
+  void chooseSoundPack(HWND owner) override { w.selectSoundPack(owner); }
   Settings::ApplyResult runAction(const std::string& key) override { return executor.execute(key, {}); }
   void fillInformationRows(Settings::Provider& provider) override {
     if (w.ai) fillEngineInfoRows(provider, *w.ai);

@@ -77,28 +77,42 @@ void onNumberTyped(SettingsDialogState& state, const ControlWidget& widget) {
   SendMessageW(widget.numberBox, EM_SETSEL, WPARAM(-1), LPARAM(-1));
 }
 
+bool isVolumeKey(const std::string& key) {
+  return key == "audio.masterVolumePercent" || key == "audio.gameSfxVolumePercent" ||
+         key == "audio.backgroundVolumePercent";
+}
+
+// Sets one volume on the running audio only; whether it did.
+bool setLiveVolume(SettingsDialogState& state, const std::string& key, int64_t percent) {
+  AudioManager* audio = state.host->runningAudio();
+  if (!state.host->audioSettings().enabled || !audio) return false;
+  const float level = float(std::clamp<int64_t>(percent, 0, 100)) / 100.0f;
+  if (key == "audio.masterVolumePercent") audio->setMasterVolume(level);
+  if (key == "audio.gameSfxVolumePercent") audio->setGameSfxVolume(level);
+  if (key == "audio.backgroundVolumePercent") audio->setBackgroundVolume(level);
+  return true;
+}
+
 // A volume slider is heard at once on the running audio only: the program's audio
 // settings change when the value is committed, and Cancel puts them back.
 void previewVolume(SettingsDialogState& state, const std::string& key, int32_t position) {
-  const bool volume = key == "audio.masterVolumePercent" || key == "audio.gameSfxVolumePercent" ||
-                      key == "audio.backgroundVolumePercent";
-  if (!volume) return;
+  if (!isVolumeKey(key)) return;
   state.previewChanged = true;
-  const AudioConfig& settings = state.host->audioSettings();
-  AudioManager* audio = state.host->runningAudio();
-  if (!settings.enabled || !audio) return;
-  const float level = float(std::clamp(position, 0, 100)) / 100.0f;
-  if (key == "audio.masterVolumePercent") {
-    audio->setMasterVolume(level);
-  } else if (key == "audio.backgroundVolumePercent") {
-    audio->setBackgroundVolume(level);
-  } else {
-    audio->setGameSfxVolume(level);
-    const DWORD now = GetTickCount();
-    if (settings.gameSfxEnabled && now - state.lastPreviewTick >= kPreviewSoundGapMs) {
-      audio->playCursorSound({4, 4}, state.host->previewSide());
-      state.lastPreviewTick = now;
-    }
+  if (!setLiveVolume(state, key, position) || key != "audio.gameSfxVolumePercent") return;
+  const DWORD now = GetTickCount();
+  if (state.host->audioSettings().gameSfxEnabled && now - state.lastPreviewTick >= kPreviewSoundGapMs) {
+    state.host->runningAudio()->playCursorSound({4, 4}, state.host->previewSide());
+    state.lastPreviewTick = now;
+  }
+}
+
+// A reloaded audio system starts from the committed settings: the sliders' values that
+// are not committed yet are put back, so what the page shows is what plays.
+void reapplyPreviews(SettingsDialogState& state) {
+  if (!state.previewChanged) return;
+  for (const ControlState& row : state.provider->listPageControls(state.pages[state.currentPage].menuId)) {
+    const int64_t* percent = std::get_if<int64_t>(&row.value);
+    if (percent && isVolumeKey(row.control->id)) setLiveVolume(state, row.control->id, *percent);
   }
 }
 
@@ -150,6 +164,7 @@ void onButtonClicked(HWND dialog, SettingsDialogState& state, const ControlSpec&
     if (state.host->chooseEngine(dialog) && !storeChosenEngine(dialog, state)) return;
   } else if (key == "audio.soundPackSelectDialog") {
     state.host->chooseSoundPack(dialog);
+    reapplyPreviews(state);
   } else if (key == "ai.clearHash") {
     const ApplyResult result = state.host->runAction(key);
     if (!result.ok) MessageBoxW(dialog, utf8ToWide(result.message).c_str(), L"设置失败", MB_OK | MB_ICONWARNING);

@@ -92,6 +92,8 @@ bool applyAndConfirm(HWND dialog) {
   if (!box) return false;
   const bool applied = textOf(GetDlgItem(box, 0xFFFF)) == L"设置已应用。";
   PostMessageW(box, WM_COMMAND, IDOK, 0);
+  // Once the box is gone the dialog finishes the command before it reads another message.
+  for (int tries = 0; tries < 500 && IsWindow(box); ++tries) Sleep(20);
   send(dialog, WM_NULL, 0, 0);
   return applied;
 }

@@ -115,6 +115,7 @@ std::wstring answerBoxAfter(HWND dialog, const std::wstring& caption, const std:
   Sleep(100);  // let the box finish opening
   const std::wstring text = DialogWatcher::messageBoxText(box);
   DialogWatcher::press(box, IDOK);
+  for (int tries = 0; tries < 250 && IsWindow(box); ++tries) Sleep(20);
   SendMessageW(dialog, WM_NULL, 0, 0);  // the command that showed it has finished
   return text;
 }
