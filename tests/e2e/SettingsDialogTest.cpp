@@ -120,5 +120,49 @@ TEST_F(SettingsDialogTest, SlidersAreHeardUntilCancelAndKeptWhenCommitted) {
   EXPECT_EQ(spokenAfterF5(), kTitlePrefix + L"主音量 45%");
 }
 
+TEST_F(SettingsDialogTest, APackChosenFromTheAudioPageStaysThroughCancelAndSave) {
+  install->writeFile("sounds/bamboo/move.wav", install->readFile("sounds/default/move.wav"));
+  install->writeFile("sounds/bamboo/soundpack.json", "{\"name\": \"竹林\"}");
+  HWND dialog = openByCommand();
+  ASSERT_NE(dialog, nullptr);
+  Driver::showPage(dialog, Driver::kAudio);
+  Driver::pressKey(Driver::editorOf(dialog, L"主音量"), VK_LEFT, 2);  // heard, not committed
+  Driver::click(Driver::editorOf(dialog, L"音效包选择..."));
+  HWND chooser = Driver::waitForOwnedBox(dialog, L"选择音效包");
+  ASSERT_NE(chooser, nullptr);
+  // Down the list by keys to the new pack, then OK.
+  HWND list = GetDlgItem(chooser, 251);
+  for (int step = 0; step < 4 && Driver::textOf(GetDlgItem(chooser, 250)) != L"当前选中：竹林"; ++step) {
+    const int row = int(SendMessageW(list, LB_GETCURSEL, 0, 0));
+    Driver::pressKey(list, row > 0 ? VK_UP : VK_DOWN);
+  }
+  ASSERT_EQ(Driver::textOf(GetDlgItem(chooser, 250)), L"当前选中：竹林");
+  PostMessageW(chooser, WM_COMMAND, IDOK, 0);
+  HWND confirm = Driver::waitForOwnedBox(dialog, L"确认选择");
+  ASSERT_NE(confirm, nullptr);
+  PostMessageW(confirm, WM_COMMAND, IDYES, 0);
+  // No game has started the audio yet: the pack is for the next game.
+  HWND saved = Driver::waitForOwnedBox(dialog, L"设置已保存");
+  ASSERT_NE(saved, nullptr);
+  PostMessageW(saved, WM_COMMAND, IDOK, 0);
+  const auto fileHolds = [this](const char* text) {
+    return install->readFile("config/config.json").find(text) != std::string::npos;
+  };
+  for (int waited = 0; waited < 5000 && !fileHolds("sounds/bamboo"); waited += 50) Sleep(50);
+  EXPECT_TRUE(fileHolds("\"SoundPackPath\": \"sounds/bamboo\""));
+
+  cancel(dialog);
+  EXPECT_TRUE(fileHolds("\"SoundPackPath\": \"sounds/bamboo\""));
+  EXPECT_TRUE(fileHolds("\"MasterVolume\": 1.0")) << install->readFile("config/config.json");
+
+  dialog = openByCommand();
+  Driver::showPage(dialog, Driver::kAudio);
+  Driver::click(Driver::editorOf(dialog, L"背景音乐"));
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_TRUE(Driver::waitUntilClosed(dialog));
+  EXPECT_TRUE(fileHolds("\"BackgroundMusicEnabled\": false"));
+  EXPECT_TRUE(fileHolds("\"SoundPackPath\": \"sounds/bamboo\""));
+}
+
 }  // namespace
 }  // namespace Tavrune::E2E
