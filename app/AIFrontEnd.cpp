@@ -60,5 +60,9 @@ bool AIFrontEnd::isPondering() const { return ai_.isPondering(); }
 bool AIFrontEnd::isPonderHit(const Move& move) const { return ai_.isPonderHit(move); }
 void AIFrontEnd::ponderHit() { ai_.ponderHit(); }
 void AIFrontEnd::stopPonder() { ai_.stopPonder(); }
+bool AIFrontEnd::isEngineRunning() const { return ai_.isEngineRunning(); }
+bool AIFrontEnd::hasGivenUp() const { return ai_.hasGivenUp(); }
+void AIFrontEnd::clearGiveUp() { ai_.clearGiveUp(); }
+bool AIFrontEnd::restartEngine() { return ai_.restartEngine(); }
 
 }  // namespace Tavrune

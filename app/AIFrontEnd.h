@@ -58,6 +58,10 @@ class AIFrontEnd : public IEngineFrontEnd {
   bool isPonderHit(const Move& move) const override;
   void ponderHit() override;
   void stopPonder() override;
+  bool isEngineRunning() const override;
+  bool hasGivenUp() const override;
+  void clearGiveUp() override;
+  bool restartEngine() override;
 
  private:
   AI ai_;

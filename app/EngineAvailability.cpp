@@ -1,5 +1,6 @@
 #include "app/EngineAvailability.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -31,19 +32,22 @@ std::string megabytesText(double megabytes) {
 
 }  // namespace
 
-std::vector<std::wstring> EngineAvailability::check(const std::string& programFolder) {
+std::vector<std::wstring> EngineAvailability::check(const std::string& programFolder, const std::string& enginePath) {
   logInfo("Checking engine availability...");
   if (programFolder.empty()) {
     logError("checkEngineAvailability: GetModuleFileName failed");
     return {L"引擎检测失败：无法获取程序路径"};
   }
-  const fs::path engines = pathFromUtf8(programFolder) / "engines";
-  const fs::path enginePath = engines / "pikafish.exe";
-  const fs::path networkPath = engines / "pikafish.nnue";
+  // Settings write Windows separators; the check also runs where only "/" separates.
+  std::string engineText = enginePath.empty() ? std::string(kBuiltInEngine) : enginePath;
+  std::replace(engineText.begin(), engineText.end(), '\\', '/');
+  const fs::path engineFile = (pathFromUtf8(programFolder) / pathFromUtf8(engineText)).make_preferred();
+  // The engine reads its network from its own folder.
+  const fs::path networkPath = engineFile.parent_path() / "pikafish.nnue";
   std::error_code error;
-  const bool engineExists = fs::exists(enginePath, error);
+  const bool engineExists = fs::exists(engineFile, error);
   const bool networkExists = fs::exists(networkPath, error);
-  logInfo("Engine path: " + utf8FromPath(enginePath));
+  logInfo("Engine path: " + utf8FromPath(engineFile));
   logInfo(std::string("Engine exists: ") + (engineExists ? "YES" : "NO"));
   logInfo("NNUE path: " + utf8FromPath(networkPath));
   logInfo(std::string("NNUE exists: ") + (networkExists ? "YES" : "NO"));
@@ -51,7 +55,7 @@ std::vector<std::wstring> EngineAvailability::check(const std::string& programFo
   std::vector<std::wstring> notices;
   if (!engineExists) {
     notices.push_back(L"错误：未找到内置引擎文件");
-    logError("Engine file not found: " + utf8FromPath(enginePath));
+    logError("Engine file not found: " + utf8FromPath(engineFile));
     if (networkExists) return notices;
   }
   if (!networkExists) {
@@ -60,14 +64,14 @@ std::vector<std::wstring> EngineAvailability::check(const std::string& programFo
     return notices;
   }
 
-  std::ifstream engineFile(enginePath, std::ios::binary);
-  if (!engineFile) {
+  std::ifstream engineStream(engineFile, std::ios::binary);
+  if (!engineStream) {
     logError("Failed to open engine file");
     return {L"引擎文件访问失败"};
   }
-  engineFile.seekg(0, std::ios::end);
-  const std::streamoff bytes = engineFile.tellg();
-  engineFile.close();
+  engineStream.seekg(0, std::ios::end);
+  const std::streamoff bytes = engineStream.tellg();
+  engineStream.close();
   if (bytes < 0) {
     // Without a size there is nothing to judge; the check ends here.
     logError("Failed to get engine file size");

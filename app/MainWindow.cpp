@@ -91,6 +91,7 @@ bool MainWindow::create(HINSTANCE instance) {
   hwnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight,
                          nullptr, nullptr, instance, this);
   if (!hwnd) return false;
+  SetTimer(hwnd, TIMER_MUSIC, kMusicCheckMs, nullptr);
 
   gameEngine->setMoveCallback([this](const Move& move) { onGameMove(move); });
   gameEngine->setStateCallback([this](GameState state) { onGameStateChanged(state); });
@@ -151,7 +152,6 @@ int MainWindow::run() {
       logError("[MainWindow] GetMessageW failed, leaving the message loop");
       return 1;
     }
-    if (audioManager && audioManager->isInitialized()) audioManager->updateBackgroundMusic();
     TranslateMessage(&message);
     DispatchMessageW(&message);
   }

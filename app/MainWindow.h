@@ -105,6 +105,8 @@ class MainWindow {
 
   static INT_PTR CALLBACK textInputDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK engineVariantDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+  // The About box of template 102: 1 after the web page opened, 2 for Close, 0 from the frame.
+  static INT_PTR CALLBACK aboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
   // A game has been started and not stopped, no review is open and it is being played.
   bool isGameInProgress() const;
@@ -115,6 +117,7 @@ class MainWindow {
   GameEngine& game() { return *gameEngine; }
   ReviewManager& review() { return *reviewManager; }
   AnnouncementHistory& notices() { return *announcer; }
+  AudioManager& audio() { return *audioManager; }
   IUICallback& uiServices();
   PieceColor playerColor() const { return humanColor; }
   bool isBoardFlipped() const { return boardFlipped; }
@@ -187,6 +190,21 @@ class MainWindow {
   // The "游戏" popup at the client origin, for the user to pick a mode.
   void showGamePopup();
 
+  // The About box and the update check from the menu (MainWindowAbout.cpp).
+  void showAboutDialog();
+  void checkForUpdatesFromMenu();
+
+  // The 3D audio test window (MainWindowAudioTest.cpp).
+  struct AudioTestState;
+  void openAudioTestWindow();
+  static LRESULT CALLBACK audioTestWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static void createAudioTestControls(HWND window, const CREATESTRUCTW* creation, AudioTestState& state);
+  static void onAudioTestKey(HWND window, AudioTestState& state, WPARAM virtualKey);
+  static void runAudioTest(HWND window, AudioTestState& state);
+  static void copyAudioTestParameters(HWND window, AudioTestState& state);
+  static void showAudioTestGeometry(HWND window, AudioTestState& state);
+  static BOOL CALLBACK setChildFontCallback(HWND child, LPARAM font);
+
   // Game sessions (MainWindowSessions.cpp).
   void startGameSession(const std::wstring& notice);
   void startNewGame();
@@ -218,11 +236,18 @@ class MainWindow {
   void reportHumanMove(const Move& move);
   // Stops pondering, a search and an owed request.
   void stopEngineSearch();
+  // The engine exited, failed to start or answered a move the game refused: on its turn
+  // a new engine is asked again; a give-up is told once, with the error box.
+  void onEngineFailure(bool moveRefused);
+  // After a give-up: the engine may be tried anew (new game, resume, undo, side switch,
+  // another engine); true when it had given up.
+  bool reviveEngine();
 
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
   void saveScoreFile();
-  void applyScoreLoadChoice(const PreLoadSnapshot& before);
+  // Puts the game before a load back; false (logged) when the game could not be.
+  bool applyScoreLoadChoice(const PreLoadSnapshot& before);
   void showLoadedScorePopup();
 
   HWND hwnd = nullptr;
@@ -259,6 +284,7 @@ class MainWindow {
   std::string lanNickname;
   std::string lanSidePreference = "random";
   std::unique_ptr<WinSparkleAdapter> updater;
+  HWND audioTestWindow = nullptr;  // the open 3D audio test window, if any
   HFONT statusFont = nullptr;
   // Made on the first paint; after a failure the client area stays unpainted.
   std::unique_ptr<BoardRenderer> renderer;

@@ -95,7 +95,8 @@ void MainWindow::moveBoardCursor(bool player2, CursorStep step) {
           std::to_string(moving.y) + ")");
   accessibility->notifyCellChanged(moving, gameEngine->getBoard().getPiece(moving));
   accessibility->setFocusCell(moving);
-  if (audioReady()) audioManager->playSound(SOUND_CURSOR);
+  // Heard where the cursor now is, from the seat of the player who moved it.
+  if (audioReady()) audioManager->playCursorSound(moving, player2 ? otherColor(humanColor) : humanColor);
   InvalidateRect(hwnd, nullptr, FALSE);
 }
 
@@ -136,12 +137,7 @@ void MainWindow::choosePlayer2Scheme() {
 
 void MainWindow::promptForGameMode() {
   announcer->announce(BoardKeys::kChooseGameModeText);
-  HMENU bar = GetMenu(hwnd);
-  HMENU gameMenu = bar ? GetSubMenu(bar, 0) : nullptr;
-  if (!gameMenu) return;
-  POINT origin{0, 0};
-  ClientToScreen(hwnd, &origin);
-  TrackPopupMenu(gameMenu, TPM_LEFTALIGN | TPM_TOPALIGN, origin.x, origin.y, 0, hwnd, nullptr);
+  showGamePopup();
 }
 
 }  // namespace Tavrune

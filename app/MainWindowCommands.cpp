@@ -173,15 +173,21 @@ void MainWindow::onCommand(int commandId) {
       MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
       break;
     }
+    case MenuCommand::About:
+      showAboutDialog();
+      break;
     case MenuCommand::CheckForUpdates:
       logInfo(CommandTexts::kCheckingForUpdatesLog);
+      checkForUpdatesFromMenu();
+      break;
+    case MenuCommand::AudioTest:
+      openAudioTestWindow();
       break;
     case MenuCommand::Settings:
       showSoftwareSettingsPrototype();
       break;
     default:
-      // Draw and resign outside LAN play only show their refusal; LAN, About and the
-      // audio test arrive later.
+      // Draw and resign outside LAN play only show their refusal; LAN arrives later.
       logInfo("[MainWindow] Command not available yet: " + std::to_string(commandId));
       break;
   }

@@ -46,7 +46,7 @@ void confirmSelection(HWND dialog, EngineChoiceDialog& state) {
 }  // namespace
 
 void MainWindow::checkEngineAvailability() {
-  for (const std::wstring& notice : EngineAvailability::check(ConfigManager::getExecutableDirectory())) {
+  for (const std::wstring& notice : EngineAvailability::check(ConfigManager::getExecutableDirectory(), enginePath)) {
     accessibility->setStatusText(notice);
   }
 }
@@ -75,6 +75,8 @@ bool MainWindow::showEngineSelectionDialog(HWND parent) {
   ai->setEnginePath(enginePath);
   writeSettings(&chosen.fileName);
   logInfo("[EngineSelection] User selected: " + chosen.fileName);
+  // An engine that had given up is tried again, as the new build, when it is its turn.
+  if (reviveEngine()) askEngineForItsMove();
   return true;
 }
 

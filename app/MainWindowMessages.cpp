@@ -8,6 +8,7 @@
 #include "app/KeyRouter.h"
 #include "app/MainWindow.h"
 #include "app/ProgramMessages.h"
+#include "audio/AudioManager.h"
 #include "core/Log.h"
 #include "game/GameEngine.h"
 #include "game/Notation.h"
@@ -69,6 +70,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
     case WM_TIMER:
       if (wParam == TIMER_NOTATION_INPUT) handleNotationTimeout();
+      if (wParam == TIMER_MUSIC && audioManager && audioManager->isInitialized()) audioManager->updateBackgroundMusic();
       // TIMER_LAN_POLL drives the LAN session once LAN play exists.
       return 0;
 

@@ -6,6 +6,7 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
+#include "app/GameSessionPlanner.h"
 #include "app/MainWindow.h"
 #include "app/MoveMadeNotice.h"
 #include "app/MoveSpeech.h"
@@ -52,7 +53,13 @@ void MainWindow::handleAIMove(WPARAM requestStamp, LPARAM payload) {
     logInfo("MainWindow: engine move dropped (no longer current)");
     return;
   }
-  if (!makeMove(*move)) return;
+  if (!makeMove(*move)) {
+    logWarning("MainWindow: the game refused the engine's move");
+    announcer->announce(GameSessionPlanner::kEngineMoveRefusedNotice);
+    onEngineFailure(true);
+    return;
+  }
+  pveController->onEngineMovePlayed();
   player2Cursor = move->to;
   if (gameEngine->getGameState() == PLAYING) ai->startPondering(gameEngine->getBoard());
 }

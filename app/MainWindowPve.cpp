@@ -52,9 +52,8 @@ void MainWindow::startEngine() {
   logInfo(GameSessionPlanner::kEngineInitLog);
   if (!engineLoaded) accessibility->setStatusText(GameSessionPlanner::kEngineLoadingStatus);
   if (!ai->initialize()) {
+    // The front end's report of the failed start tells the player, once.
     logError("PVE mode: AI::initialize returned false immediately");
-    // The engine gave up after repeated crashes: say so for this start as for any other.
-    onPveEngineReady(false);
     return;
   }
   // An engine loaded earlier in this run sends no first-ready report that would ask for
@@ -62,12 +61,25 @@ void MainWindow::startEngine() {
   if (engineLoaded) askEngineForItsMove();
 }
 
+void MainWindow::onEngineFailure(bool moveRefused) {
+  const bool enginesTurn = isEngineTurnNow();
+  if (enginesTurn) noteEngineRequest();  // the move is asked again for this position
+  if (pveController->onEngineFailure(enginesTurn, moveRefused) != PveController::ENGINE_GAVE_UP) return;
+  logError("PVE mode: AI engine initialization failed");
+  accessibility->setStatusText(GameSessionPlanner::kEngineFailedStatus);
+  const PromptBox box = GameSessionPlanner::engineFailedBox();
+  MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
+}
+
+bool MainWindow::reviveEngine() {
+  const bool gaveUp = pveController->hasGivenUp();
+  pveController->revive();
+  return gaveUp;
+}
+
 void MainWindow::onPveEngineReady(bool ready) {
   if (!ready) {
-    logError("PVE mode: AI engine initialization failed");
-    accessibility->setStatusText(GameSessionPlanner::kEngineFailedStatus);
-    const PromptBox box = GameSessionPlanner::engineFailedBox();
-    MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
+    onEngineFailure(false);
     return;
   }
   logInfo("PVE mode: AI engine initialized successfully");

@@ -59,10 +59,11 @@ void MainWindow::openScoreFile() {
   logInfo(std::string(ScoreFilePlanner::kHadActiveGameLog) + (before.gameActive ? "1" : "0"));
   if (!gameEngine->loadScore(chosen, ScoreFormat::UNKNOWN)) {
     logError(std::string(ScoreFilePlanner::kLoadFailedLog) + wideToUtf8(chosen));
-    applyScoreLoadChoice(before);
+    const bool restored = applyScoreLoadChoice(before);
     const PromptBox box = ScoreFilePlanner::loadFailedBox();
     showBox(hwnd, box);
     announcer->announce(box.noticeAfter);
+    if (!restored) announcer->announce(ScoreFilePlanner::kRevertFailedNotice);
     return;
   }
   gameStopped = false;
@@ -75,7 +76,8 @@ void MainWindow::openScoreFile() {
   }
   InvalidateRect(hwnd, nullptr, TRUE);
 
-  showBox(hwnd, ScoreFilePlanner::summaryBox(gameEngine->getLoadedScoreHeader(), gameEngine->getMoveHistory().size()));
+  showBox(hwnd, ScoreFilePlanner::summaryBox(gameEngine->getLoadedScoreHeader(), gameEngine->getMoveHistory().size(),
+                                             gameEngine->getLoadedPliesBeforeRefusal()));
   const LoadChoice choice = ScoreFilePlanner::loadChoice(showBox(hwnd, ScoreFilePlanner::loadChoiceBox()));
   logInfo(ScoreFilePlanner::loadChoiceLog(choice));
   switch (choice) {
@@ -92,24 +94,29 @@ void MainWindow::openScoreFile() {
       showLoadedScorePopup();
       break;
     case LoadChoice::Revert:
-      applyScoreLoadChoice(before);
-      announcer->announce(ScoreFilePlanner::kRevertedNotice);
+      announcer->announce(applyScoreLoadChoice(before) ? ScoreFilePlanner::kRevertedNotice
+                                                       : ScoreFilePlanner::kRevertFailedNotice);
       break;
   }
 }
 
-void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before) {
+bool MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before) {
   // A silent replay from the saved start: nothing of the old game is spoken again.
-  if (!gameEngine->restore(before.game)) logWarning("MainWindow: the game before the load could not be put back");
+  const bool restored = gameEngine->restore(before.game);
+  if (!restored) logError("MainWindow: the game before the load could not be put back");
   restoreSeat(before.seat);
-  gameActive = before.gameActive;
+  // A game that could not be put back is not played on: the board holds the record.
+  gameActive = restored && before.gameActive;
   gameStopped = before.gameStopped;
   if (gameStopped) stoppedGame = before.stoppedGame;
-  if (ScoreFilePlanner::reopenReviewAfterRevert(before, reviewManager->isActive())) reviewManager->enterReviewMode();
+  if (restored && ScoreFilePlanner::reopenReviewAfterRevert(before, reviewManager->isActive())) {
+    reviewManager->enterReviewMode();
+  }
   // The search stopped for the load: the engine is asked again when it was its turn.
   askEngineForItsMove();
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
+  return restored;
 }
 
 void MainWindow::showLoadedScorePopup() {

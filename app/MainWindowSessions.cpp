@@ -51,6 +51,8 @@ bool MainWindow::initAudio() {
       return false;
     }
     logInfo("Audio system initialized successfully");
+    // A failed start switched the manager off; the user's switch is on, so this start plays.
+    audioManager->setEnabled(true);
     pushAudioSettings(*audioManager, audioConfig);
   }
   return audioManager->isInitialized();
@@ -77,6 +79,7 @@ void MainWindow::startGameSession(const std::wstring& notice) {
 
 void MainWindow::startNewGame() {
   dropEngineWork();
+  reviveEngine();
   gameStopped = false;
   if (gameMode == MODE_PVE) ai->newGame();
   gameEngine->newGame(gameMode);
@@ -86,6 +89,7 @@ void MainWindow::startNewGame() {
 void MainWindow::continueGameFromScore() {
   logInfo(GameSessionPlanner::kContinueFromScoreLog);
   dropEngineWork();
+  reviveEngine();
   loadedPositionPending = false;
   gameStopped = false;
   if (gameMode == MODE_PVE) ai->newGame();
@@ -146,6 +150,7 @@ void MainWindow::resumeStoppedGame() {
   }
   if (reviewManager->isActive()) reviewManager->exitReviewMode();
   dropEngineWork();
+  reviveEngine();
   // A silent replay: no move of the old game is spoken again, undo walks its history.
   if (!gameEngine->restore(stoppedGame.game)) {
     logWarning("MainWindow::resumeStoppedGame - the stopped game could not be put back");
@@ -170,6 +175,7 @@ void MainWindow::resumeStoppedGame() {
 void MainWindow::switchPlayerColor() {
   const SeatChoice seat = GameSessionPlanner::switchedSeat(humanColor);
   setSide(seat.humanColor, seat.boardFlipped);
+  reviveEngine();  // what follows (a new game, the engine's turn) may try the engine anew
   if (gameStopped && !isGameInProgress()) {
     stoppedGame.seat.humanColor = seat.humanColor;
     stoppedGame.seat.boardFlipped = seat.boardFlipped;
@@ -185,6 +191,7 @@ void MainWindow::undoMove() {
     return;
   }
   dropEngineWork();
+  reviveEngine();
   // Against the engine on the player's turn the engine's reply goes too.
   pveController->onUndo(gameMode, humanColor);
   const std::vector<Move> history = gameEngine->getMoveHistory();

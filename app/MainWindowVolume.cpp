@@ -9,8 +9,8 @@ namespace Tavrune {
 
 void MainWindow::nextVolumeChannel() {
   volumeChannel = VolumeKeys::nextChannel(volumeChannel);
+  // The channel choice lasts for the run only: nothing to save.
   accessibility->setStatusText(VolumeKeys::channelLabel(volumeChannel));
-  saveSettings();
 }
 
 void MainWindow::pushVolume(const VolumeChange& change) {

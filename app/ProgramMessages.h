@@ -20,5 +20,9 @@ constexpr UINT WM_ENGINE_STATE_CHANGED = WM_USER + 105;
 
 constexpr UINT_PTR TIMER_LAN_POLL = 1001;
 constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;
+// Moves the background music on to its next track; runs for the window's life, so a
+// track follows the last one with no input, also while a box or dialog is open.
+constexpr UINT_PTR TIMER_MUSIC = 1003;
+constexpr UINT kMusicCheckMs = 200;
 
 }  // namespace Tavrune

@@ -44,13 +44,18 @@ PromptBox ScoreFilePlanner::loadFailedBox() {
   return PromptBox{MessageBoxKind::Error, L"错误", L"无法加载棋谱文件", L"棋谱加载失败"};
 }
 
-PromptBox ScoreFilePlanner::summaryBox(const ChessScoreHeader& header, std::size_t moveCount) {
+PromptBox ScoreFilePlanner::summaryBox(const ChessScoreHeader& header, std::size_t moveCount,
+                                       std::optional<std::size_t> pliesBeforeRefusal) {
   std::wstring text;
   if (!header.event.empty()) text += L"赛事: " + utf8ToWide(header.event) + L"\n";
   if (!header.red.empty() && !header.black.empty()) {
     text += L"红方: " + utf8ToWide(header.red) + L"\n" + L"黑方: " + utf8ToWide(header.black) + L"\n";
   }
   text += L"共 " + std::to_wstring(moveCount) + L" 手棋";
+  if (pliesBeforeRefusal) {
+    text += L"\n第 " + std::to_wstring(*pliesBeforeRefusal + 1) + L" 手无法走出，只载入了前 " +
+            std::to_wstring(*pliesBeforeRefusal) + L" 手";
+  }
   return PromptBox{MessageBoxKind::Plain, L"棋谱信息", text, L""};
 }
 

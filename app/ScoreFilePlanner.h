@@ -3,6 +3,7 @@
 // file dialogs' titles, filters and default name, the loaded record's summary and mode
 // notice, the three-way choice after a load, and the boxes of a save.
 #include <cstddef>
+#include <optional>
 #include <string>
 
 #include "app/PromptBox.h"
@@ -29,6 +30,7 @@ class ScoreFilePlanner {
   static constexpr const wchar_t* kReviewNotice = L"进入复盘模式";
   static constexpr const wchar_t* kChooseModeNotice = L"棋谱已加载，请选择对战模式";
   static constexpr const wchar_t* kRevertedNotice = L"已取消并返回加载前状态";
+  static constexpr const wchar_t* kRevertFailedNotice = L"无法恢复加载前的棋局";
 
   static constexpr const wchar_t* kSaveTitle = L"保存棋谱文件";
   // Appended to a name typed without an extension, so the file opens again.
@@ -43,9 +45,10 @@ class ScoreFilePlanner {
   static std::wstring defaultSaveName(int year, int month, int day);
 
   static PromptBox loadFailedBox();
-  // The loaded record's event and players (from GameEngine::getLoadedScoreHeader) and
-  // its number of moves.
-  static PromptBox summaryBox(const ChessScoreHeader& header, std::size_t moveCount);
+  // The loaded record's event and players (from GameEngine::getLoadedScoreHeader), its
+  // number of moves and, when its next move was refused, that only those were loaded.
+  static PromptBox summaryBox(const ChessScoreHeader& header, std::size_t moveCount,
+                              std::optional<std::size_t> pliesBeforeRefusal = std::nullopt);
   static PromptBox loadChoiceBox();
   // Yes reviews, No plays on from the last position, anything else goes back.
   static LoadChoice loadChoice(BoxAnswer answer);

@@ -1,9 +1,7 @@
 #include "app/SoundPackDialog.h"
 
-#include <shellapi.h>
-
-#include <cstring>
-
+#include "app/ClipboardText.h"
+#include "app/ShellOpen.h"
 #include "app/SoundPackChoice.h"
 #include "app/resource.h"
 #include "core/TextConversion.h"
@@ -76,7 +74,8 @@ void confirm(HWND dialog, SoundPackDialogState& state) {
 
 void copyQq(HWND dialog, const SoundPack& pack) {
   const std::wstring number = utf8ToWide(pack.qq);
-  if (!copyTextToClipboard(dialog, number)) {
+  // A clipboard that another program holds open is a failure the user hears about too.
+  if (putTextOnClipboard(dialog, number) != ClipboardResult::Copied) {
     MessageBoxW(dialog, SoundPackChoice::kCopyFailedText, SoundPackChoice::kErrorCaption, MB_OK | MB_ICONERROR);
     return;
   }
@@ -116,7 +115,7 @@ INT_PTR CALLBACK soundPackDialogProc(HWND dialog, UINT message, WPARAM wParam, L
     case IDC_SOUND_PACK_WEBSITE:
       if (const SoundPack* pack = currentPack(*state);
           pack && SoundPackChoice::isOpenableWebsite(pack->website)) {
-        ShellExecuteW(dialog, L"open", utf8ToWide(pack->website).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        shellOpen(dialog, utf8ToWide(pack->website));
       }
       return TRUE;
     case IDC_SOUND_PACK_QQ:
@@ -141,29 +140,6 @@ void showSoundPackDetails(HWND dialog, const SoundPack& pack) {
     EnableWindow(button, b.offered);
     ShowWindow(button, b.offered ? SW_SHOW : SW_HIDE);
   }
-}
-
-bool copyTextToClipboard(HWND owner, const std::wstring& text) {
-  const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (!memory) return false;
-  if (void* target = GlobalLock(memory)) {
-    std::memcpy(target, text.c_str(), bytes);
-    GlobalUnlock(memory);
-  } else {
-    GlobalFree(memory);
-    return false;
-  }
-  if (!OpenClipboard(owner)) {
-    GlobalFree(memory);
-    return false;
-  }
-  EmptyClipboard();
-  // Once the clipboard has taken the memory it owns it; until then it is ours to free.
-  const bool taken = SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-  CloseClipboard();
-  if (!taken) GlobalFree(memory);
-  return taken;
 }
 
 }  // namespace Tavrune

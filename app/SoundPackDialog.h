@@ -13,7 +13,5 @@ namespace Tavrune {
 INT_PTR runSoundPackDialog(HWND owner, const std::vector<SoundPack>& packs);
 INT_PTR CALLBACK soundPackDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 void showSoundPackDetails(HWND dialog, const SoundPack& pack);
-// Unicode text onto the clipboard; whether the clipboard took it.
-bool copyTextToClipboard(HWND owner, const std::wstring& text);
 
 }  // namespace Tavrune

@@ -8,6 +8,7 @@ namespace Tavrune::VirtualKey {
 inline constexpr uint32_t Back = 0x08;
 inline constexpr uint32_t Return = 0x0D;
 inline constexpr uint32_t Escape = 0x1B;
+inline constexpr uint32_t Space = 0x20;
 inline constexpr uint32_t PageUp = 0x21;    // VK_PRIOR
 inline constexpr uint32_t PageDown = 0x22;  // VK_NEXT
 inline constexpr uint32_t Left = 0x25;

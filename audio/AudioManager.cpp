@@ -137,6 +137,9 @@ bool AudioManager::initialize(const std::string& configPath) {
   updateListener(RED);
   initialized_ = true;
   logInfo("Audio system initialized successfully with backend: " + backendName_);
+  if (const ma_result result = testSound_.resume(backend_->getEngine()); result != MA_SUCCESS) {
+    logError("Test sound could not be restarted, error: " + std::to_string(result));
+  }
   return true;
 }
 
@@ -151,6 +154,7 @@ void AudioManager::shutdown() {
   music_.releaseTrack();
   logInfo("Cleaning up sound pool...");
   soundPool_.clear();
+  testSound_.suspend();
   if (backend_) {
     backend_->shutdown();
   }
@@ -326,6 +330,30 @@ float AudioManager::listenerHeight() const {
 ma_engine* AudioManager::getEngine() {
   Lock guard(lock_);
   return backend_ ? backend_->getEngine() : nullptr;
+}
+
+int AudioManager::startTestSound(const std::filesystem::path& file, Vec3 place) {
+  Lock guard(lock_);
+  ma_engine* engine = initialized_ && backend_ ? backend_->getEngine() : nullptr;
+  if (engine == nullptr) {
+    return MA_INVALID_OPERATION;
+  }
+  return testSound_.start(engine, file, place);
+}
+
+void AudioManager::placeTestSound(Vec3 place) {
+  Lock guard(lock_);
+  testSound_.place(place);
+}
+
+void AudioManager::stopTestSound() {
+  Lock guard(lock_);
+  testSound_.stop();
+}
+
+bool AudioManager::isTestSoundPlaying() const {
+  Lock guard(lock_);
+  return testSound_.isPlaying();
 }
 
 std::string AudioManager::backendName() const {

@@ -3,6 +3,7 @@
 // flat or placed at their board square in 3D, background music, volumes and switches,
 // and the choice of back end with fallback to miniaudio and recovery after failures.
 // Called on the UI thread; its own delayed sounds run on a worker under the same lock.
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -21,6 +22,7 @@
 #include "audio/SoundPlacement.h"
 #include "audio/SoundPool.h"
 #include "audio/SoundType.h"
+#include "audio/TestSound.h"
 #include "game/ChessTypes.h"
 
 namespace Tavrune {
@@ -56,7 +58,7 @@ class AudioManager {
 
   void startBackgroundMusic();
   void stopBackgroundMusic();
-  // Called before every window message while initialised: moves on when a track ended.
+  // Called by the window's music timer while initialised: moves on when a track ended.
   void updateBackgroundMusic();
   void setBackgroundMusicEnabled(bool enabled);
   void setBackgroundVolume(float volume);
@@ -70,6 +72,15 @@ class AudioManager {
   float listenerHeight() const;
   // The back end's miniaudio engine, for the 3D audio test window; null without one.
   ma_engine* getEngine();
+
+  // The 3D test window's looping sound on the current engine: miniaudio's result code
+  // (MA_INVALID_OPERATION while not initialised or without an engine). It is released
+  // before every rebuild or shutdown of the back end and started again, at its last
+  // place, once the manager is initialised again.
+  int startTestSound(const std::filesystem::path& file, Vec3 place);
+  void placeTestSound(Vec3 place);
+  void stopTestSound();
+  bool isTestSoundPlaying() const;
 
   std::string backendName() const;
   std::optional<SoundConfig> soundConfig(SoundType type) const;
@@ -123,6 +134,7 @@ class AudioManager {
   bool gameSfxEnabled_ = true;
   bool backgroundMusicEnabled_ = true;
   FallbackCounter fallbackCounts_;
+  TestSound testSound_;
   BackendFactory backendFactory_;
   std::function<AudioFolders()> folderSource_;
   // Last member: destroyed first, so no delayed sound outlives the rest.

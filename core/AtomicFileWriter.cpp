@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "core/SystemErrorText.h"
 #include "core/TextConversion.h"
 
@@ -13,6 +15,7 @@ namespace {
 // retried briefly before it counts as failed.
 constexpr int replaceAttempts = 10;
 constexpr DWORD replaceRetryDelayMs = 10;
+constexpr int temporaryNameAttempts = 16;
 
 std::string lastErrorText() { return SystemErrorText::fromCode(GetLastError()); }
 
@@ -30,15 +33,30 @@ bool writeAll(HANDLE file, const std::string& bytes) {
   return true;
 }
 
+// A name of its own for every save, made only if nothing has it yet: a file or folder
+// left behind by an interrupted save, or one held by another process, cannot block it.
+HANDLE createTemporarySibling(const std::wstring& target, std::wstring& temporary) {
+  static std::atomic<unsigned> counter{0};
+  const std::wstring stem = target + L"." + std::to_wstring(GetCurrentProcessId()) + L"-";
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < temporaryNameAttempts && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary = stem + std::to_wstring(GetTickCount()) + L"-" + std::to_wstring(counter.fetch_add(1)) + L".tmp";
+    file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS && error != ERROR_ACCESS_DENIED) break;
+    }
+  }
+  return file;
+}
+
 }  // namespace
 
 AtomicFileWriter::Outcome AtomicFileWriter::write(const std::string& path, const std::string& bytes,
                                                   std::string& reason) {
   const std::wstring target = utf8ToWide(path);
-  const std::wstring temporary = target + L".tmp";
-
-  HANDLE file = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                            nullptr);
+  std::wstring temporary;
+  HANDLE file = createTemporarySibling(target, temporary);
   if (file == INVALID_HANDLE_VALUE) {
     reason = lastErrorText();
     return Outcome::OpenFailed;

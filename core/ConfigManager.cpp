@@ -178,6 +178,27 @@ void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& 
   logLoadSummary(path, ai, accessibility);
 }
 
+// One value the parser refuses (a number out of range, a byte that is not UTF-8) spoils
+// the whole file, yet it still holds the user's settings: before a save replaces it, it
+// is kept beside itself, a later one replacing an earlier. When it cannot be kept,
+// nothing is written.
+bool keepUnreadableConfig(const std::string& path) {
+  nlohmann::json ignored;
+  std::string error;
+  bool opened = false;
+  if (!pathExists(path) || parseFile(path, ignored, error, opened) || !opened) {
+    return true;
+  }
+  const std::string kept = path + ".unreadable";
+  if (!CopyFileW(utf8ToWide(path).c_str(), utf8ToWide(kept).c_str(), FALSE)) {
+    logError("ConfigManager::saveConfig: Failed to keep the unreadable config file as " + kept + " (" +
+             SystemErrorText::fromCode(GetLastError()) + "), nothing written");
+    return false;
+  }
+  logWarning("ConfigManager::saveConfig: unreadable config file kept as: " + kept);
+  return true;
+}
+
 bool saveConfigUnguarded(const AIConfig& ai, int player2Scheme, const AccessibilityConfig& accessibility,
                          const SystemConfig* system, const AudioConfig* audio) {
   // Writing without these sections would erase the user's stored values for them.
@@ -193,6 +214,9 @@ bool saveConfigUnguarded(const AIConfig& ai, int player2Scheme, const Accessibil
   std::string failure;
   if (!createFolder(state().cachedConfigDirectory, failure)) {
     logError("ConfigManager::saveConfig: Failed to create config dir: " + failure);
+    return false;
+  }
+  if (!keepUnreadableConfig(path)) {
     return false;
   }
   const std::string text =

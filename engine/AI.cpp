@@ -168,7 +168,9 @@ std::shared_ptr<UCCIEngine> AI::replaceEngine() {
     std::lock_guard<std::mutex> lock(fieldsLock);
     if (engineTimeouts) fresh->setTimeouts(*engineTimeouts);
     configureEngine(*fresh, settings);
-    pendingDifficulty = false;
+    // Sent again at its first idle: the UCCI dialect takes no initial options, so only
+    // then does a UCCI engine hear the level.
+    pendingDifficulty = true;
     previous = std::exchange(engine, fresh);
   }
   if (previous) {
@@ -271,7 +273,7 @@ void AI::sleepBeforeRetry(std::chrono::milliseconds delay) {
   closingSignal.wait_for(lock, delay, [this] { return closing; });
 }
 
-void AI::resetEngine() {
+bool AI::resetEngine() {
   logInfo("AI::resetEngine: Resetting engine for error recovery");
   std::shared_ptr<UCCIEngine> old;
   {
@@ -287,11 +289,33 @@ void AI::resetEngine() {
     old->stop();
   }
   thinking = false;
-  startEngineLocked();
+  return startEngineLocked();
+}
+
+bool AI::restartEngine() {
+  std::lock_guard<std::mutex> life(lifecycleLock);
+  logInfo("AI::restartEngine: Replacing the engine after a failure");
+  return resetEngine();
+}
+
+bool AI::hasGivenUp() const {
+  std::lock_guard<std::mutex> lock(fieldsLock);
+  return gaveUp && restartAttempts >= MAX_RESTART_ATTEMPTS;
+}
+
+void AI::clearGiveUp() {
+  std::lock_guard<std::mutex> lock(fieldsLock);
+  restartAttempts = 0;
+  gaveUp = false;
 }
 
 bool AI::ensureEngineReady() {
   std::lock_guard<std::mutex> life(lifecycleLock);
+  if (hasGivenUp()) {
+    // Another round now would block its caller again and report the same failure.
+    logError("AI::ensureEngineReady: Engine gave up after repeated failures; not restarting");
+    return false;
+  }
   std::shared_ptr<UCCIEngine> current = currentEngine();
   if (!current || !isRunningState(current->getState())) {
     logWarning("AI::ensureEngineReady: Engine not healthy, attempting recovery");
@@ -321,7 +345,12 @@ void AI::newGame() {
     engineAnsweredLast = false;
   }
   std::shared_ptr<UCCIEngine> current = currentEngine();
-  if (!current || current->getState() != UCCIEngine::IDLE) return;
+  if (!current) return;
+  // A search still running (the owner may just have stopped it) is ended by the driver
+  // before the engine hears of the new game; a starting engine needs no new game.
+  const UCCIEngine::EngineState state = current->getState();
+  if (state != UCCIEngine::IDLE && state != UCCIEngine::THINKING && state != UCCIEngine::PONDERING) return;
+  beginRequest();  // no owed search may start on the stopped one's idle report
   current->newGame();
   logInfo("AI: Sent ucinewgame");
 }
@@ -351,7 +380,7 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
       values = settings;
       owed = std::exchange(owedSearch, std::nullopt);
     }
-    if (applyPending) {
+    if (applyPending && !heldByInitialOptions(*source, values)) {
       sendDifficulty(*source, values.difficultyTier, values.customElo, values.customSkill);
       logInfo("AI: Applied pending difficulty after engine became idle");
     }
@@ -707,6 +736,17 @@ void AI::sendDifficulty(UCCIEngine& target, int32_t tier, int32_t elo, int32_t s
   }
 }
 
+bool AI::heldByInitialOptions(const UCCIEngine& target, const AISettings& values) {
+  // A UCI engine was given the level it recorded with its initial options; only a
+  // change since then needs sending.
+  if (target.getProtocol() != EngineProtocol::UCI) return false;
+  const EngineSettings held = target.getSettings();
+  if (held.difficultyTier != values.difficultyTier) return false;
+  if (values.difficultyTier == TIER_CUSTOM_ELO) return held.customElo == values.customElo;
+  if (values.difficultyTier == TIER_CUSTOM_SKILL) return held.customSkill == values.customSkill;
+  return true;
+}
+
 void AI::applyDifficulty(const std::string& pendingText) {
   std::shared_ptr<UCCIEngine> current = currentEngine();
   if (!current) return;
@@ -715,12 +755,7 @@ void AI::applyDifficulty(const std::string& pendingText) {
   {
     std::lock_guard<std::mutex> lock(fieldsLock);
     values = settings;
-    if (state != UCCIEngine::IDLE) {
-      // A stopped engine is given the difficulty with everything else at its next start.
-      if (isRunningState(state)) pendingDifficulty = true;
-    } else {
-      pendingDifficulty = false;
-    }
+    pendingDifficulty = state != UCCIEngine::IDLE;
   }
   if (state == UCCIEngine::IDLE) {
     sendDifficulty(*current, values.difficultyTier, values.customElo, values.customSkill);

@@ -70,6 +70,9 @@ class AI : public ITurnEngine {
   bool startEngineWithRetry();
   // True only when the engine is idle afterwards; restarts an engine that is not running.
   bool ensureEngineReady();
+  bool restartEngine() override;
+  bool hasGivenUp() const override;
+  void clearGiveUp() override;
   void newGame();
   void clearHash();
   // Used at the next start; a running engine is not restarted.
@@ -115,7 +118,7 @@ class AI : public ITurnEngine {
 
   // Queries.
   bool isThinking() const override;
-  bool isEngineRunning() const;
+  bool isEngineRunning() const override;
   bool isEngineReady() const override;
   bool isPondering() const override;
   bool supportsElo() const;
@@ -151,7 +154,7 @@ class AI : public ITurnEngine {
   std::shared_ptr<UCCIEngine> replaceEngine();
   void configureEngine(UCCIEngine& engine, const AISettings& values) const;
   bool startEngineLocked();
-  void resetEngine();
+  bool resetEngine();
   void sleepBeforeRetry(std::chrono::milliseconds delay);
 
   void onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state);
@@ -170,6 +173,7 @@ class AI : public ITurnEngine {
   // Stops a ponder search that a new request makes pointless.
   void abandonPonder();
   void applyDifficulty(const std::string& pendingText);
+  static bool heldByInitialOptions(const UCCIEngine& target, const AISettings& values);
   static void sendDifficulty(UCCIEngine& engine, int32_t tier, int32_t elo, int32_t skill);
   template <typename Field, typename Argument>
   void forwardSetting(Field AISettings::*field, void (UCCIEngine::*setter)(Argument), const Field& value);

@@ -20,8 +20,11 @@ bool parseInt64(const std::string& word, int64_t& value) {
 bool parseInt32(const std::string& word, int32_t& value) {
   int64_t wide = 0;
   if (!parseInt64(word, wide)) {
-    // Beyond 64 bits: keep the sign and saturate.
-    const bool digits = !word.empty() && word.find_first_not_of("+-0123456789") == std::string::npos;
+    // Beyond 64 bits: keep the sign and saturate. Only an optional sign and at least one
+    // digit make a number; "-", "+" or "1-2" must not read as a limit of the range.
+    const size_t firstDigit = (!word.empty() && (word[0] == '-' || word[0] == '+')) ? 1 : 0;
+    const bool digits =
+        word.size() > firstDigit && word.find_first_not_of("0123456789", firstDigit) == std::string::npos;
     if (!digits) return false;
     value = word[0] == '-' ? std::numeric_limits<int32_t>::min() : std::numeric_limits<int32_t>::max();
     return true;

@@ -12,6 +12,9 @@ inline constexpr int ENGINE_READY_TIMEOUT_MS = 5000;
 inline constexpr int ENGINE_IDLE_READ_SLEEP_MS = 10;
 // Longest line kept while waiting for its end; the rest of a longer line is dropped.
 inline constexpr size_t ENGINE_MAX_LINE_BYTES = size_t{1} << 20;
+// Declared options kept from one start; an engine that declares more is not believed
+// beyond this (real engines declare a few dozen).
+inline constexpr size_t ENGINE_MAX_DECLARED_OPTIONS = 512;
 
 struct EngineTimeouts {
   using Ms = std::chrono::milliseconds;

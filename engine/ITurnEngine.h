@@ -1,7 +1,8 @@
 #pragma once
 // What the turn flow of a game against the engine needs of the AI: asking for and
-// stopping a search, and the ponder hit or miss when the player's move arrives. The AI
-// implements it; the window's tests stand in for it.
+// stopping a search, the ponder hit or miss when the player's move arrives, and a new
+// engine when the last one failed. The AI implements it; the window's tests stand in
+// for it.
 #include "game/Board.h"
 #include "game/ChessTypes.h"
 
@@ -20,6 +21,14 @@ class ITurnEngine {
   virtual bool isPonderHit(const Move& move) const = 0;
   virtual void ponderHit() = 0;
   virtual void stopPonder() = 0;
+
+  // Engine failures, which the turn flow answers with a new round of start attempts.
+  virtual bool isEngineRunning() const = 0;
+  // The last round of start attempts failed; no further start is tried until cleared.
+  virtual bool hasGivenUp() const = 0;
+  virtual void clearGiveUp() = 0;
+  // Ends the engine and starts a new one, with bounded retries; false when it gave up.
+  virtual bool restartEngine() = 0;
 };
 
 }  // namespace Tavrune

@@ -1,5 +1,7 @@
 #include "engine/PveController.h"
 
+#include <string>
+
 #include "core/Log.h"
 #include "engine/ITurnEngine.h"
 #include "game/GameEngine.h"
@@ -21,12 +23,16 @@ void PveController::startOrDefer() {
 
 bool PveController::requestAIMove(GameMode mode, PieceColor playerColor) {
   if (!isEngineTurn(mode, playerColor)) return false;
+  if (gaveUp) {
+    logInfo("PVE mode: The engine gave up; not asking it");
+    return false;
+  }
   startOrDefer();
   return true;
 }
 
 int32_t PveController::onHumanMove(const Move& move, GameMode mode, PieceColor playerColor) {
-  if (!isEngineTurn(mode, playerColor)) return NOTHING_TO_DO;
+  if (!isEngineTurn(mode, playerColor) || gaveUp) return NOTHING_TO_DO;
   if (ai->isPondering()) {
     if (ai->isPonderHit(move)) {
       logInfo("Ponder HIT!");
@@ -76,6 +82,35 @@ int32_t PveController::onUndo(GameMode mode, PieceColor playerColor) {
   }
   game->undoMove();
   return 1;
+}
+
+int32_t PveController::onEngineFailure(bool enginesTurn, bool moveRefused) {
+  if (gaveUp) return FAILURE_IGNORED;
+  if (!ai->hasGivenUp()) {
+    // A report that a restart has overtaken, or a failure off its turn, which the next
+    // request recovers from.
+    if (!moveRefused && ai->isEngineRunning()) return FAILURE_IGNORED;
+    if (!enginesTurn) return FAILURE_IGNORED;
+    if (++turnFailures <= MAX_TURN_RESTARTS) {
+      logWarning("PVE mode: Engine failed on its turn; starting a new one (" + std::to_string(turnFailures) + "/" +
+                 std::to_string(MAX_TURN_RESTARTS) + ")");
+      pendingRequest = false;
+      if (ai->restartEngine()) {
+        startOrDefer();
+        return ENGINE_RESTARTED;
+      }
+    }
+  }
+  logError("PVE mode: Engine gave up; its turns fail until a new game, undo or resume");
+  gaveUp = true;
+  pendingRequest = false;
+  return ENGINE_GAVE_UP;
+}
+
+void PveController::revive() {
+  turnFailures = 0;
+  gaveUp = false;
+  ai->clearGiveUp();
 }
 
 std::wstring PveController::getGameOverText(GameState state) {

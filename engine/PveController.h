@@ -25,6 +25,13 @@ class PveController {
     PONDER_HIT = 2,
     PONDER_MISS = 3,
   };
+  enum FailureOutcome : int32_t {
+    FAILURE_IGNORED = 0,   // told already, overtaken by a restart, or not on the engine's turn
+    ENGINE_RESTARTED = 1,  // a new engine starts and the move is asked again
+    ENGINE_GAVE_UP = 2,    // the owner tells the player, once
+  };
+  // Failures on one turn that each get a new engine before the turn flow gives up.
+  static constexpr int32_t MAX_TURN_RESTARTS = 3;
   enum PlayerResult : int32_t {
     NO_RESULT = 0,
     PLAYER_WON = 1,
@@ -43,6 +50,17 @@ class PveController {
   bool onEngineReady(PieceColor playerColor);
   // 2 when two moves were taken back, otherwise 1.
   int32_t onUndo(GameMode mode, PieceColor playerColor);
+  // The engine failed: it exited, did not start or finish its handshake, or
+  // (`moveRefused`) answered a move the game refused. On its turn it gets a new engine
+  // and is asked again, a bounded number of times; after that, or when the AI's own
+  // start attempts gave up, the turn flow gives up until revive.
+  int32_t onEngineFailure(bool enginesTurn, bool moveRefused);
+  // The engine's move was played: its turn ended well.
+  void onEngineMovePlayed() { turnFailures = 0; }
+  // A new game, resume, undo, a side switch or another engine: the next turn tries anew.
+  void revive();
+  // After a give-up the engine is not asked: its turns fail at once, without a start.
+  bool hasGivenUp() const { return gaveUp; }
   bool hasPendingRequest() const { return pendingRequest.load(); }
 
   static std::wstring getGameOverText(GameState state);
@@ -56,6 +74,8 @@ class PveController {
   GameEngine* game;
   ITurnEngine* ai;
   std::atomic<bool> pendingRequest{false};
+  int32_t turnFailures = 0;
+  bool gaveUp = false;
 };
 
 }  // namespace Tavrune

@@ -175,6 +175,7 @@ bool UCCIEngine::start(const std::string& path) {
     std::lock_guard<std::mutex> lock(mutex);
     sessionActive = true;
     protocol = EngineProtocol::DETECTING;
+    optionLimitWarned = false;
     searchResultDiscarded = false;
     isreadySent = 0;
     readyokReceived = 0;
@@ -516,6 +517,18 @@ void UCCIEngine::processDetectingLine(const std::string& line) {
     std::string name;
     EngineOption option;
     if (!EngineLineParser::parseOptionDeclaration(line, name, option)) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      if (options.size() >= ENGINE_MAX_DECLARED_OPTIONS && options.count(name) == 0) {
+        // A flood of declarations must not fill memory within the handshake time.
+        if (!optionLimitWarned) {
+          optionLimitWarned = true;
+          logWarning("UCCIEngine: Engine declared more than " + std::to_string(ENGINE_MAX_DECLARED_OPTIONS) +
+                     " options; ignoring the rest");
+        }
+        return;
+      }
+    }
     logInfo("UCCIEngine: Parsed option: " + name + " type=" + EngineLineParser::optionTypeWord(option.type) +
             " default=" + option.defaultValue + " min=" + std::to_string(option.min) +
             " max=" + std::to_string(option.max));
@@ -715,6 +728,7 @@ void UCCIEngine::stopSearch() {
 
 void UCCIEngine::newGame() {
   bool searching = false;
+  bool stopSent = false;
   EngineTimeouts limits;
   {
     std::lock_guard<std::mutex> lock(mutex);
@@ -723,6 +737,8 @@ void UCCIEngine::newGame() {
       return;
     }
     searching = state == THINKING || state == PONDERING;
+    // A discarded search was already told to stop; it only has to end.
+    stopSent = searching && searchResultDiscarded;
     if (searching) searchResultDiscarded = true;
     limits = timeouts;
   }
@@ -730,7 +746,7 @@ void UCCIEngine::newGame() {
   if (searching) {
     // An engine finishes its running search before it takes "ucinewgame".
     logInfo("UCCIEngine: Stopping the running search first");
-    sendCommand("stop");
+    if (!stopSent) sendCommand("stop");
     if (onEngineThread()) {
       logWarning("UCCIEngine: New game requested on the engine's own thread; not waiting for the search");
     } else {
@@ -903,13 +919,26 @@ std::optional<std::string> UCCIEngine::sendOption(const std::string& name, const
       }
       break;
     case OPTION_BUTTON:
-      if (!sendCommand("setoption name " + name)) return std::nullopt;
-      return std::string();
+      // A button takes no value: the engine meant something else by this name.
+      logWarning("UCCIEngine: Option " + name + " is declared as a button, not a value; not used");
+      return std::nullopt;
     default:
       break;
   }
   if (!sendCommand("setoption name " + name + " value " + sent)) return std::nullopt;
   return sent;
+}
+
+std::optional<int32_t> UCCIEngine::sendNumberOption(const std::string& name, int value) {
+  std::optional<std::string> sent = sendOption(name, std::to_string(value));
+  if (!sent) return std::nullopt;
+  // The value as the engine took it, kept inside its declared range.
+  int64_t number = 0;
+  if (!EngineLineParser::parseInteger(*sent, number) || number < INT32_MIN || number > INT32_MAX) {
+    logWarning("UCCIEngine: Option " + name + " took " + loggedLine(*sent) + ", not a number");
+    return std::nullopt;
+  }
+  return static_cast<int32_t>(number);
 }
 
 bool UCCIEngine::setOption(const std::string& name, const std::string& value) {
@@ -925,20 +954,20 @@ void UCCIEngine::sendInitialOptions() {
   if (!s.numaPolicy.empty() && hasOption("NumaPolicy")) sendOption("NumaPolicy", s.numaPolicy);
 
   const int threads = s.threads >= 1 ? s.threads : automaticThreadCount(std::thread::hardware_concurrency());
-  if (std::optional<std::string> sent = sendOption("Threads", std::to_string(threads))) {
+  if (std::optional<int32_t> sent = sendNumberOption("Threads", threads)) {
     {
       std::lock_guard<std::mutex> lock(mutex);
-      settings.appliedThreads = std::stoi(*sent);
+      settings.appliedThreads = *sent;
     }
-    logInfo("UCCIEngine: Applied Threads = " + *sent);
+    logInfo("UCCIEngine: Applied Threads = " + std::to_string(*sent));
   }
   if (s.hashSize >= 1) {
-    if (std::optional<std::string> sent = sendOption("Hash", std::to_string(s.hashSize))) {
+    if (std::optional<int32_t> sent = sendNumberOption("Hash", s.hashSize)) {
       {
         std::lock_guard<std::mutex> lock(mutex);
-        settings.appliedHash = std::stoi(*sent);
+        settings.appliedHash = *sent;
       }
-      logInfo("UCCIEngine: Applied Hash = " + *sent + "MB");
+      logInfo("UCCIEngine: Applied Hash = " + std::to_string(*sent) + "MB");
     }
   }
   sendOption("Ponder", boolText(s.ponder));
@@ -1058,12 +1087,12 @@ void UCCIEngine::applyRuntimeOption(const std::string& name, int value, int32_t 
     }
     readyMs = static_cast<int>(timeouts.ready.count());
   }
-  if (std::optional<std::string> sent = sendOption(name, std::to_string(value))) {
+  if (std::optional<int32_t> sent = sendNumberOption(name, value)) {
     {
       std::lock_guard<std::mutex> lock(mutex);
-      settings.*applied = std::stoi(*sent);
+      settings.*applied = *sent;
     }
-    logInfo("UCCIEngine: Applied " + name + " = " + *sent + unit + " (runtime)");
+    logInfo("UCCIEngine: Applied " + name + " = " + std::to_string(*sent) + unit + " (runtime)");
     waitForReady(readyMs);
   }
 }

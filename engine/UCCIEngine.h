@@ -141,6 +141,8 @@ class UCCIEngine {
 
   void sendInitialOptions();
   std::optional<std::string> sendOption(const std::string& name, const std::string& value);
+  // A number option: the value sent, as a number; nothing when it was not sent.
+  std::optional<int32_t> sendNumberOption(const std::string& name, int value);
   // An option an idle engine takes at once ("Threads", "Hash"), sent unless the engine
   // already holds that value; then the engine's readiness is awaited.
   void applyRuntimeOption(const std::string& name, int value, int32_t EngineSettings::*applied,
@@ -174,6 +176,7 @@ class UCCIEngine {
   Board searchBoard;
   EngineTimeouts timeouts;
   bool sessionActive = false;        // a process was started and not yet shut down
+  bool optionLimitWarned = false;    // the flood of declarations was reported once
   bool searchResultDiscarded = false; // the running search was stopped or superseded
   uint64_t isreadySent = 0;
   uint64_t readyokReceived = 0;

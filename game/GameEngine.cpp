@@ -67,6 +67,11 @@ void GameEngine::undoMove() {
   redoHistory.push_back(moveHistory.back());
   moveHistory.pop_back();
   board.popState();
+  if (moveHistory.size() < loadedScoreMoves) {
+    // The game no longer begins with the loaded record's moves: it is no longer that record.
+    loadedScoreHeader.clear();
+    loadedScoreMoves = 0;
+  }
   // Undo reports the state even during a replay: the LAN controller relies on it.
   notifyState();
 }
@@ -76,6 +81,8 @@ void GameEngine::resetHistories() {
   moveHistory.clear();
   redoHistory.clear();
   loadedScoreHeader.clear();
+  loadedScoreMoves = 0;
+  loadedPliesBeforeRefusal.reset();
 }
 
 void GameEngine::newGame(GameMode gameMode) {
@@ -97,8 +104,13 @@ bool GameEngine::newGameFromFEN(GameMode gameMode, const std::string& fen) {
 }
 
 void GameEngine::setGameState(GameState state) {
+  if (state == REVIEW && board.getGameState() != REVIEW) stateBeforeReview = board.getGameState();
   board.setGameState(state);
   if (stateCallback) stateCallback(state);
+}
+
+GameState GameEngine::getStateOutsideReview() const {
+  return board.getGameState() == REVIEW ? stateBeforeReview : board.getGameState();
 }
 
 void GameEngine::notifyState() {
@@ -160,18 +172,33 @@ bool GameEngine::loadScore(const std::wstring& path, ScoreFormat format) {
   }
   // The replay's new game emptied the header; the window names the loaded game from it.
   loadedScoreHeader = score.header;
+  loadedScoreMoves = moveHistory.size();
+  if (!score.refusedMove.empty()) loadedPliesBeforeRefusal = score.moves.size();
   logInfo("GameEngine::loadScore - 棋谱加载成功");
   return true;
 }
 
 GameSnapshot GameEngine::snapshot() const {
-  return GameSnapshot{mode, startFen, moveHistory, board.toFEN(), board.getGameState(), loadedScoreHeader};
+  return GameSnapshot{mode, startFen, moveHistory, board.toFEN(), board.getGameState(), loadedScoreHeader,
+                      loadedScoreMoves};
 }
 
 bool GameEngine::restore(const GameSnapshot& saved) {
   if (saved.state == REVIEW) {
     logError("GameEngine::restore failed: snapshot taken during a review");
     return false;
+  }
+  // Taken before any game: the empty board of start-up, with nothing to replay.
+  if (saved.startFen.empty()) {
+    if (!saved.moves.empty() || saved.positionFen != Board().toFEN()) {
+      logError("GameEngine::restore failed: a snapshot without a start holds a game");
+      return false;
+    }
+    board = Board();
+    resetHistories();
+    startFen.clear();
+    mode = saved.mode;
+    return true;
   }
   // Replayed on a game without callbacks, and taken over only when it arrives where the
   // snapshot says: a snapshot that no longer replays leaves this game as it was.
@@ -200,11 +227,19 @@ bool GameEngine::restore(const GameSnapshot& saved) {
   startFen = saved.startFen;
   mode = saved.mode;
   loadedScoreHeader = saved.loadedScoreHeader;
+  loadedScoreMoves = saved.loadedScoreMoves;
+  loadedPliesBeforeRefusal.reset();
   return true;
 }
 
 bool GameEngine::saveScore(const std::wstring& path, ScoreFormat format) {
-  return ChessScoreManager::getInstance().save(path, ChessScore::fromGameState(*this), format);
+  ChessScore score = ChessScore::fromGameState(*this);
+  // A loaded record, reviewed or played on, keeps what its file said about the game;
+  // only the result is the game's own.
+  const std::string result = score.header.result;
+  score.header = loadedScoreHeader;
+  score.header.result = result;
+  return ChessScoreManager::getInstance().save(path, score, format);
 }
 
 }  // namespace Tavrune

@@ -3,6 +3,7 @@
 // position, the mode it was started in, and the move and state callbacks through
 // which the window learns of changes. (Not the chess engine process.)
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,8 +58,12 @@ class GameEngine {
   bool loadScore(const std::wstring& path, ScoreFormat format);
   bool saveScore(const std::wstring& path, ScoreFormat format);
   // The header texts (event, players, result...) of the record this game was loaded
-  // from; empty once any new game starts.
+  // from; empty once any new game starts or an undo takes back one of the record's moves.
+  // A save keeps them, with the game's own result.
   const ChessScoreHeader& getLoadedScoreHeader() const { return loadedScoreHeader; }
+  // The number of moves kept from the loaded record when its next move was refused and
+  // the rest of it dropped; nothing when the record was read whole.
+  std::optional<size_t> getLoadedPliesBeforeRefusal() const { return loadedPliesBeforeRefusal; }
 
   // The game as it stands, to be put back with restore. Take it outside a review: a
   // review shows its own steps on the board.
@@ -66,11 +71,15 @@ class GameEngine {
   // Rebuilds the snapshot's game by replaying its moves from its start position, so that
   // undo steps back through them, and fires no callback: nothing of the old game is
   // announced or sounded again. False (logged), with this game untouched, when the
-  // snapshot does not replay to its own position.
+  // snapshot does not replay to its own position. A snapshot taken before the first game
+  // puts back the empty board of start-up.
   bool restore(const GameSnapshot& saved);
 
   PieceColor getCurrentPlayer() const { return board.getCurrentPlayer(); }
   GameState getGameState() const { return board.getGameState(); }
+  // The state the game had when a review began, while one is open; otherwise the state.
+  // A record saved during a review keeps the game's result.
+  GameState getStateOutsideReview() const;
   GameMode getMode() const { return mode; }
   std::vector<Move> getMoveHistory() const { return moveHistory; }
   std::string getStartFen() const { return startFen; }
@@ -93,6 +102,10 @@ class GameEngine {
   StateCallback stateCallback;
   bool suppressCallbacks = false;
   ChessScoreHeader loadedScoreHeader;
+  // How many moves at the start of the history came from the loaded record.
+  size_t loadedScoreMoves = 0;
+  std::optional<size_t> loadedPliesBeforeRefusal;
+  GameState stateBeforeReview = PLAYING;
 };
 
 }  // namespace Tavrune

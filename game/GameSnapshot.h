@@ -19,6 +19,7 @@ struct GameSnapshot {
   std::string positionFen = STANDARD_START_FEN;
   GameState state = PLAYING;
   ChessScoreHeader loadedScoreHeader;
+  size_t loadedScoreMoves = 0;
 };
 
 }  // namespace Tavrune

@@ -2,8 +2,14 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
+#include <cstdio>
 #include <system_error>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace Tavrune {
 
@@ -24,14 +30,24 @@ fs::path freshSiblingName(const fs::path& target) {
   return target.parent_path() / name;
 }
 
+#ifdef _WIN32
+FILE* openForWriting(const fs::path& file) { return _wfopen(file.c_str(), L"wb"); }
+// _commit is FlushFileBuffers on the file's handle.
+bool forceToDisk(FILE* stream) { return _commit(_fileno(stream)) == 0; }
+#else
+FILE* openForWriting(const fs::path& file) { return std::fopen(file.c_str(), "wb"); }
+bool forceToDisk(FILE* stream) { return fsync(fileno(stream)) == 0; }
+#endif
+
+// The bytes reach the disk before the rename makes them the record: after a power cut
+// the target is the old file or the new one, never a renamed empty one.
 bool writeFile(const fs::path& file, const std::string& bytes) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  out.flush();
-  if (!out) return false;
-  out.close();
-  return !out.fail();
+  FILE* stream = openForWriting(file);
+  if (stream == nullptr) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size() &&
+                       std::fflush(stream) == 0 && forceToDisk(stream);
+  const bool closed = std::fclose(stream) == 0;
+  return written && closed;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 // Saves a whole file or nothing: the bytes go to a sibling temporary file, every write is
-// checked, the file is flushed and closed, and only then does it replace the target in
-// one step. On failure the target is as it was and the temporary file is gone.
+// checked, the file is forced to disk and closed, and only then does it replace the
+// target in one step. On failure the target is as it was and the temporary file is gone.
 #include <filesystem>
 #include <string>
 

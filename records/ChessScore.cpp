@@ -40,7 +40,8 @@ ChessScore ChessScore::fromGameState(const GameEngine& game) {
             ") piece=" + std::to_string(static_cast<int32_t>(m.piece)));
   }
   logInfo("ChessScore::fromGameState - 记录手数: " + std::to_string(score.moves.size()));
-  score.header.result = resultText(game.getGameState());
+  // During a review the board shows REVIEW; the result is what the game had come to.
+  score.header.result = resultText(game.getStateOutsideReview());
   return score;
 }
 

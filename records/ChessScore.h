@@ -16,6 +16,9 @@ struct ChessScore {
   std::string startFen;  // empty means the standard opening
   std::vector<ScoreMove> moves;
   std::string reservedText;
+  // A reader that kept the moves before one the rules refuse names that move here; the
+  // record then holds only the part of the game before it.
+  std::string refusedMove;
 
   // The game as it stands: its start FEN, its history and a result from its state.
   static ChessScore fromGameState(const GameEngine& game);

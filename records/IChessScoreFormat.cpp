@@ -1,11 +1,13 @@
 #include "records/IChessScoreFormat.h"
 
+#include <cstdint>
 #include <fstream>
 #include <sstream>
 
 #include "core/Log.h"
 #include "core/TextConversion.h"
 #include "records/AtomicRecordWriter.h"
+#include "records/RecordLimits.h"
 #include "records/RecordFilePath.h"
 
 namespace Tavrune {
@@ -17,6 +19,15 @@ bool IChessScoreFormat::load(const std::wstring& path, ChessScore& score) {
   std::ifstream input(recordFilePath(path), std::ios::binary);
   if (!input.is_open()) {
     logError("IChessScoreFormat::load - 无法打开文件: " + shownPath);
+    return false;
+  }
+  // The open stream's own length: the file named by the path is the one being read.
+  input.seekg(0, std::ios::end);
+  const std::streamoff length = input.tellg();
+  input.seekg(0, std::ios::beg);
+  if (length < 0 || static_cast<std::uintmax_t>(length) > kMaxRecordFileBytes) {
+    logError("IChessScoreFormat::load - 文件超过 " + std::to_string(kMaxRecordFileBytes / (1024 * 1024)) +
+             " MB 上限 (" + std::to_string(length) + " 字节): " + shownPath);
     return false;
   }
   logInfo("IChessScoreFormat::load - 文件已打开，开始解析");

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "core/Log.h"
+#include "records/RecordLimits.h"
 
 namespace Tavrune {
 
@@ -177,7 +178,15 @@ std::string PGNFormat::trim(std::string_view text) {
 std::string PGNFormat::escapeTagValue(const std::string& text) {
   std::string escaped;
   escaped.reserve(text.size());
-  for (const char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    // A tag is one line and has no escape for a line break (an XQF's texts may hold
+    // some): each break becomes a space, a CR LF pair one space.
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      escaped += ' ';
+      continue;
+    }
     if (c == '\\' || c == '"') escaped += '\\';
     escaped += c;
   }
@@ -270,7 +279,7 @@ bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
   size_t tokenCount = 0;
   size_t moveTokens = 0;
   int variationDepth = 0;
-  bool refused = false;
+  std::string refusedToken;
 
   MoveTextScanner scanner(moveText);
   std::string_view content;
@@ -309,22 +318,26 @@ bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
     }
     if ((move.from.y < 0 || move.to.y < 0) && !inferMissingRows(board, move, redToMove)) {
       logWarning("PGNFormat::parseMoveText - 无法推断坐标: " + token);
-      refused = true;
+      refusedToken = token;
       break;
     }
     move.piece = board.getPiece(move.from);
     move.captured = board.getPiece(move.to);
     if (move.piece == EMPTY) {
       logWarning("PGNFormat::parseMoveText - 起始位置无棋子: " + token);
-      refused = true;
+      refusedToken = token;
       break;
     }
     if (!board.isValidMove(move)) {
       logWarning("PGNFormat::parseMoveText - 非法着法: " + token);
-      refused = true;
+      refusedToken = token;
       break;
     }
 
+    if (score.moves.size() >= kMaxRecordPlies) {
+      logError("PGNFormat::parseMoveText - 着法超过 " + std::to_string(kMaxRecordPlies) + " 手上限");
+      return false;
+    }
     ScoreMove entry;
     entry.move = move;
     entry.moveNumber = moveNumber;
@@ -335,8 +348,10 @@ bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
     redToMove = !redToMove;
   }
 
-  if (refused) {
-    logWarning("PGNFormat::parseMoveText - 着法被规则拒绝，停止解析，保留手数: " + std::to_string(score.moves.size()));
+  if (!refusedToken.empty()) {
+    logWarning("PGNFormat::parseMoveText - 着法被规则拒绝，停止解析: " + refusedToken + "，保留手数: " +
+               std::to_string(score.moves.size()));
+    score.refusedMove = refusedToken;
   }
   logInfo("PGNFormat::parseMoveText - 处理完成，tokens: " + std::to_string(tokenCount) +
           ", 解析手数: " + std::to_string(score.moves.size()));
@@ -352,6 +367,7 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
   score.header.clear();
   score.moves.clear();
   score.reservedText.clear();
+  score.refusedMove.clear();
   score.startFen = STANDARD_START_FEN;
 
   std::string line;

@@ -28,7 +28,7 @@ class PGNFormat : public IChessScoreFormat {
 
   static bool parseTagLine(const std::string& line, std::string& key, std::string& value);
   // Plays the main line on a private board from the record's start FEN; stops at the
-  // first move the rules refuse.
+  // first move the rules refuse, keeps the moves before it and names it in refusedMove.
   static bool parseMoveText(const std::string& moveText, ChessScore& score);
   // Fills the missing rows with the first candidate from Black's back rank onwards.
   static bool inferMissingRows(const Board& board, Move& move, bool redToMove);

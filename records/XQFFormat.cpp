@@ -6,6 +6,7 @@
 
 #include "core/Log.h"
 #include "game/Board.h"
+#include "records/RecordLimits.h"
 #include "records/XqfHeader.h"
 
 namespace Tavrune {
@@ -172,6 +173,7 @@ bool XQFFormat::parse(std::istream& input, ChessScore& score) {
   score.header.clear();
   score.moves.clear();
   score.reservedText.clear();
+  score.refusedMove.clear();
   score.startFen = STANDARD_START_FEN;
 
   std::array<uint8_t, XqfHeader::SIZE> headerBytes{};
@@ -209,6 +211,10 @@ bool XQFFormat::parse(std::istream& input, ChessScore& score) {
       logWarning("XQFFormat::parse - 无效的着法坐标: srcIdx=" + std::to_string(record.source) +
                  ", dstIdx=" + std::to_string(record.target));
       continue;
+    }
+    if (records.size() >= kMaxRecordPlies) {
+      logError("XQFFormat::parse - 着法超过 " + std::to_string(kMaxRecordPlies) + " 手上限");
+      return false;
     }
     records.push_back(record);
   }

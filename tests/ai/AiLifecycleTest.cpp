@@ -144,8 +144,17 @@ TEST_F(AiLifecycleTest, FailedStartsRetryThreeTimesAndReportNotReadyOnce) {
   EXPECT_EQ(engine.sessionCount(), 4u);
   EXPECT_TRUE(log.contains("AI::initialize: Engine crashed too many times, giving up"));
 
-  // A move request resets the count and tries again; once the engine starts, the owed
-  // request is answered.
+  // Until a new game (or undo, resume, ...) revives it, a search fails at once: no start
+  // attempt, no wait, no second report.
+  Board opening;
+  opening.setupInitialPosition();
+  EXPECT_FALSE(rig.ai.startThinking(opening, RED));
+  EXPECT_EQ(engine.sessionCount(), 4u);
+  EXPECT_EQ(sleeps.size(), 3u);
+  rig.queue.runPending();
+  EXPECT_EQ(rig.readyReports, std::vector<bool>{false});
+
+  // The new game tries again; once the engine starts, the owed request is answered.
   engine.setStartFails(false);
   engine.setHoldReady(true);
   rig.startGame(BLACK, false);

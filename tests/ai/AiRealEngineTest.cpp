@@ -139,7 +139,7 @@ TEST_F(AiRealEngineTest, PonderHitAndMiss) {
   EXPECT_EQ(rig.refusedAiMoves, 0u);
 }
 
-// Killed while it searches, the engine is reported failed; the next request restarts it
+// Killed while it searches, the engine is reported failed; on its turn it is restarted
 // with the same settings, and the new engine answers.
 TEST_F(AiRealEngineTest, KilledMidSearchRestartsWithTheSameSettingsAndAnswers) {
   rig.ai.setSearchLimitMode(SEARCH_BY_TIME);
@@ -155,14 +155,37 @@ TEST_F(AiRealEngineTest, KilledMidSearchRestartsWithTheSameSettingsAndAnswers) {
   ASSERT_TRUE(rig.waitForReadyReports(2, WAIT));
   EXPECT_FALSE(rig.readyReports.back());
 
-  EXPECT_TRUE(rig.pve.requestAIMove(MODE_PVE, RED));  // as the window's "engine, move" command
+  // On its turn the turn flow starts a new engine at once and asks again.
   ASSERT_TRUE(rig.waitForAiMoves(1, WAIT));
+  EXPECT_EQ(rig.failures, std::vector<int32_t>{PveController::ENGINE_RESTARTED});
   ASSERT_EQ(taps->sessionCount(), 2u);
   const std::vector<std::string> first = optionLines(taps->written(0));
   const std::vector<std::string> second = optionLines(taps->written(1));
   EXPECT_EQ(std::set<std::string>(first.begin(), first.end()), std::set<std::string>(second.begin(), second.end()));
   EXPECT_EQ(linesStarting(taps->written(1), "go movetime 1500"), 1u);
   EXPECT_EQ(rig.refusedAiMoves, 0u);
+}
+
+// The UCCI dialect takes no initial options: the chosen level reaches the engine when it
+// first becomes idle, before its first search, whose depth goes with "go".
+TEST_F(AiRealEngineTest, UcciEngineHearsTheLevelBeforeItsFirstSearch) {
+  std::string missing;
+  rig.ai.setEnginePath(support::realEngine(support::RelayMode::UcciFallback, missing)->commandLine);
+  rig.ai.setProcessManagerFactory([taps = taps] {
+    std::string reason;
+    return taps->tap(std::move(support::realEngine(support::RelayMode::UcciFallback, reason)->process));
+  });
+  rig.ai.setDifficultyTier(3);
+  rig.startGame(BLACK);
+  ASSERT_TRUE(rig.waitForAiMoves(1, WAIT));
+  const std::vector<std::string> sent = taps->written(0);
+  const auto level = std::find(sent.begin(), sent.end(), "setlevel 7");
+  const auto search = std::find_if(sent.begin(), sent.end(), [](const std::string& l) { return l.rfind("go ", 0) == 0; });
+  ASSERT_NE(level, sent.end());
+  ASSERT_NE(search, sent.end());
+  EXPECT_LT(level, search);
+  EXPECT_EQ(*search, "go depth 3");
+  EXPECT_EQ(std::count(sent.begin(), sent.end(), "setlevel 7"), 1);
 }
 
 }  // namespace

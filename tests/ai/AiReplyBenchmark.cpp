@@ -29,7 +29,7 @@ int main() {
   std::vector<double> micros;
   micros.reserve(ROUNDS);
   for (int round = 0; round < ROUNDS; ++round) {
-    rig.game.newGame(MODE_PVE);
+    rig.startGame(RED, false);
     rig.aiMoves.clear();
     const Move move = support::moveFromText(rig.game.getBoard(), "h2e2");
     const auto start = Clock::now();

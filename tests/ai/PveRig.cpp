@@ -13,7 +13,11 @@ PveRig::PveRig() {
   ai.setEngineReadyCallback([this](bool ready) {
     queue.post([this, ready] {
       readyReports.push_back(ready);
-      if (ready) pve.onEngineReady(player);
+      if (ready) {
+        pve.onEngineReady(player);
+      } else {
+        failures.push_back(pve.onEngineFailure(enginesTurn(), false));
+      }
     });
   });
 }
@@ -26,7 +30,9 @@ PveRig::~PveRig() {
 
 void PveRig::startGame(PieceColor playerColor, bool initializeEngine) {
   player = playerColor;
+  started = true;
   pve.cancel();
+  pve.revive();
   ai.stopThinking();
   game.newGame(MODE_PVE);
   ai.newGame();
@@ -41,12 +47,22 @@ int32_t PveRig::playerMoves(const Move& move) {
 
 void PveRig::handleAiMove(const Move& move) {
   // As the window: only while the game runs and the engine is to move.
-  if (game.getGameState() != PLAYING || game.getCurrentPlayer() == player || !game.makeMove(move)) {
+  if (!enginesTurn()) {
     ++refusedAiMoves;
     return;
   }
+  if (!game.makeMove(move)) {
+    ++refusedAiMoves;
+    failures.push_back(pve.onEngineFailure(true, true));
+    return;
+  }
+  pve.onEngineMovePlayed();
   aiMoves.push_back(game.getMoveHistory().back());
   if (game.getGameState() == PLAYING) ai.startPondering(game.getBoard());
+}
+
+bool PveRig::enginesTurn() const {
+  return started && game.getGameState() == PLAYING && game.getCurrentPlayer() != player;
 }
 
 bool PveRig::waitForAiMoves(size_t count, std::chrono::milliseconds timeout) {

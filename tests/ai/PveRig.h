@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "ai/PostedQueue.h"
+#include "support/PostedQueue.h"
 #include "engine/AI.h"
 #include "engine/PveController.h"
 #include "game/GameEngine.h"
@@ -32,6 +32,8 @@ class PveRig {
   std::vector<Move> aiMoves;
   std::vector<bool> readyReports;
   size_t refusedAiMoves = 0;
+  // What the turn flow made of each failure report and refused move.
+  std::vector<int32_t> failures;
   // Whether the AI still called itself thinking while it handed over each move.
   std::vector<bool> thinkingAtDelivery() const;
 
@@ -43,6 +45,8 @@ class PveRig {
 
  private:
   void handleAiMove(const Move& move);
+  bool enginesTurn() const;
+  bool started = false;
 
   mutable std::mutex deliveryLock;
   std::vector<bool> thinkingSeen;

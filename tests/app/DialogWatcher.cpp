@@ -74,4 +74,25 @@ void DialogWatcher::press(HWND dialog, int buttonId) {
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
 }
 
+void DialogWatcher::chooseFile(HWND dialog, const std::wstring& path) {
+  // The name box (id 0x47c) is an edit inside a combo box.
+  HWND nameEdit = nullptr;
+  EnumChildWindows(
+      dialog,
+      [](HWND child, LPARAM found) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(child, name, 16);
+        if (GetDlgCtrlID(child) != 0x47c || std::wstring(name) != L"Edit") return TRUE;
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&nameEdit));
+  for (int attempt = 0; attempt < 10 && IsWindow(dialog); ++attempt) {
+    SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+    press(dialog, IDOK);
+    Sleep(500);
+  }
+  if (IsWindow(dialog)) press(dialog, IDCANCEL);  // not accepted: the test fails, it does not hang
+}
+
 }  // namespace Tavrune::Test

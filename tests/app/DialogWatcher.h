@@ -25,6 +25,9 @@ class DialogWatcher {
   static std::wstring controlText(HWND dialog, int controlId);
   static void setControlText(HWND dialog, int controlId, const std::wstring& text);
   static void press(HWND dialog, int buttonId);
+  // Types the path into a file dialog's name box and presses OK, again while the dialog
+  // is still there (it may still be filling its boxes); cancels it when it never accepts.
+  static void chooseFile(HWND dialog, const std::wstring& path);
   // The text of a message box's message.
   static std::wstring messageBoxText(HWND box) { return controlText(box, 0xFFFF); }
 

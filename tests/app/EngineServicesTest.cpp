@@ -16,6 +16,8 @@ namespace {
 using Test::CapturedLog;
 using Test::ScratchFolder;
 
+const std::string kDefaultEngine = "engines\\pikafish.exe";
+
 TEST(EngineAvailabilityTest, NoticesForEachFolderState) {
   struct Case {
     const char* name;
@@ -37,12 +39,12 @@ TEST(EngineAvailabilityTest, NoticesForEachFolderState) {
     program.makeFolder("engines");
     if (c.engineBytes >= 0) program.writeFileOfSize("engines/pikafish.exe", static_cast<size_t>(c.engineBytes));
     if (c.networkBytes >= 0) program.writeFileOfSize("engines/pikafish.nnue", static_cast<size_t>(c.networkBytes));
-    EXPECT_EQ(EngineAvailability::check(program.utf8()), c.notices) << c.name;
+    EXPECT_EQ(EngineAvailability::check(program.utf8(), kDefaultEngine), c.notices) << c.name;
   }
 }
 
 TEST(EngineAvailabilityTest, UnknownProgramFolder) {
-  EXPECT_EQ(EngineAvailability::check(""), std::vector<std::wstring>{L"引擎检测失败：无法获取程序路径"});
+  EXPECT_EQ(EngineAvailability::check("", kDefaultEngine), std::vector<std::wstring>{L"引擎检测失败：无法获取程序路径"});
 }
 
 TEST(EngineAvailabilityTest, LogsSizesWithSixDecimals) {
@@ -50,7 +52,7 @@ TEST(EngineAvailabilityTest, LogsSizesWithSixDecimals) {
   program.writeFileOfSize("engines/pikafish.exe", 104857);
   program.writeFileOfSize("engines/pikafish.nnue", 1);
   CapturedLog log;
-  EngineAvailability::check(program.utf8());
+  EngineAvailability::check(program.utf8(), kDefaultEngine);
   EXPECT_TRUE(log.contains("[INFO] Engine file size: 0.099999 MB"));
   EXPECT_TRUE(log.contains("[WARNING] Engine file size too small: 0.099999 MB"));
   EXPECT_TRUE(log.contains("[INFO] Engine exists: YES"));
@@ -60,7 +62,7 @@ TEST(EngineAvailabilityTest, LogsSizesWithSixDecimals) {
 TEST(EngineAvailabilityTest, BothMissingLogsTwoErrors) {
   ScratchFolder program("missing");
   CapturedLog log;
-  EngineAvailability::check(program.utf8());
+  EngineAvailability::check(program.utf8(), kDefaultEngine);
   EXPECT_EQ(log.count("[ERROR] Engine file not found: "), 1);
   EXPECT_EQ(log.count("[ERROR] NNUE file not found: "), 1);
 }

@@ -209,7 +209,10 @@ TEST_F(EngineTurnFlowTest, BusyEngineOwesTheMoveUntilItsNextReadyReport) {
   EXPECT_EQ(searches(), std::vector<std::string>{"startThinking(" + kOpening + ")"});
 }
 
-TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerAttempt) {
+// One box per round of start attempts; after the give-up the player's moves are played
+// and nothing is asked of the engine.
+TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerRound) {
+  const auto answer = [](HWND dialog) { DialogWatcher::press(dialog, IDOK); };
   std::wstring text;
   {
     DialogWatcher box(L"错误", [&](HWND dialog) {
@@ -217,18 +220,26 @@ TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerAttempt) {
       DialogWatcher::press(dialog, IDOK);
     });
     startEngineGame(true);
+    engine().setFailed(true, true);
     engineReports(false);  // the engine gave up after its retries
     ASSERT_TRUE(box.wait());
   }
   EXPECT_EQ(text, L"AI引擎初始化失败！\n请检查引擎路径设置。");
   EXPECT_EQ(rig.title(), L"Velmora - AI引擎加载失败");
 
-  // The next attempt refuses at once (too many crashes): the player is told again.
-  engine().setInitializeResult(false);
-  DialogWatcher again(L"错误", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); });
-  startEngineGame(true);
-  EXPECT_TRUE(again.wait());
-  EXPECT_EQ(rig.title(), L"Velmora - AI引擎加载失败");
+  engine().clearCalls();
+  {
+    DialogWatcher none(L"错误", answer, 1000);
+    engineReports(false);  // a late report of the same round
+    key(VK_RIGHT, 3);
+    key(VK_DOWN, 2);
+    key(VK_RETURN);
+    key(VK_LEFT, 3);
+    key(VK_RETURN);
+    EXPECT_FALSE(none.wait()) << "a second box";
+  }
+  EXPECT_EQ(plies(), 1u);
+  EXPECT_TRUE(engine().calls().empty()) << engine().calls().front();
 }
 
 }  // namespace

@@ -70,6 +70,34 @@ void RecordingEngineFrontEnd::setBusy(bool busy) {
   busy_ = busy;
 }
 
+void RecordingEngineFrontEnd::setFailed(bool failed, bool givenUp) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  failed_ = failed;
+  givenUp_ = givenUp;
+}
+
+bool RecordingEngineFrontEnd::isEngineRunning() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !failed_;
+}
+
+bool RecordingEngineFrontEnd::hasGivenUp() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return givenUp_;
+}
+
+void RecordingEngineFrontEnd::clearGiveUp() {
+  record("clearGiveUp");
+  std::lock_guard<std::mutex> lock(mutex_);
+  givenUp_ = false;
+}
+
+bool RecordingEngineFrontEnd::restartEngine() {
+  record("restartEngine");
+  std::lock_guard<std::mutex> lock(mutex_);
+  return !givenUp_;
+}
+
 bool RecordingEngineFrontEnd::hasMoveReadyCallback() const {
   std::lock_guard<std::mutex> lock(mutex_);
   return static_cast<bool>(moveReady_);

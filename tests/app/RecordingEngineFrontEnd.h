@@ -73,12 +73,18 @@ class RecordingEngineFrontEnd : public IEngineFrontEnd {
   bool isPonderHit(const Move&) const override { return false; }
   void ponderHit() override { record("ponderHit"); }
   void stopPonder() override { record("stopPonder"); }
+  bool isEngineRunning() const override;
+  bool hasGivenUp() const override;
+  void clearGiveUp() override;
+  bool restartEngine() override;
 
   // What initialize() answers; a refused start reports nothing.
   void setInitializeResult(bool result);
   // A busy engine (starting, or finishing a stopped search) refuses new searches and is
   // not ready.
   void setBusy(bool busy);
+  // The engine exited (not running), or its start attempts gave up as well.
+  void setFailed(bool failed, bool givenUp);
   // Calls the installed engine-ready callback from a thread of its own; false when none
   // is installed.
   bool reportReadyFromEngineThread(bool ready);
@@ -107,6 +113,8 @@ class RecordingEngineFrontEnd : public IEngineFrontEnd {
   bool initializeResult_ = true;
   bool busy_ = false;
   bool thinking_ = false;
+  bool failed_ = false;
+  bool givenUp_ = false;
 };
 
 }  // namespace Tavrune::Test

@@ -11,6 +11,7 @@
 #include "app/WindowTestRig.h"
 #include "app/resource.h"
 #include "audio/SoundPackScanner.h"
+#include "support/ClipboardReader.h"
 
 namespace Tavrune {
 namespace {
@@ -55,17 +56,6 @@ std::wstring boxAfterPressing(HWND dialog, int button, const std::wstring& capti
   return text;
 }
 
-std::wstring clipboardText() {
-  std::wstring text;
-  if (!OpenClipboard(nullptr)) return text;
-  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-    text = static_cast<const wchar_t*>(GlobalLock(data));
-    GlobalUnlock(data);
-  }
-  CloseClipboard();
-  return text;
-}
-
 TEST(SoundPackDialogTest, ShowsEachPackAndTakesOnlyACompleteOne) {
   ScratchFolder folder("音效包");
   layOutPacks(folder);
@@ -98,7 +88,7 @@ TEST(SoundPackDialogTest, ShowsEachPackAndTakesOnlyACompleteOne) {
     EXPECT_EQ(boxAfterPressing(dialog, IDC_SOUND_PACK_QQ, L"错误"), L"复制失败");
     CloseClipboard();
     EXPECT_EQ(boxAfterPressing(dialog, IDC_SOUND_PACK_QQ, L"复制成功"), L"QQ号码已复制：12345");
-    EXPECT_EQ(clipboardText(), L"12345");
+    EXPECT_EQ(Tavrune::Test::clipboardText(), L"12345");
     DialogWatcher::press(dialog, IDOK);
   }, 10000);
   EXPECT_EQ(runSoundPackDialog(nullptr, packs), bamboo);

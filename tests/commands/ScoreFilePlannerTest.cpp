@@ -2,6 +2,7 @@
 // mode notice, and the load choice.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include "app/ScoreFilePlanner.h"
@@ -22,19 +23,22 @@ TEST(ScoreFilePlannerTest, SummaryAndModeNoticeNameTheRecord) {
     const char* name;
     ChessScoreHeader header;
     size_t moves;
+    std::optional<size_t> pliesBeforeRefusal;
     const wchar_t* summary;
     const wchar_t* popup;
   } cases[] = {
-      {"event and both players", header("全国赛", "甲", "乙"), 42, L"赛事: 全国赛\n红方: 甲\n黑方: 乙\n共 42 手棋",
+      {"event and both players", header("全国赛", "甲", "乙"), 42, {}, L"赛事: 全国赛\n红方: 甲\n黑方: 乙\n共 42 手棋",
        L"棋谱已加载，红方: 甲，黑方: 乙。请选择对战模式"},
-      {"nothing named", header("", "", ""), 0, L"共 0 手棋", L"棋谱已加载。请选择对战模式"},
-      {"red only", header("", "甲", ""), 7, L"共 7 手棋", L"棋谱已加载，红方: 甲。请选择对战模式"},
-      {"black only, with event", header("杯赛", "", "乙"), 1, L"赛事: 杯赛\n共 1 手棋",
+      {"nothing named", header("", "", ""), 0, {}, L"共 0 手棋", L"棋谱已加载。请选择对战模式"},
+      {"red only", header("", "甲", ""), 7, {}, L"共 7 手棋", L"棋谱已加载，红方: 甲。请选择对战模式"},
+      {"black only, with event", header("杯赛", "", "乙"), 1, {}, L"赛事: 杯赛\n共 1 手棋",
        L"棋谱已加载，黑方: 乙。请选择对战模式"},
+      {"cut short at a refused move", header("", "", ""), 31, 31, L"共 31 手棋\n第 32 手无法走出，只载入了前 31 手",
+       L"棋谱已加载。请选择对战模式"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const PromptBox box = ScoreFilePlanner::summaryBox(c.header, c.moves);
+    const PromptBox box = ScoreFilePlanner::summaryBox(c.header, c.moves, c.pliesBeforeRefusal);
     EXPECT_EQ(box.kind, MessageBoxKind::Plain);
     EXPECT_EQ(box.caption, L"棋谱信息");
     EXPECT_EQ(box.text, c.summary);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <filesystem>
+
 #include "core/ConfigJson.h"
 #include "core/ConfigLogCapture.h"
 #include "core/ConfigManager.h"
@@ -48,6 +50,16 @@ class ConfigManagerTest : public ::testing::Test {
     return r;
   }
 
+  // Files a save left in the configuration folder beside "config.json".
+  size_t leftoverFiles() const {
+    size_t count = 0;
+    std::error_code noFolder;
+    for (const auto& entry : std::filesystem::directory_iterator(utf8ToWide(userData + "\\config"), noFolder)) {
+      count += entry.is_regular_file() && entry.path().extension() == L".tmp";
+    }
+    return count;
+  }
+
   ConfigTestFolder root;
   std::string program = root.at("program");
   std::string userData = root.at("user\\Tavrune");
@@ -68,7 +80,7 @@ TEST_F(ConfigManagerTest, SaveWritesTheExactTextAndLoadReadsItBack) {
                         ConfigJson::buildDocument(r.ai, r.scheme, r.accessibility, r.system, r.audio)));
   EXPECT_EQ(bytes->front(), '{');  // no byte-order mark
   EXPECT_EQ(bytes->back(), '}');   // no final line break
-  EXPECT_FALSE(ConfigTestFolder::exists(configFile + ".tmp"));
+  EXPECT_EQ(leftoverFiles(), 0u);
 
   log.clear();
   EXPECT_EQ(load(), r);
@@ -135,6 +147,32 @@ TEST_F(ConfigManagerTest, FileWrittenByAnotherToolLoads) {
   EXPECT_EQ(r.audio.soundPackPath, "sounds/水墨");
 }
 
+TEST_F(ConfigManagerTest, AnUnreadableFileIsKeptBesideItBeforeASaveReplacesIt) {
+  ConfigTestFolder::makeFolder(userData + "\\config");
+  const std::string kept = configFile + ".unreadable";
+  // One value out of range, one byte that is not UTF-8: either spoils the whole file.
+  for (const std::string bad : {R"({"AI":{"TimeLimit":4444,"Depth":1e400}})", "{\"AI\":{\"EnginePath\":\"\xC0\"}}"}) {
+    ConfigTestFolder::writeFile(configFile, bad);
+    EXPECT_EQ(load(), Record{}) << bad;
+    log.clear();
+    ASSERT_TRUE(save(sample())) << bad;
+    EXPECT_EQ(ConfigTestFolder::readFile(kept), bad);
+    EXPECT_TRUE(log.contains("[WARNING] ConfigManager::saveConfig: unreadable config file kept as: " + path +
+                             ".unreadable"));
+    // Saving over a file that reads keeps nothing more.
+    ASSERT_TRUE(save(sample()));
+    EXPECT_EQ(ConfigTestFolder::readFile(kept), bad);
+    EXPECT_EQ(load(), sample());
+  }
+}
+
+TEST_F(ConfigManagerTest, LeftoversNamedLikeATemporaryFileBlockNoSave) {
+  ConfigTestFolder::makeFolder(configFile + ".tmp");
+  ASSERT_TRUE(save(sample()));
+  EXPECT_EQ(load(), sample());
+  EXPECT_EQ(leftoverFiles(), 0u);
+}
+
 TEST_F(ConfigManagerTest, BothOptionalPiecesAreRequiredToSave) {
   ASSERT_TRUE(save(sample()));
   const auto before = ConfigTestFolder::readFile(configFile);
@@ -177,7 +215,7 @@ class ConfigSaveFailureTest : public ConfigManagerTest {
     EXPECT_FALSE(save(changed));
     EXPECT_TRUE(log.contains(logged)) << logged;
     EXPECT_FALSE(log.contains("Config saved to"));
-    EXPECT_FALSE(ConfigTestFolder::exists(configFile + ".tmp"));
+    EXPECT_EQ(leftoverFiles(), 0u);
   }
 };
 

@@ -31,6 +31,13 @@ const std::wstring kSideBox = L"人机对战 - 选择执棋方";
 const std::wstring kSwitchModeBox = L"确认切换模式";
 const std::wstring kNewGame = L"开始新游戏";
 const std::wstring kEngineReadyPrefix = L"AI引擎加载成功";
+const std::wstring kErrorBox = L"错误";
+const std::wstring kEngineFailed = L"AI引擎加载失败";
+const std::wstring kEngineMoveRefused = L"引擎走法无效，请悔棋或重新开始";
+constexpr WPARAM kUndoCommand = 203;
+// Faults the relay plays on demand while their flag file exists.
+const wchar_t kCrashOnGo[] = L"TAVRUNE_RELAY_CRASH_ON_GO";
+const wchar_t kIllegalAnswers[] = L"TAVRUNE_RELAY_ILLEGAL";
 // Starting the engine under Wine, its first search included.
 constexpr int kEngineStartMs = 30000;
 
@@ -104,6 +111,7 @@ class EngineGameTest : public ::testing::Test {
   }
 
   void TearDown() override {
+    for (const wchar_t* fault : {kCrashOnGo, kIllegalAnswers}) SetEnvironmentVariableW(fault, nullptr);
     if (!HasFailure() || !install) return;
     // What the program told the engine and what it logged, for whoever reads the failure.
     std::printf("--- transcript of the lines sent to the engine ---\n");
@@ -119,6 +127,27 @@ class EngineGameTest : public ::testing::Test {
   }
 
   void command(WPARAM id) const { PostMessageW(program->window(), WM_COMMAND, id, 0); }
+
+  // Before start: the relays the program starts play the fault while the returned file
+  // exists (it exists now).
+  std::filesystem::path fault(const wchar_t* variable, const std::string& tag) const {
+    const std::filesystem::path flag = std::filesystem::temp_directory_path() / ("tavrune-fault-" + tag);
+    std::ofstream(flag) << "on";
+    SetEnvironmentVariableW(variable, flag.wstring().c_str());
+    return flag;
+  }
+
+  // What the program logged from `offset` on.
+  static std::string logFrom(uintmax_t offset) {
+    std::ifstream log(debugLogPath(), std::ios::binary);
+    log.seekg(static_cast<std::streamoff>(offset));
+    return std::string((std::istreambuf_iterator<char>(log)), {});
+  }
+  static size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+  }
 
   std::vector<std::string> transcript() const {
     std::vector<std::string> lines;
@@ -239,8 +268,10 @@ TEST_F(EngineGameTest, NewGameStopsTheSearchAndItsAnswerIsNeverPlayed) {
   const size_t mark = startEngineGame(IDYES, true);
   const std::wstring newGame = kTitlePrefix + kNewGame;
   EXPECT_EQ(program->waitForTitle(newGame), newGame);
-  EXPECT_TRUE(waitForLine(*search + 1, [](const std::string& l) { return l == "stop"; }, 3000))
-      << "the search was not stopped";
+  const std::optional<size_t> stop = waitForLine(*search + 1, [](const std::string& l) { return l == "stop"; }, 3000);
+  ASSERT_TRUE(stop.has_value()) << "the search was not stopped";
+  EXPECT_TRUE(waitForLine(*stop + 1, [](const std::string& l) { return l == "ucinewgame"; }, 8000))
+      << "the engine was not told of the new game";
 
   // Past the time the old search would have ended, and five seconds at least: no move
   // is heard.
@@ -254,6 +285,60 @@ TEST_F(EngineGameTest, NewGameStopsTheSearchAndItsAnswerIsNeverPlayed) {
   const std::vector<std::wstring> names = events->names();
   for (size_t i = mark; i < names.size(); ++i) EXPECT_FALSE(isAnyMove(names[i])) << utf8(names[i]);
   EXPECT_EQ(program->title(), newGame);
+}
+
+// The engine dies while it searches its opening move: a new one is started at once and
+// moves, and nothing is shown to the player.
+TEST_F(EngineGameTest, EngineThatDiesOnItsTurnIsReplacedAndMoves) {
+  const std::filesystem::path crash = fault(kCrashOnGo, "crash");
+  start("engine-crash", {300, false});
+  ASSERT_NO_FATAL_FAILURE(expectEngineOpensAfter(startEngineGame(IDNO, false)));
+  EXPECT_FALSE(std::filesystem::exists(crash)) << "the relay never crashed";
+  const std::vector<std::string> lines = transcript();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "uci"), 2) << "one engine start after the crash";
+  EXPECT_EQ(program->findDialog(kErrorBox), nullptr);
+}
+
+// No engine file: the give-up is heard once with one box; the player's next move is
+// played with no start attempt and no box.
+TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
+  start("engine-missing", {300, false});
+  std::filesystem::remove(install->file("engines/pikafish.exe"));
+  const uintmax_t logMark = fileSize(debugLogPath());
+  const size_t mark = startEngineGame(IDYES, false);
+  ASSERT_TRUE(program->answerBox(kErrorBox, IDOK, kEngineStartMs)) << "no error box";
+  EXPECT_EQ(program->waitForTitle(kTitlePrefix + kEngineFailed), kTitlePrefix + kEngineFailed);
+  const std::string starting = "AI::startEngineWithRetry: Starting UCCI engine";
+  const std::string told = "PVE mode: AI engine initialization failed";
+  EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u);
+
+  for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN, VK_LEFT, VK_LEFT, VK_LEFT, VK_RETURN}) {
+    program->postKey(key);
+  }
+  ASSERT_TRUE(events->waitForNameFrom(mark, isRedMove).has_value()) << "the player's move was not played";
+  Sleep(2000);
+  EXPECT_EQ(program->findDialog(kErrorBox), nullptr) << "a second box";
+  EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u) << "a start attempt after the give-up";
+  EXPECT_EQ(occurrences(logFrom(logMark), told), 1u);
+}
+
+// Every answer is a move the game refuses: it is heard, the engine is replaced until the
+// turn flow gives up with one box, and undo tries the engine again.
+TEST_F(EngineGameTest, RefusedEngineMovesAreHeardAndUndoRevivesTheGame) {
+  const std::filesystem::path illegal = fault(kIllegalAnswers, "illegal");
+  start("engine-illegal", {300, false});
+  const size_t mark = startEngineGame(IDNO, false);
+  ASSERT_TRUE(program->answerBox(kErrorBox, IDOK, 4 * kEngineStartMs)) << "no give-up box";
+  const auto refused = [](const std::wstring& name) { return name == kEngineMoveRefused; };
+  EXPECT_TRUE(events->waitForNameFrom(mark, refused, 0).has_value()) << "the refused move was not heard";
+  const std::vector<std::string> lines = transcript();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "uci"), 4) << "three new engines before the give-up";
+
+  std::filesystem::remove(illegal);
+  const size_t undone = events->names().size();
+  command(kUndoCommand);
+  ASSERT_NO_FATAL_FAILURE(expectEngineOpensAfter(undone));
+  EXPECT_EQ(program->findDialog(kErrorBox), nullptr);
 }
 
 TEST_F(EngineGameTest, SettingsDialogReachesTheRunningEngine) {

@@ -197,6 +197,31 @@ bool RunningProgram::answerBox(const std::wstring& caption, int button, int time
   return true;
 }
 
+HWND RunningProgram::findWindowOfClass(const wchar_t* className) const {
+  return findWindow(processId_, className, nullptr);
+}
+
+namespace {
+
+// WM_GETTEXT: GetWindowText does not read controls of another process.
+std::wstring textOf(HWND control) {
+  wchar_t text[1024] = {};
+  if (control) SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::wstring> RunningProgram::childTexts(HWND window) {
+  std::vector<std::wstring> texts;
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    texts.push_back(textOf(child));
+  }
+  return texts;
+}
+
+std::wstring RunningProgram::controlText(HWND window, int controlId) { return textOf(GetDlgItem(window, controlId)); }
+
 std::optional<DWORD> RunningProgram::waitForExit(int timeoutMs) const {
   if (!process_ || WaitForSingleObject(process_, static_cast<DWORD>(timeoutMs)) != WAIT_OBJECT_0) return std::nullopt;
   DWORD code = 0;

@@ -57,6 +57,12 @@ class RunningProgram {
   // Waits for the box with the caption and presses its button (IDYES, IDNO, ...); false
   // when no such box appeared.
   bool answerBox(const std::wstring& caption, int button, int timeoutMs = 8000) const;
+  // A top-level window of this process with the class (any caption); null when none.
+  HWND findWindowOfClass(const wchar_t* className) const;
+  // The texts of a window's child controls in their order, read across processes.
+  static std::vector<std::wstring> childTexts(HWND window);
+  // A control's text, read across processes.
+  static std::wstring controlText(HWND window, int controlId);
   // The exit code once the process has ended; none on time-out.
   std::optional<DWORD> waitForExit(int timeoutMs = 10000) const;
   // The process's working set now, in bytes; 0 when it cannot be read.

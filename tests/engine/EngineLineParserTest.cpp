@@ -31,6 +31,12 @@ TEST(EngineLineParser, OptionDeclarations) {
       // A limit that is not a number ends the reading there.
       {"option name Broken type spin default 5 min x max 9", true, "Broken", OPTION_SPIN, "5", 0, 0},
       {"option name Huge type spin default 1 min 1 max 99999999999", true, "Huge", OPTION_SPIN, "1", 1, INT32_MAX},
+      {"option name Huger type spin default 1 min -99999999999999999999 max 1", true, "Huger", OPTION_SPIN, "1",
+       INT32_MIN, 1},
+      // Signs and digits alone are no number: the limit stays at its default.
+      {"option name Signs type spin default 1 min - max 9", true, "Signs", OPTION_SPIN, "1", 0, 0},
+      {"option name Plus type spin default 1 min 1 max +", true, "Plus", OPTION_SPIN, "1", 1, 0},
+      {"option name Dash type spin default 1 min 1-2 max 9", true, "Dash", OPTION_SPIN, "1", 0, 0},
       {"option name NoType default 3", false, "", 0, "", 0, 0},
       {"option name  type spin", false, "", 0, "", 0, 0},
       {"option Hash type spin default 16 min 1 max 512", false, "", 0, "", 0, 0},  // UCCI form
@@ -95,6 +101,10 @@ TEST(EngineLineParser, InfoLines) {
   EXPECT_EQ(broken.multipv, 1);
   EXPECT_EQ(broken.score, 0);
   EXPECT_EQ(broken.wdl, "");
+  EngineInfo signs = EngineLineParser::parseInfo("info depth - seldepth 1-2 score cp +");
+  EXPECT_EQ(signs.depth, 0);
+  EXPECT_EQ(signs.seldepth, 0);
+  EXPECT_EQ(signs.score, 0);
 }
 
 TEST(EngineMoveText, ParsesOnlyTwoPointsOnTheBoard) {

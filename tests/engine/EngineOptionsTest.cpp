@@ -170,6 +170,30 @@ TEST_F(EngineOptionsTest, UndeclaredOptionsAreNeverSent) {
             "Rule60MaxPly, ScoreType, LU_Output");
 }
 
+// What an engine declares never ends the program: number options declared as buttons
+// are not used, and a flood of declarations is cut off.
+TEST_F(EngineOptionsTest, OddDeclarationsAreNotBelieved) {
+  std::vector<std::string> declaration = {
+      "option name Threads type button",
+      "option name Hash type button",
+  };
+  for (int i = 0; declaration.size() < 600; ++i) {
+    declaration.push_back("option name Extra" + std::to_string(i) + " type check");
+  }
+  engine->setThreads(2);
+  startWith(declaration);
+  EXPECT_EQ(engine->getOptionCount(), 512);
+  EXPECT_EQ(io->countWritten("setoption name Threads"), 0u);
+  EXPECT_EQ(io->countWritten("setoption name Hash"), 0u);
+  EXPECT_EQ(sentBy([&] {
+              engine->setThreads(3);
+              engine->setHash(64);
+            }),
+            std::vector<std::string>{});
+  EXPECT_EQ(engine->getState(), UCCIEngine::IDLE);
+  EXPECT_EQ(engine->getSettings().appliedThreads, 0);
+}
+
 TEST_F(EngineOptionsTest, HashAndThreadsAreSentOnlyWhenChanged) {
   engine->setThreads(2);
   startWith(ALL_DECLARED);

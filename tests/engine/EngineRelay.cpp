@@ -4,7 +4,11 @@
 // Started without arguments (as the program starts its engine), the mode and the engine
 // come from TAVRUNE_RELAY_MODE and TAVRUNE_RELAY_ENGINE, or else from the side file named
 // after the relay (see RelaySettings.h), and when TAVRUNE_RELAY_TRANSCRIPT names a file,
-// every line the driver wrote is appended to it.
+// every line the driver wrote is appended to it. Faults on demand, for the program's
+// recovery: while the file TAVRUNE_RELAY_CRASH_ON_GO names exists, a search deletes it
+// and the relay dies at once (so one crash per file); while the file
+// TAVRUNE_RELAY_ILLEGAL names exists, every best move becomes "a0a5", which the opening
+// position refuses (the rook through its own pawn).
 #include <windows.h>
 
 #include <filesystem>
@@ -76,6 +80,10 @@ void fillFromSideFile(std::string& mode, std::wstring& engine) {
     const fs::path named(std::u8string(side.engine.begin(), side.engine.end()));
     engine = (named.is_absolute() ? named : relay.parent_path() / named).wstring();
   }
+}
+
+bool fileExists(const std::wstring& path) {
+  return !path.empty() && GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void recordDriverLine(const std::string& line) {
@@ -159,9 +167,12 @@ int wmain(int argc, wchar_t** argv) {
   CloseHandle(childIn);
   CloseHandle(childOut);
 
+  const std::wstring crashFlag = environmentText(L"TAVRUNE_RELAY_CRASH_ON_GO");
+  const std::wstring illegalFlag = environmentText(L"TAVRUNE_RELAY_ILLEGAL");
   std::thread toEngine([&] {
     pumpLines(driverIn, [&](const std::string& line) {
       recordDriverLine(line);
+      if (line.rfind("go ", 0) == 0 && fileExists(crashFlag) && DeleteFileW(crashFlag.c_str())) ExitProcess(9);
       RelayFilter::Routing routing;
       {
         std::lock_guard<std::mutex> lock(filterMutex);
@@ -181,6 +192,11 @@ int wmain(int argc, wchar_t** argv) {
     {
       std::lock_guard<std::mutex> lock(filterMutex);
       routing = filter.fromEngine(line);
+    }
+    if (fileExists(illegalFlag)) {
+      for (std::string& out : routing.toDriver) {
+        if (out.rfind("bestmove ", 0) == 0) out = "bestmove a0a5";
+      }
     }
     route(routing);
   });

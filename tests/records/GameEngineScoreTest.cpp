@@ -33,6 +33,7 @@ TEST(GameEngineScore, SavedGameLoadsBackWithItsHeader) {
   EXPECT_EQ(loaded.getLoadedScoreHeader().event, "决赛");
   EXPECT_EQ(loaded.getLoadedScoreHeader().red, "甲");
   EXPECT_EQ(loaded.getLoadedScoreHeader().result, "*");
+  EXPECT_EQ(loaded.getLoadedPliesBeforeRefusal(), std::nullopt);  // read whole
 
   // Any new game forgets the loaded record.
   loaded.newGame(MODE_PVP);
@@ -40,6 +41,28 @@ TEST(GameEngineScore, SavedGameLoadsBackWithItsHeader) {
   ASSERT_TRUE(loaded.loadScore(folder.widePath("对局.pgn"), ScoreFormat::PGN));
   loaded.newGameFromFEN(MODE_PVP, STANDARD_START_FEN);
   EXPECT_TRUE(loaded.getLoadedScoreHeader().event.empty());
+}
+
+TEST(GameEngineScore, ARecordPlayedOnIsSavedWithItsHeaderAndTheGamesResult) {
+  support::RecordTestFolder folder;
+  support::XqfTestEncoder encoder;
+  encoder.event = "City Cup\r\nFinal";
+  encoder.red = "Li";
+  encoder.result = 1;  // Red won, says the file
+  encoder.mainLine = {{support::XqfTestEncoder::square(7, 7), support::XqfTestEncoder::square(4, 7), "", {}, 0}};
+  support::writeWholeFile(folder.file("杯赛.xqf"), encoder.encode());
+  GameEngine game;
+  ASSERT_TRUE(game.loadScore(folder.widePath("杯赛.xqf"), ScoreFormat::UNKNOWN));
+  for (const Move& next : {Move{Position(7, 0), Position(6, 2)}, Move{Position(7, 9), Position(6, 7)}}) {
+    ASSERT_TRUE(game.makeMove(next));
+  }
+  ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
+  const std::string header = "[Event \"City Cup Final\"]\n[Red \"Li\"]\n[Result \"*\"]\n\n";
+  EXPECT_EQ(support::readWholeFile(folder.file("续.pgn")).substr(0, header.size()), header);
+  // Taking back one of the record's own moves makes it another game.
+  for (int i = 0; i < 3; ++i) game.undoMove();
+  ASSERT_TRUE(game.saveScore(folder.widePath("续.pgn"), ScoreFormat::PGN));
+  EXPECT_EQ(support::readWholeFile(folder.file("续.pgn")).substr(0, 14), "[Result \"*\"]\n\n");
 }
 
 TEST(GameEngineScore, FailedLoadsReportFalse) {

@@ -197,8 +197,12 @@ TEST(PgnReader, BadStartPositionsAndRefusedMovesAreLogged) {
 
   EXPECT_TRUE(parsed("\nh8e8 h2e2\n", score));
   EXPECT_TRUE(log.contains("PGNFormat::parseMoveText - 起始位置无棋子: h2e2"));
+  EXPECT_EQ(score.refusedMove, "h2e2");
   EXPECT_TRUE(parsed("\nh8e8 a0a1\n", score));
   EXPECT_TRUE(log.contains("PGNFormat::parseMoveText - 非法着法: a0a1"));
+  EXPECT_EQ(score.refusedMove, "a0a1");
+  EXPECT_TRUE(parsed("\nh8e8 zz\n", score));  // unreadable, skipped: the record is whole
+  EXPECT_EQ(score.refusedMove, "");
 }
 
 }  // namespace

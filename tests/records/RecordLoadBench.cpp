@@ -1,9 +1,12 @@
 // Prints how long reading a record takes next to replaying its moves through the rules:
-// a 1,000-move PGN and a 300-move XQF, each a random legal game.
+// a 1,000-move PGN and a 300-move XQF, each a random legal game; then the largest records
+// read and a file over the size cap.
 #include <chrono>
 #include <cstdio>
 #include <random>
 #include <sstream>
+
+#include <sys/resource.h>
 
 #include "RandomGames.h"
 #include "RecordTestFiles.h"
@@ -11,6 +14,7 @@
 #include "game/GameEngine.h"
 #include "records/ChessScoreManager.h"
 #include "records/PGNFormat.h"
+#include "records/RecordLimits.h"
 
 using namespace Tavrune;
 
@@ -55,10 +59,41 @@ void report(const char* name, const std::wstring& path, const std::vector<Move>&
               replay, load / replay, loadAndReplay);
 }
 
+// The largest records read, at the ply cap, and a file over the size cap: time and the
+// growth of the peak memory.
+void reportLargeLoads(const Test::RecordTestFolder& folder) {
+  const Move cycle[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{2, 7}, {1, 9}}, {{2, 2}, {1, 0}}};
+  Test::XqfTestEncoder encoder;
+  ChessScore pgnScore;
+  for (size_t i = 0; i < kMaxRecordPlies; ++i) {
+    const Move& m = cycle[i % 4];
+    encoder.mainLine.push_back(
+        {Test::XqfTestEncoder::square(m.from.x, m.from.y), Test::XqfTestEncoder::square(m.to.x, m.to.y), "", {}, 0});
+    pgnScore.moves.emplace_back().move = m;
+  }
+  std::ostringstream pgnText;
+  PGNFormat().serialize(pgnText, pgnScore);
+  Test::writeWholeFile(folder.file("cap.pgn"), pgnText.str());
+  Test::writeWholeFile(folder.file("cap.xqf"), encoder.encode());
+  Test::writeWholeFile(folder.file("over.xqf"), std::string(kMaxRecordFileBytes + 1, 'X'));
+  for (const char* name : {"cap.pgn", "cap.xqf", "over.xqf"}) {
+    rusage before{}, after{};
+    getrusage(RUSAGE_SELF, &before);
+    const auto start = Clock::now();
+    const bool loaded = GameEngine().loadScore(folder.widePath(name), ScoreFormat::UNKNOWN);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    getrusage(RUSAGE_SELF, &after);
+    std::printf("%-9s %s in %7.1f ms, peak memory +%ld KB\n", name, loaded ? "loaded " : "refused", ms,
+                after.ru_maxrss - before.ru_maxrss);
+  }
+}
+
 }  // namespace
 
 int main() {
   Test::RecordTestFolder folder;
+  // First, while the peak memory is still this program's own start.
+  reportLargeLoads(folder);
 
   const std::vector<Move> long_game = gameOfExactly(1000);
   ChessScore pgnScore;

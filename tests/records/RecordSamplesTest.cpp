@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "RecordLogCapture.h"
 #include "RecordTestFiles.h"
 #include "core/TextConversion.h"
 #include "game/GameEngine.h"
@@ -122,6 +123,26 @@ TEST(RecordSamples, XqfGamesSurviveConversionToPgn) {
     ASSERT_EQ(back.moves.size(), sample.replayed) << sample.file;  // a PGN stops at the refused move
     for (size_t i = 0; i < back.moves.size(); ++i) EXPECT_EQ(back.moves[i].move, score.moves[i].move) << i;
   }
+}
+
+TEST(RecordSamples, AGameCutShortByARefusedMoveLoadsItsStartAsPgnButNotAsXqf) {
+  REQUIRE_SAMPLES(folder, "xqf");
+  const fs::path xqf = folder / "zf-v18-badmoves-zuojianzifu.xqf";  // 35 moves, the 32nd refused
+  GameEngine game;
+  EXPECT_FALSE(game.loadScore(support::wideOf(xqf), ScoreFormat::UNKNOWN));
+
+  ChessScore score;
+  ASSERT_TRUE(ChessScoreManager(nullptr).load(support::wideOf(xqf), score));
+  support::RecordTestFolder records;
+  std::ostringstream text;
+  ASSERT_TRUE(PGNFormat().serialize(text, score));
+  support::writeWholeFile(records.file("残局.pgn"), text.str());
+  support::RecordLogCapture log;
+  ASSERT_TRUE(game.loadScore(records.widePath("残局.pgn"), ScoreFormat::UNKNOWN));
+  EXPECT_EQ(game.getMoveHistory().size(), 31u);
+  EXPECT_EQ(game.getLoadedPliesBeforeRefusal(), 31u);
+  const std::string refused = moveToICCS(score.moves[31].move);
+  EXPECT_TRUE(log.contains("PGNFormat::parseMoveText - 着法被规则拒绝，停止解析: " + refused + "，保留手数: 31"));
 }
 
 TEST(RecordSamples, OtherToolsPgnDialectsFailCleanly) {

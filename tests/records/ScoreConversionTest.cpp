@@ -52,7 +52,9 @@ TEST(ScoreConversion, FromGameStateRecordsStartHistoryNumbersAndResult) {
   const struct {
     GameState state;
     const char* result;
-  } results[] = {{RED_WIN, "1-0"}, {BLACK_WIN, "0-1"}, {DRAW, "1/2-1/2"}, {REVIEW, "*"}, {PLAYING, "*"}};
+  } results[] = {{RED_WIN, "1-0"}, {BLACK_WIN, "0-1"}, {DRAW, "1/2-1/2"},
+                 {REVIEW, "1/2-1/2"},  // a review keeps the result of the game it shows
+                 {PLAYING, "*"}, {REVIEW, "*"}};
   for (const auto& c : results) {
     game.setGameState(c.state);
     EXPECT_EQ(ChessScore::fromGameState(game).header.result, c.result) << c.state;

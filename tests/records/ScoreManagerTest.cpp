@@ -7,7 +7,9 @@
 
 #include "RecordLogCapture.h"
 #include "RecordTestFiles.h"
+#include "XqfTestEncoder.h"
 #include "records/ChessScoreManager.h"
+#include "records/PGNFormat.h"
 
 namespace Tavrune {
 namespace {
@@ -69,6 +71,52 @@ TEST(ScoreManager, LoadFailuresAreNamedInTheLog) {
   support::writeWholeFile(folder.file("对局.txt"), "\nh8e8\n");
   EXPECT_TRUE(manager.load(folder.widePath("对局.txt"), score, ScoreFormat::PGN));
   EXPECT_EQ(score.moves.size(), 1u);
+}
+
+// Generated at run time, never stored: knights out and back make a legal game of any
+// length, and a comment pads a record to any size.
+TEST(ScoreManager, RecordsOverTheSizeCapsAreRefused) {
+  using support::XqfTestEncoder;
+  const Move cycle[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{2, 7}, {1, 9}}, {{2, 2}, {1, 0}}};
+  auto pgn = [&](size_t plies, size_t padding) {
+    std::string text = "\n{" + std::string(padding, 'x') + "}";
+    for (size_t i = 0; i < plies; ++i) text += ' ' + moveToICCS(cycle[i % 4]);
+    return text;
+  };
+  auto xqf = [&](size_t plies) {
+    XqfTestEncoder encoder;
+    for (size_t i = 0; i < plies; ++i) {
+      const Move& m = cycle[i % 4];
+      encoder.mainLine.push_back(
+          {XqfTestEncoder::square(m.from.x, m.from.y), XqfTestEncoder::square(m.to.x, m.to.y), "", {}, 0});
+    }
+    return encoder.encode();
+  };
+  const size_t limit = 16u << 20;
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* refusal;  // the log line naming the cap; empty when it loads
+  } cases[] = {
+      {"a.pgn", pgn(10000, 0), ""},
+      {"b.pgn", pgn(10001, 0), "PGNFormat::parseMoveText - 着法超过 10000 手上限"},
+      {"c.xqf", xqf(10000), ""},
+      {"d.xqf", xqf(10001), "XQFFormat::parse - 着法超过 10000 手上限"},
+      {"e.pgn", pgn(1, limit - 8), ""},
+      {"f.pgn", pgn(1, limit - 7), "IChessScoreFormat::load - 文件超过 16 MB 上限 (16777217 字节)"},
+  };
+  support::RecordLogCapture log;
+  support::RecordTestFolder folder;
+  ChessScoreManager manager(nullptr);
+  for (const auto& c : cases) {
+    support::writeWholeFile(folder.file(c.name), c.bytes);
+    ChessScore score;
+    EXPECT_EQ(manager.load(folder.widePath(c.name), score), *c.refusal == '\0') << c.name;
+    if (*c.refusal != '\0') {
+      EXPECT_TRUE(log.contains(c.refusal)) << c.name;
+    }
+    fs::remove(folder.file(c.name));
+  }
 }
 
 TEST(ScoreManager, SavesAndLoadsUnderChineseFolderAndFileNames) {

@@ -1,4 +1,4 @@
-#include "ai/PostedQueue.h"
+#include "support/PostedQueue.h"
 
 #include <algorithm>
 

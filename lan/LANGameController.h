@@ -1,0 +1,224 @@
+#pragma once
+// One LAN game session between two copies of the program: the host opens a room and
+// waits, the client joins it. Owns the session's state machine, the handshake that names
+// the players and gives out the sides, acknowledged moves with resynchronisation,
+// liveness and reconnection, draw, undo, resignation and leaving, and the controller half
+// of room discovery. Platform-neutral: the transport is Network, the game GameEngine.
+//
+// Threads. One non-recursive mutex guards every field, and every LANCallbacks slot is
+// called with it held. Received lines and disconnect reports do not run on the receive
+// thread: they are handed to the executor given at construction (the window posts them to
+// its UI thread, tests to a queue), so the game is only ever touched on that one thread.
+// The wait-for-client thread's hand-over and the discovery callbacks stay on their own
+// threads and never touch the game.
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "game/ChessTypes.h"
+#include "lan/LANCallbacks.h"
+#include "lan/LANSessionState.h"
+#include "lan/LanProtocol.h"
+#include "lan/RoomTable.h"
+
+namespace Tavrune {
+
+class GameEngine;
+class Network;
+
+class LANGameController {
+ public:
+  using TimePoint = std::chrono::steady_clock::time_point;
+  // Every time-out reads this clock; tests give one they move by hand.
+  using Clock = std::function<TimePoint()>;
+  using Task = std::function<void()>;
+  // Runs the work of a received line or a disconnect report on the thread that owns the game.
+  using Executor = std::function<void(Task)>;
+
+  static constexpr int32_t DEFAULT_GAME_PORT = 8888;
+  static constexpr int32_t DEFAULT_DISCOVERY_PORT = 8889;
+
+  // An empty executor runs the work at once on the receive thread; an empty clock is the
+  // steady clock. gamePort is what a room search asks for; discoveryPort is the UDP port of
+  // room discovery.
+  LANGameController(GameEngine* game, Network* network, Executor executor = {}, Clock clock = {},
+                    int32_t gamePort = DEFAULT_GAME_PORT,
+                    int32_t discoveryPort = DEFAULT_DISCOVERY_PORT);
+  ~LANGameController();
+  LANGameController(const LANGameController&) = delete;
+  LANGameController& operator=(const LANGameController&) = delete;
+
+  void setCallbacks(const LANCallbacks& table);
+
+  // Opens a room on `port` (0: any free port) and waits for a client on a thread of its
+  // own; false outside IDLE or when the port cannot be opened.
+  bool createRoom(const std::string& name, const std::string& sidePreference, int32_t port);
+  // Connects to the host (then to the room's other known addresses) and says HELLO; false
+  // outside IDLE or when no address connects.
+  bool joinRoom(const std::string& name, const std::string& sidePreference,
+                const std::string& hostAddress, int32_t port);
+  // Says BYE when connected and tears the session down; any state, any number of times.
+  void leaveRoom();
+
+  LANSessionState getState() const;
+  bool canResume() const;
+  // The game's side to move is the local side; reads the game without the lock.
+  bool isMyTurn() const;
+  // The local side is to move and the session is PLAYING: a local move may be played.
+  bool canSendMove() const;
+  // The window has set up the local game for this session; peer moves are refused until then.
+  void onEngineReady();
+  // The number of the last ply sent or accepted.
+  int32_t getMoveSeq() const;
+
+  // The local player's move, already played on the local game.
+  void sendMove(const Move& move);
+  void requestUndo();
+  void respondUndo(bool accept);
+  void requestDraw();
+  void respondDraw(bool accept);
+  void resign();
+
+  // Once a second from the window's timer: heartbeats, silence, resends, time-outs and
+  // reconnection attempts.
+  void tick();
+  // Begins waiting for the peer to come back after a resumable loss (seconds < 1: 45 s).
+  bool enterReconnectWait(int seconds);
+  void declineReconnect();
+
+  bool startRoomSearch();
+  void stopRoomSearch();
+
+  // One received line and the transport's report of a closed connection, on the thread
+  // that owns the game.
+  void onMessage(const std::string& line);
+  void onNetworkDisconnected();
+
+  // The side text the host gives the client, from the host's preference and the side text
+  // of the client's HELLO ("random", "red", "black", or anything else a peer sends).
+  static std::string chooseClientSide(const std::string& hostPreference,
+                                      const std::string& clientSide);
+  static int32_t addressAffinity(const std::string& local, const std::string& candidate) {
+    return RoomTable::addressAffinity(local, candidate);
+  }
+
+ private:
+  struct Lifetime {};
+
+  TimePoint now() const { return clock(); }
+  bool inGame() const;
+  bool handshakeDone() const;
+  void send(const std::string& line);
+  template <typename Slot, typename... Args>
+  static void fire(const Slot& slot, Args&&... args) {
+    if (slot) slot(std::forward<Args>(args)...);
+  }
+
+  // Transport binding. Work from the transport is tagged with its connection's number and
+  // dropped when that is no longer the connection this session talks over.
+  void bindNetworkCallbacks();
+  void unbindNetworkCallbacks();
+  void post(Task work);
+  void adoptConnection();
+  void retireConnection() { activeConnection = 0; }
+  void handleLineFrom(uint64_t connection, const std::string& line);
+  void handleDisconnectFrom(uint64_t connection);
+  void dispatch(const LanMessage& message);
+
+  // Wait-for-client thread.
+  void startWaitThread(bool resume);
+  void stopWaitThread();
+  void waitForClient(bool resume);
+
+  bool connectToCandidates();
+  void onHello(const LanMessage& message);
+  void onHelloAck(const LanMessage& message);
+
+  void onMove(const LanMessage& message);
+  void onMoveAck(const LanMessage& message);
+  void onSyncRequest(const LanMessage& message);
+  void onSync(const LanMessage& message);
+  void checkMoveAck();
+  void sendSyncState();
+  void requestSync();
+
+  void onResign();
+  void onUndoRequest();
+  void onUndoAck(const LanMessage& message);
+  void onDrawRequest();
+  void onDrawAck(const LanMessage& message);
+  void onBye(const LanMessage& message);
+  bool gameOver() const;
+  void takeBackTwoPlies();
+  void endInDraw();
+
+  void checkConnectionHealth();
+  void handleConnectionLost(const std::string& notice);
+  void reconnectDeadlinePassed();
+  // What tick leaves to do once the lock is released.
+  struct AfterTick {
+    bool dropConnection = false;
+    bool restartWaitThread = false;
+  };
+  void checkHandshakeTimeout(AfterTick& after);
+  void tryReconnect();
+
+  void onDiscoverRequest(const std::string& text, const std::string& sender,
+                         const std::string& reply);
+  void onDiscoveryReply(const std::string& text, const std::string& sender,
+                        const std::string& localAddress);
+
+  GameEngine* game;
+  Network* network;
+  LANCallbacks callbacks;
+  LANSessionState state = LANSessionState::IDLE;
+  PieceColor localColor = NONE;
+  std::string localName;
+  std::string opponentName;
+  std::string sidePreference;
+  int32_t moveSeq = 0;
+  bool isHost = false;
+  bool engineReady = false;
+  PendingMove pendingMove;
+  bool remoteUndoRequested = false;
+  bool remoteDrawRequested = false;
+  bool localUndoRequested = false;
+  bool localDrawRequested = false;
+  TimePoint lastHeartbeatSent;
+  TimePoint lastReceived;
+  bool gameStarted = false;
+  bool localLeft = false;
+  bool peerLeft = false;
+  bool resumable = false;
+  bool waitingReconnect = false;
+  bool resuming = false;
+  TimePoint reconnectDeadline;
+  TimePoint lastReconnectAttempt;
+  std::string hostAddress;
+  int32_t gamePort = DEFAULT_GAME_PORT;
+  std::vector<std::string> candidateAddresses;
+  RoomTable rooms;
+  TimePoint syncRequestedAt;
+  bool unstableWarned = false;
+  mutable std::mutex mutex;
+  std::mutex waitThreadMutex;
+  std::thread waitThread;
+
+  Executor executor;
+  Clock clock;
+  const int32_t searchGamePort;
+  const int32_t discoveryPort;
+  // The transport's number of the connection this session talks over; 0 for none.
+  uint64_t activeConnection = 0;
+  TimePoint handshakeStartedAt;
+  bool roomTableFullWarned = false;
+  // Queued work checks this before it touches the controller.
+  std::shared_ptr<Lifetime> lifetime = std::make_shared<Lifetime>();
+};
+
+}  // namespace Tavrune

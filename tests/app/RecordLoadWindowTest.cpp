@@ -1,0 +1,104 @@
+// Loading a record through the window's real dialogs and going back: after the load is
+// taken back, or fails, the board, the history and what was spoken agree with the state
+// before it, the first load of a run included.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "app/DialogWatcher.h"
+#include "app/WindowTestRig.h"
+#include "game/GameEngine.h"
+#include "game/ReviewManager.h"
+#include "support/TestPaths.h"
+
+namespace Tavrune {
+namespace {
+
+using Test::DialogWatcher;
+
+class RecordLoadWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    rig.programFolder().writeFile("开局.pgn", "[Red \"甲\"]\n[Black \"乙\"]\n\n1. h8e8 h1g3 *\n");
+    rig.programFolder().writeFile("另一局.pgn", "\n1. b0c8 *\n");
+    ASSERT_TRUE(rig.create());
+  }
+
+  // Command 101 on `file`, answering each box in turn (the first, a summary or an error,
+  // with OK); returns the first box's text. Wine's open dialog takes seconds to appear.
+  std::wstring load(const std::filesystem::path& file, std::vector<std::pair<const wchar_t*, int>> boxes) {
+    std::wstring text;
+    std::vector<std::unique_ptr<DialogWatcher>> watchers;
+    watchers.push_back(std::make_unique<DialogWatcher>(
+        L"打开棋谱文件", [&file](HWND dialog) { DialogWatcher::chooseFile(dialog, file.wstring()); }, 30000));
+    for (const auto& [caption, button] : boxes) {
+      watchers.push_back(std::make_unique<DialogWatcher>(
+          caption,
+          [&text, button](HWND box) {
+            if (text.empty()) text = DialogWatcher::messageBoxText(box);
+            DialogWatcher::press(box, button);
+          },
+          30000));
+    }
+    SendMessageW(rig.window().handle(), WM_COMMAND, 101, 0);
+    for (auto& watcher : watchers) EXPECT_TRUE(watcher->wait());
+    return text;
+  }
+
+  bool lastNoticeIs(const std::wstring& notice) {
+    return rig.pumpUntil([&] { return rig.title() == L"Velmora - " + notice; });
+  }
+
+  void expectStartupState() {
+    GameEngine& game = rig.window().game();
+    EXPECT_EQ(game.getBoard().getCells(), Board().getCells());
+    EXPECT_TRUE(game.getMoveHistory().empty());
+    EXPECT_TRUE(game.getStartFen().empty());
+    EXPECT_FALSE(rig.window().isGameInProgress());
+  }
+
+  static Tavrune::Test::SavedSettings silent() {
+    Tavrune::Test::SavedSettings settings;
+    settings.audio.enabled = false;  // a review would start audio
+    return settings;
+  }
+
+  Tavrune::Test::WindowTestRig rig{silent()};
+};
+
+TEST_F(RecordLoadWindowTest, GoingBackAfterTheFirstLoadRestoresTheEmptyStart) {
+  EXPECT_EQ(load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDCANCEL}}),
+            L"红方: 甲\n黑方: 乙\n共 2 手棋");
+  EXPECT_TRUE(lastNoticeIs(L"已取消并返回加载前状态"));
+  expectStartupState();
+}
+
+TEST_F(RecordLoadWindowTest, AFailedFirstLoadLeavesNothingOfTheRecord) {
+  if (Tavrune::Test::sharedDir().empty()) TAVRUNE_SKIP_OR_FAIL_IN_CI("no shared samples folder");
+  // Its 32nd move starts from an empty point: the replay stops there and the load fails.
+  const auto file =
+      std::filesystem::path(Tavrune::Test::sharedDir()) / "samples" / "xqf" / "zf-v18-badmoves-zuojianzifu.xqf";
+  EXPECT_EQ(load(file, {{L"错误", IDOK}}), L"无法加载棋谱文件");
+  EXPECT_TRUE(lastNoticeIs(L"棋谱加载失败"));
+  expectStartupState();
+}
+
+TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsReview) {
+  load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDYES}});
+  const std::vector<Move> first = rig.window().game().getMoveHistory();
+  const Board::Cells cells = rig.window().game().getBoard().getCells();
+  ASSERT_EQ(first.size(), 2u);
+
+  DialogWatcher replaceReview(L"确认加载棋谱", [](HWND box) { DialogWatcher::press(box, IDYES); });
+  EXPECT_EQ(load(rig.programFolder().path() / L"另一局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDCANCEL}}),
+            L"共 1 手棋");
+  EXPECT_TRUE(lastNoticeIs(L"已取消并返回加载前状态"));
+  EXPECT_TRUE(rig.window().review().isActive());
+  EXPECT_EQ(rig.window().game().getMoveHistory(), first);
+  EXPECT_EQ(rig.window().game().getBoard().getCells(), cells);
+}
+
+}  // namespace
+}  // namespace Tavrune

@@ -1,0 +1,120 @@
+#include "lan/FaultyRelay.h"
+
+#include <chrono>
+
+#include "lan/LanProtocol.h"
+#include "lan/LoopbackSockets.h"
+
+namespace Tavrune::Test {
+
+FaultyRelay::FaultyRelay(int port) : hostPort(port) {
+  Sockets::startup();
+  listener = listenLoopback(listenPort);
+  worker = std::thread([this] { run(); });
+}
+
+FaultyRelay::~FaultyRelay() {
+  stopping = true;
+  worker.join();
+  closeLink();
+  Sockets::close(listener);
+  Sockets::cleanup();
+}
+
+void FaultyRelay::dropNext(Direction direction, const std::string& key, int count) {
+  std::lock_guard<std::mutex> guard(lock);
+  drops[{direction, key}] += count;
+}
+
+std::vector<std::string> FaultyRelay::forwarded(Direction direction) const {
+  std::lock_guard<std::mutex> guard(lock);
+  return direction == Direction::ToHost ? toHost : toClient;
+}
+
+int FaultyRelay::forwardedCount(Direction direction, const std::string& key) const {
+  int count = 0;
+  for (const std::string& line : forwarded(direction)) {
+    if (line.compare(0, key.size() + 1, key + ":") == 0) ++count;
+  }
+  return count;
+}
+
+void FaultyRelay::run() {
+  while (!stopping) {
+    if (cutRequested.exchange(false)) closeLink();
+    if (Sockets::waitReadable(listener, 2) == Sockets::Readiness::Ready) acceptLink();
+    if (link.client == Sockets::INVALID_HANDLE) continue;
+    if (!pump(link.client, link.host, link.fromClient, Direction::ToHost) ||
+        (!link.swallowed && !pump(link.host, link.client, link.fromHost, Direction::ToClient))) {
+      closeLink();
+    }
+  }
+}
+
+void FaultyRelay::acceptLink() {
+  std::string peer;
+  const Sockets::Handle client = Sockets::accept(listener, peer);
+  if (client == Sockets::INVALID_HANDLE) return;
+  closeLink();
+  if (swallowNewLinks) {
+    Sockets::setNonBlocking(client);
+    link.client = client;
+    link.swallowed = true;
+    ++links;
+    return;
+  }
+  const Sockets::Handle host = connectLoopback(hostPort);
+  if (host == Sockets::INVALID_HANDLE) {
+    Sockets::close(client);
+    return;
+  }
+  Sockets::setNonBlocking(client);
+  link.client = client;
+  link.host = host;
+  ++links;
+}
+
+void FaultyRelay::closeLink() {
+  if (link.client != Sockets::INVALID_HANDLE) Sockets::close(link.client);
+  if (link.host != Sockets::INVALID_HANDLE) Sockets::close(link.host);
+  link = Link{};
+}
+
+bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer,
+                       Direction direction) {
+  const Sockets::Readiness ready = Sockets::waitReadable(from, 2);
+  if (ready == Sockets::Readiness::TimedOut) return true;
+  char chunk[4096];
+  const long n = ready == Sockets::Readiness::Ready ? Sockets::receive(from, chunk, sizeof chunk) : -1;
+  if (n < 0 && Sockets::lastError() == Sockets::ERROR_WOULD_BLOCK) return true;
+  if (n <= 0) return false;
+  buffer.append(chunk, static_cast<std::size_t>(n));
+  std::vector<std::string> lines;
+  LanProtocol::splitLines(buffer, lines);
+  for (const std::string& line : lines) {
+    if (shouldForward(direction, line) && !sendAll(to, line + "\n")) return false;
+  }
+  return true;
+}
+
+int FaultyRelay::arrivedCount(Direction direction, const std::string& key) const {
+  std::lock_guard<std::mutex> guard(lock);
+  const auto found = arrivals.find({direction, key});
+  return found == arrivals.end() ? 0 : found->second;
+}
+
+bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock);
+  const std::string key = line.substr(0, line.find(':'));
+  ++arrivals[{direction, key}];
+  if (stalled || link.swallowed) return false;
+  const auto drop = drops.find({direction, key});
+  if (drop != drops.end() && drop->second > 0) {
+    --drop->second;
+    return false;
+  }
+  (direction == Direction::ToHost ? toHost : toClient).push_back(line);
+  return true;
+}
+
+}  // namespace Tavrune::Test

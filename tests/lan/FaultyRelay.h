@@ -1,0 +1,74 @@
+#pragma once
+// A TCP relay on loopback between a LAN client and a host that can lose, hold back or cut
+// the lines passing through it, so a session's recovery paths can be driven on purpose.
+// One link at a time: a new client replaces the old link, as a reconnection does.
+#include <atomic>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/SocketApi.h"
+
+namespace Tavrune::Test {
+
+class FaultyRelay {
+ public:
+  enum class Direction { ToHost, ToClient };
+
+  // Forwards to the host's port on 127.0.0.1; listens on a free loopback port of its own.
+  explicit FaultyRelay(int hostPort);
+  ~FaultyRelay();
+  FaultyRelay(const FaultyRelay&) = delete;
+  FaultyRelay& operator=(const FaultyRelay&) = delete;
+
+  int port() const { return listenPort; }
+  // Loses the next `count` lines of this key ("MOVE_ACK") going this way.
+  void dropNext(Direction direction, const std::string& key, int count = 1);
+  // While stalled every line is swallowed both ways; the connections stay open.
+  void stall(bool on) { stalled = on; }
+  // While on, new clients are accepted but never connected to the host, and their lines
+  // are swallowed: a room that takes the connection and never answers.
+  void blackhole(bool on) { swallowNewLinks = on; }
+  // Closes both ends of the current link, as a broken network would.
+  void cut() { cutRequested = true; }
+
+  // Lines forwarded this way so far (line feeds removed), and how many had this key;
+  // arrivedCount also counts the lines lost or swallowed.
+  std::vector<std::string> forwarded(Direction direction) const;
+  int forwardedCount(Direction direction, const std::string& key) const;
+  int arrivedCount(Direction direction, const std::string& key) const;
+  int linksAccepted() const { return links; }
+
+ private:
+  struct Link {
+    Sockets::Handle client = Sockets::INVALID_HANDLE;
+    Sockets::Handle host = Sockets::INVALID_HANDLE;
+    std::string fromClient, fromHost;
+    bool swallowed = false;
+  };
+  void run();
+  void acceptLink();
+  void closeLink();
+  // False when that side has closed.
+  bool pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer, Direction direction);
+  bool shouldForward(Direction direction, const std::string& line);
+
+  int hostPort;
+  Sockets::Handle listener = Sockets::INVALID_HANDLE;
+  int listenPort = 0;
+  Link link;
+  std::atomic<bool> stopping{false};
+  std::atomic<bool> stalled{false};
+  std::atomic<bool> cutRequested{false};
+  std::atomic<bool> swallowNewLinks{false};
+  std::atomic<int> links{0};
+  mutable std::mutex lock;
+  std::map<std::pair<Direction, std::string>, int> drops;
+  std::vector<std::string> toHost, toClient;
+  std::map<std::pair<Direction, std::string>, int> arrivals;
+  std::thread worker;
+};
+
+}  // namespace Tavrune::Test

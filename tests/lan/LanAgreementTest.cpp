@@ -1,0 +1,161 @@
+// Draw, undo, resignation and leaving between two real controllers: each is agreed by
+// both sides or refused, and never changes one board alone.
+#include <gtest/gtest.h>
+
+#include "lan/LanPeer.h"
+#include "lan/ScriptedPeer.h"
+
+namespace Tavrune::Test {
+namespace {
+
+using Direction = FaultyRelay::Direction;
+using State = LANSessionState;
+
+// The opening plies both tests play: Red and Black knights out, then the same with the
+// other knights.
+const Move OPENING[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{7, 9}, {6, 7}}, {{7, 0}, {6, 2}}};
+
+bool playPlies(RelayedGame& g, int count) {
+  for (int i = 0; i < count; ++i) {
+    LanPeer& mover = i % 2 == 0 ? g.host : g.client;
+    LanPeer& other = i % 2 == 0 ? g.client : g.host;
+    if (!mover.play(OPENING[i])) return false;
+    if (!g.pumpUntil([&] {
+          return other.plies() == static_cast<std::size_t>(i + 1) &&
+                 mover.controller.getState() == State::PLAYING;
+        })) {
+      return false;
+    }
+  }
+  return true;
+}
+
+TEST(LanAgreement, SimultaneousOffersSettleOnceOnEachSide) {
+  {
+    RelayedGame g;
+    ASSERT_TRUE(g.start());
+    ASSERT_TRUE(playPlies(g, 4));
+    g.host.controller.requestUndo();
+    g.client.controller.requestUndo();
+    ASSERT_TRUE(g.pumpUntil([&] {
+      return g.relay->forwardedCount(Direction::ToHost, "UNDO_ACK") +
+                 g.relay->forwardedCount(Direction::ToClient, "UNDO_ACK") == 2 &&
+             g.host.count("undoResponse:") == 1 && g.client.count("undoResponse:") == 1;
+    }));
+    g.tickFor(1);  // both late acceptances have been handled (and dropped)
+    for (LanPeer* peer : {&g.host, &g.client}) {
+      EXPECT_EQ(peer->plies(), 2u);  // two plies each, not four
+      EXPECT_EQ(peer->count("undoResponse:1"), 1);
+      EXPECT_EQ(peer->controller.getMoveSeq(), 2);
+    }
+    EXPECT_EQ(g.host.fen(), g.client.fen());
+  }
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(playPlies(g, 1));
+  g.host.controller.requestDraw();
+  g.client.controller.requestDraw();
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.host.count("drawResponse:1") == 1 && g.client.count("drawResponse:1") == 1;
+  }));
+  g.tickFor(1);
+  for (LanPeer* peer : {&g.host, &g.client}) {
+    EXPECT_EQ(peer->count("drawResponse:"), 1);
+    EXPECT_EQ(peer->game.getGameState(), DRAW);
+    EXPECT_EQ(peer->controller.getState(), State::ENDED);
+  }
+}
+
+TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(playPlies(g, 1));
+  g.host.controller.requestUndo();  // one ply: nothing is sent
+  g.client.controller.requestUndo();
+  g.tickFor(1);
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToHost, "UNDO_REQ") +
+                g.relay->arrivedCount(Direction::ToClient, "UNDO_REQ"), 0);
+
+  ASSERT_TRUE(g.client.play(OPENING[1]));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2; }));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.getState() == State::PLAYING; }));
+  g.client.controller.requestUndo();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("undoRequested") == 1; }));
+  g.host.controller.respondUndo(true);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("undoResponse:1") == 1; }));
+  EXPECT_EQ(g.host.plies(), 0u);
+  EXPECT_EQ(g.client.plies(), 0u);
+
+  g.host.controller.requestDraw();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("drawRequested") == 1; }));
+  g.client.controller.respondDraw(false);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("drawResponse:0") == 1; }));
+  EXPECT_EQ(g.host.game.getGameState(), PLAYING);
+
+  // An offer still open when the connection breaks cannot be accepted any more.
+  g.client.controller.requestDraw();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("drawRequested") == 1; }));
+  g.relay->cut();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1; }));
+  g.host.controller.respondDraw(true);
+  EXPECT_EQ(g.host.game.getGameState(), PLAYING);
+
+  RelayedGame second;
+  ASSERT_TRUE(second.start());
+  second.client.controller.resign();
+  ASSERT_TRUE(second.pumpUntil([&] { return second.host.count("resigned") == 1; }));
+  for (LanPeer* peer : {&second.host, &second.client}) {
+    EXPECT_EQ(peer->game.getGameState(), RED_WIN);
+    EXPECT_EQ(peer->controller.getState(), State::ENDED);
+  }
+  second.client.controller.leaveRoom();
+  ASSERT_TRUE(second.pumpUntil([&] { return second.host.count("lost") == 1; }));
+  EXPECT_EQ(second.host.count("status:对方主动离开(manual_leave)"), 1);
+  EXPECT_FALSE(second.host.controller.canResume());
+  EXPECT_FALSE(second.host.controller.enterReconnectWait(45));
+}
+
+// Against a peer that settles simultaneous undo requests twice (four plies back), the
+// boards stay two plies apart until the next move's "wrong_seq" and SYNC repair them.
+TEST(LanAgreement, DoubleUndoOfAnOlderPeerIsRepairedByTheNextMove) {
+  ManualClock clock;
+  LanPeer host(clock);
+  ASSERT_TRUE(host.controller.createRoom("host", "red", 0));
+  ScriptedPeer peer;
+  ASSERT_TRUE(peer.connectTo(host.network.listeningPort()));
+  peer.send("HELLO:older:black\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("ready:1:older") == 1; }));
+  host.queue.runPending();
+  for (int i = 0; i < 4; ++i) {
+    if (i % 2 == 0) {
+      ASSERT_TRUE(host.play(OPENING[i]));
+      ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("MOVE").size() == i / 2 + 1u; }));
+      peer.send("MOVE_ACK:" + std::to_string(i + 1) + ":ok\n");
+    } else {
+      peer.send("MOVE:" + std::to_string(i + 1) + ":" + LanProtocol::moveToText(OPENING[i]) + "\n");
+    }
+    ASSERT_TRUE(pumpUntil({&host}, [&] {
+      return host.plies() == i + 1u && host.controller.getState() == State::PLAYING;
+    }));
+  }
+  host.controller.requestUndo();
+  peer.send("UNDO_REQ:\nUNDO_ACK:accept\n");  // its own request, then its acceptance of ours
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return !peer.receivedWithKey("UNDO_ACK").empty(); }));
+  peer.send("HEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return !peer.receivedWithKey("HEARTBEAT_ACK").empty(); }));
+  EXPECT_EQ(host.plies(), 2u);  // the peer is back at the opening
+
+  ASSERT_TRUE(host.play(OPENING[2]));
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("MOVE").size() == 3; }));
+  peer.send("MOVE_ACK:3:reject:wrong_seq\n" + LanProtocol::makeSync(STANDARD_START_FEN, {}));
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("sync:") == 1; }));
+  EXPECT_EQ(host.count("sync:1"), 1);
+  EXPECT_EQ(host.count("status:检测到棋局偏差，已自动同步"), 1);
+  EXPECT_EQ(host.plies(), 0u);
+  EXPECT_EQ(host.fen(), STANDARD_START_FEN);
+  EXPECT_EQ(host.controller.getMoveSeq(), 0);
+  EXPECT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("SYNC_REQ").size() == 1; }));
+}
+
+}  // namespace
+}  // namespace Tavrune::Test

@@ -1,0 +1,91 @@
+#pragma once
+// One LAN player wired as the window wires it, without a window: its own game, transport
+// and session controller. The window's message queue is a PostedQueue that the test thread
+// drains; the callbacks that only notify are kept as event texts ("ready:1:name",
+// "status:…", "acked:3"), and game ready sets up the game on the queue, as the window does.
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "game/GameEngine.h"
+#include "lan/FaultyRelay.h"
+#include "lan/LANGameController.h"
+#include "lan/Network.h"
+#include "support/PostedQueue.h"
+
+namespace Tavrune::Test {
+
+// A steady clock that only moves when told, shared by both players of a test.
+class ManualClock {
+ public:
+  std::chrono::steady_clock::time_point now() const {
+    return base + std::chrono::nanoseconds(offset.load());
+  }
+  void advance(std::chrono::steady_clock::duration step) { offset += step.count(); }
+  LANGameController::Clock source() {
+    return [this] { return now(); };
+  }
+
+ private:
+  const std::chrono::steady_clock::time_point base = std::chrono::steady_clock::now();
+  std::atomic<std::chrono::nanoseconds::rep> offset{0};
+};
+
+class LanPeer {
+  // First, so that the controller's threads can still record while it is destroyed.
+  mutable std::mutex lock;
+  std::vector<std::string> log;
+
+ public:
+  explicit LanPeer(ManualClock& clock);
+
+  std::vector<std::string> events() const;
+  // Events that begin with this text.
+  int count(const std::string& prefix) const;
+  void clearEvents();
+  std::string fen() const { return game.getBoard().toFEN(); }
+  std::size_t plies() const { return game.getMoveHistory().size(); }
+  // Plays the move on the local game and sends it, as the window does on Enter.
+  bool play(const Move& move);
+
+  GameEngine game;
+  Network network;
+  PostedQueue queue;
+  LANGameController controller;
+
+ private:
+  void record(const std::string& event);
+  LANCallbacks windowCallbacks();
+};
+
+// Runs the players' queued work until `done` holds; false after the time-out.
+bool pumpUntil(std::initializer_list<LanPeer*> peers, const std::function<bool()>& done,
+               std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
+// Host creates a room on a free port and the client joins it at `port` (the room's own
+// when 0); true once both games are ready.
+bool startGame(LanPeer& host, LanPeer& client, const std::string& hostSide = "random",
+               const std::string& clientSide = "random", int port = 0);
+
+// A game between a host playing Red and a client playing Black whose every line passes
+// the relay.
+struct RelayedGame {
+  ManualClock clock;
+  LanPeer host{clock};
+  LanPeer client{clock};
+  std::unique_ptr<FaultyRelay> relay;
+
+  // True once both games are set up.
+  bool start();
+  // Moves the clock one second at a time, ticking the host and then the client after each
+  // step and running what that brings.
+  void tickFor(int seconds);
+  bool pumpUntil(const std::function<bool()>& done) { return Test::pumpUntil({&host, &client}, done); }
+};
+
+}  // namespace Tavrune::Test

@@ -1,0 +1,136 @@
+// Liveness and reconnection between two real controllers whose lines pass a relay that
+// loses, swallows or cuts them; time is the injected clock.
+#include <gtest/gtest.h>
+
+#include "lan/LanPeer.h"
+#include "lan/ScriptedPeer.h"
+
+namespace Tavrune::Test {
+namespace {
+
+using Direction = FaultyRelay::Direction;
+using State = LANSessionState;
+
+TEST(LanRecovery, UnacknowledgedMoveIsResentThreeTimesThenTheGameIsLost) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  g.relay->dropNext(Direction::ToClient, "MOVE", 4);
+  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
+  for (int second = 1; second <= 19; ++second) {
+    g.tickFor(1);
+    // Sent at 0 s, again at 5, 10 and 15 s; the peer's heartbeats keep the line alive.
+    EXPECT_TRUE(g.pumpUntil([&] {
+      return g.relay->arrivedCount(Direction::ToClient, "MOVE") == 1 + second / 5;
+    })) << second;
+  }
+  EXPECT_EQ(g.host.controller.getState(), State::WAITING_ACK);
+  g.tickFor(1);
+  EXPECT_EQ(g.host.controller.getState(), State::ENDED);
+  EXPECT_EQ(g.host.count("status:走棋确认超时，可等待对方重连"), 1);
+  EXPECT_EQ(g.host.count("lost"), 1);
+  EXPECT_TRUE(g.host.controller.canResume());
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "MOVE"), 4);
+}
+
+TEST(LanRecovery, SilenceWarnsOnceUntilAHeartbeatIsAnsweredAndEndsTheGameAtFifteenSeconds) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  g.relay->stall(true);
+  g.tickFor(9);
+  EXPECT_EQ(g.host.count("status:对方连接不稳定"), 0);
+  g.relay->stall(false);
+  g.tickFor(1);  // both warn at 10 s; the heartbeats of that tick are answered
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.relay->forwardedCount(Direction::ToHost, "HEARTBEAT_ACK") == 1 &&
+           g.relay->forwardedCount(Direction::ToClient, "HEARTBEAT_ACK") == 1;
+  }));
+  g.relay->stall(true);
+  g.tickFor(9);
+  for (LanPeer* peer : {&g.host, &g.client}) EXPECT_EQ(peer->count("status:对方连接不稳定"), 1);
+  g.tickFor(1);  // 10 s after the answer: warned again
+  g.tickFor(4);
+  for (LanPeer* peer : {&g.host, &g.client}) {
+    EXPECT_EQ(peer->count("status:对方连接不稳定"), 2);
+    EXPECT_EQ(peer->controller.getState(), State::PLAYING);
+  }
+  g.tickFor(1);
+  for (LanPeer* peer : {&g.host, &g.client}) {
+    EXPECT_EQ(peer->controller.getState(), State::ENDED);
+    EXPECT_EQ(peer->count("status:连接超时中断，可等待对方重连"), 1);
+    EXPECT_TRUE(peer->controller.canResume());
+  }
+}
+
+// A cut in the middle of a game: both wait; a stray program that connects to the waiting
+// host and never says HELLO is dropped after 10 s and the wait goes on; the client comes
+// back, and the resumed handshake brings both games to the host's.
+TEST(LanRecovery, CutConnectionResumesFromTheHostsGame) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.getState() == State::PLAYING; }));
+  g.relay->dropNext(Direction::ToHost, "MOVE");  // the client's move never reaches the host
+  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToHost, "MOVE") == 1; }));
+  g.relay->cut();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+  EXPECT_EQ(g.client.count("status:连接异常中断，可等待对方重连"), 1);
+  const std::string hostGame = g.host.fen();
+
+  ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+  EXPECT_EQ(g.host.controller.getState(), State::HOSTING);
+  ScriptedPeer stray;
+  ASSERT_TRUE(stray.connectTo(g.host.network.listeningPort()));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.getState() == State::HANDSHAKING; }));
+  g.tickFor(10);
+  EXPECT_EQ(g.host.controller.getState(), State::HOSTING);
+  EXPECT_TRUE(g.pumpUntil([&] { return stray.closed(); }));
+
+  ASSERT_TRUE(g.client.controller.enterReconnectWait(45));
+  EXPECT_EQ(g.client.controller.getState(), State::RECONNECTING);
+  g.tickFor(1);
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.client.controller.getState() == State::PLAYING && g.client.count("sync:") >= 1 &&
+           g.host.controller.getState() == State::PLAYING;
+  }));
+  EXPECT_EQ(g.host.count("status:对手已重连，正在同步棋局"), 1);
+  EXPECT_EQ(g.client.count("status:已重连，正在同步棋局"), 1);
+  EXPECT_EQ(g.client.fen(), hostGame);
+  EXPECT_EQ(g.client.plies(), 1u);
+  EXPECT_EQ(g.host.count("ready:") + g.client.count("ready:"), 2);  // no new game
+  ASSERT_TRUE(g.client.play(Move{{7, 0}, {6, 2}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2; }));
+  EXPECT_EQ(g.host.fen(), g.client.fen());
+}
+
+// The host declines to wait; the client's wait meets something that accepts the connection
+// but never answers: each such handshake is dropped after 10 s and retried, until the
+// deadline ends the session.
+TEST(LanRecovery, ClientWaitEndsAtTheDeadline) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  g.relay->cut();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+  g.host.controller.declineReconnect();
+  g.relay->blackhole(true);
+  EXPECT_FALSE(g.host.controller.canResume());
+  EXPECT_FALSE(g.host.controller.enterReconnectWait(45));
+  ASSERT_TRUE(g.client.controller.enterReconnectWait(0));  // 45 s
+  bool sawHandshake = false;
+  for (int second = 1; second < 45; ++second) {
+    g.tickFor(1);
+    const State state = g.client.controller.getState();
+    ASSERT_TRUE(state == State::RECONNECTING || state == State::HANDSHAKING) << second;
+    sawHandshake = sawHandshake || state == State::HANDSHAKING;
+  }
+  EXPECT_TRUE(sawHandshake);
+  EXPECT_GE(g.relay->linksAccepted(), 3);  // one attempt, then a new one after each 10 s
+  g.tickFor(1);
+  EXPECT_EQ(g.client.controller.getState(), State::ENDED);
+  EXPECT_EQ(g.client.count("status:重连等待超时"), 1);
+  EXPECT_EQ(g.client.count("lost"), 2);
+  EXPECT_FALSE(g.client.controller.canResume());
+}
+
+}  // namespace
+}  // namespace Tavrune::Test
