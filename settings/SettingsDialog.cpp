@@ -21,22 +21,8 @@ namespace {
 constexpr wchar_t kCaption[] = L"软件设置";
 constexpr DWORD kPreviewSoundGapMs = 150;
 
-void setNumberBoxText(SettingsDialogState& state, HWND box, int32_t number) {
-  state.editGuard = true;
-  SetWindowTextW(box, std::to_wstring(number).c_str());
-  state.editGuard = false;
-}
-
 bool isChoice(const ControlSpec& control) {
   return control.editorKind == EditorKind::Choice || control.editorKind == EditorKind::ChoiceGroup;
-}
-
-// Every rebuild first reads the page, so nothing typed or moved on it is lost; a value
-// that cannot be read keeps the page as it is (its box has been shown).
-bool readAndRebuild(HWND dialog) {
-  if (!parseControlText(dialog)) return false;
-  createPageControlWidgets(dialog);
-  return true;
 }
 
 void onPageChosen(HWND dialog, SettingsDialogState& state) {
@@ -71,9 +57,7 @@ void onNumberTyped(SettingsDialogState& state, const ControlWidget& widget) {
   const NumberLimits limits{widget.minimum, widget.maximum, widget.step};
   const int32_t snapped = snapToStep(std::clamp(*number, widget.minimum, std::max(widget.minimum, widget.maximum)),
                                      limits);
-  SendMessageW(widget.editor, TBM_SETPOS, TRUE, snapped);
-  sliderPositionToPercent(state, widget.editor, widget.minimum, widget.maximum, snapped);
-  setNumberBoxText(state, widget.numberBox, snapped);
+  showNumber(state, widget, snapped);
   SendMessageW(widget.numberBox, EM_SETSEL, WPARAM(-1), LPARAM(-1));
 }
 
@@ -120,13 +104,9 @@ void onSliderMoved(SettingsDialogState& state, HWND trackbar) {
   for (const ControlWidget& widget : state.widgets) {
     if (widget.editor != trackbar || !widget.numberBox) continue;
     int32_t position = int32_t(SendMessageW(trackbar, TBM_GETPOS, 0, 0));
-    if (widget.control) {
-      position = snapToStep(position, {widget.minimum, widget.maximum, widget.step});
-      SendMessageW(trackbar, TBM_SETPOS, TRUE, position);
-      sliderPositionToPercent(state, trackbar, widget.minimum, widget.maximum, position);
-      previewVolume(state, widget.control->id, position);
-    }
-    setNumberBoxText(state, widget.numberBox, position);
+    if (widget.control) position = snapToStep(position, {widget.minimum, widget.maximum, widget.step});
+    showNumber(state, widget, position);
+    if (widget.control) previewVolume(state, widget.control->id, position);
     return;
   }
 }
@@ -173,9 +153,16 @@ void onButtonClicked(HWND dialog, SettingsDialogState& state, const ControlSpec&
   createPageControlWidgets(dialog);
 }
 
-void onScroll(HWND dialog, SettingsDialogState& state, int32_t wanted) {
-  SCROLLINFO info{sizeof(info), SIF_ALL};
+SCROLLINFO scrollInfo(HWND dialog) {
+  SCROLLINFO info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SIF_ALL;
   GetScrollInfo(GetDlgItem(dialog, IDC_SETTINGS_SCROLL), SB_CTL, &info);
+  return info;
+}
+
+void onScroll(HWND dialog, SettingsDialogState& state, int32_t wanted) {
+  const SCROLLINFO info = scrollInfo(dialog);
   const int32_t position = std::clamp(wanted, 0, std::max(0, info.nMax - int32_t(info.nPage)));
   if (position == state.scrollPos) return;
   if (!parseControlText(dialog)) return;
@@ -184,8 +171,7 @@ void onScroll(HWND dialog, SettingsDialogState& state, int32_t wanted) {
 }
 
 int32_t scrollTarget(HWND dialog, WPARAM wParam, bool wheel) {
-  SCROLLINFO info{sizeof(info), SIF_ALL};
-  GetScrollInfo(GetDlgItem(dialog, IDC_SETTINGS_SCROLL), SB_CTL, &info);
+  const SCROLLINFO info = scrollInfo(dialog);
   if (wheel) return GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? info.nPos - PageScroll::kWheelStep
                                                        : info.nPos + PageScroll::kWheelStep;
   switch (LOWORD(wParam)) {

@@ -64,6 +64,11 @@ bool setDraftFromWidget(SettingsDialogState& state, const std::string& key, cons
 bool setDraftSkippingReadOnly(SettingsDialogState& state, const std::string& key, const SettingValue& value,
                               HWND dialog);
 
+// Writes a number into a number box without it counting as typing.
+void writeNumberBox(SettingsDialogState& state, HWND box, int32_t number);
+// Moves a number row's trackbar, its accessible value and its box to the position.
+void showNumber(SettingsDialogState& state, const ControlWidget& widget, int32_t position);
+
 // Rebuilds the shown page from the draft and puts the focus back where it was.
 void createPageControlWidgets(HWND dialog);
 ControlWidget* findWidgetByWindow(SettingsDialogState& state, HWND window);

@@ -30,13 +30,6 @@ void warn(HWND owner, const std::wstring& message) {
   MessageBoxW(owner, message.c_str(), kSettingFailedCaption, MB_OK | MB_ICONWARNING);
 }
 
-void writeNumberBox(SettingsDialogState& state, HWND box, int32_t number) {
-  if (!box) return;
-  state.editGuard = true;
-  SetWindowTextW(box, std::to_wstring(number).c_str());
-  state.editGuard = false;
-}
-
 // The trackbar and its box agree on one number, snapped to the step: a box that does
 // not parse is repaired from the trackbar, one that does moves the trackbar.
 int32_t readNumber(SettingsDialogState& state, const ControlWidget& widget) {
@@ -48,9 +41,7 @@ int32_t readNumber(SettingsDialogState& state, const ControlWidget& widget) {
     if (typed) position = std::clamp(*typed, widget.minimum, std::max(widget.minimum, widget.maximum));
   }
   if (widget.control->valueKind == ValueKind::Integer) position = snapToStep(position, limits);
-  SendMessageW(widget.editor, TBM_SETPOS, TRUE, position);
-  sliderPositionToPercent(state, widget.editor, widget.minimum, widget.maximum, position);
-  writeNumberBox(state, widget.numberBox, position);
+  showNumber(state, widget, position);
   return position;
 }
 
@@ -66,6 +57,19 @@ bool setDraft(SettingsDialogState& state, const std::string& key, const SettingV
 }
 
 }  // namespace
+
+void writeNumberBox(SettingsDialogState& state, HWND box, int32_t number) {
+  if (!box) return;
+  state.editGuard = true;
+  SetWindowTextW(box, std::to_wstring(number).c_str());
+  state.editGuard = false;
+}
+
+void showNumber(SettingsDialogState& state, const ControlWidget& widget, int32_t position) {
+  SendMessageW(widget.editor, TBM_SETPOS, TRUE, position);
+  sliderPositionToPercent(state, widget.editor, widget.minimum, widget.maximum, position);
+  writeNumberBox(state, widget.numberBox, position);
+}
 
 bool setDraftFromWidget(SettingsDialogState& state, const std::string& key, const SettingValue& value, HWND owner) {
   // A control that the value stored just before it made inactive is passed over.
