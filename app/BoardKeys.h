@@ -48,7 +48,7 @@ struct BoardKeySituation {
 
 struct Player2SchemeChoice {
   int32_t scheme = 0;
-  std::wstring statusText;  // status text, not a stored notice
+  std::wstring statusText;  // spoken, and kept in the notice history like every notice
   std::string logText;
 };
 

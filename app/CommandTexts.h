@@ -14,7 +14,7 @@ class CommandTexts {
   static constexpr const wchar_t* kResigned = L"你已认输，对局结束";
   static constexpr const char* kCheckingForUpdatesLog = "[MainWindow] Checking for updates...";
 
-  // Status text and log line after the professional-notation switch turned on or off.
+  // Notice and log line after the professional-notation switch turned on or off.
   static const wchar_t* professionalNotationStatus(bool on);
   static const char* professionalNotationLog(bool on);
 

@@ -2,6 +2,7 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
+#include "accessibility/NoticeJoiner.h"
 #include "app/AIFrontEnd.h"
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
@@ -15,6 +16,7 @@
 #include "platform/WinHttpClient.h"
 #include "platform/WinProcessManager.h"
 #include "platform/WinUICallback.h"
+#include "platform/WinWindowOpeningHook.h"
 #include "update/WinSparkleAdapter.h"
 
 namespace Tavrune {
@@ -23,6 +25,9 @@ namespace {
 
 constexpr int32_t kRepeatDebounceMs = 500;
 constexpr int32_t kNavigationDebounceMs = 300;
+// Time for a screen reader to read a notice after its event before the next replaces
+// it: the player's move and a book reply, for one, come a few milliseconds apart.
+constexpr int32_t kNoticeGapMs = 150;
 const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 
 }  // namespace
@@ -36,7 +41,11 @@ MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   accessibility = std::make_unique<AccessibilityManager>();
   winAnnouncer = std::make_unique<WinAnnouncer>(accessibility.get());
   uiCallback = std::make_unique<WinUICallback>(&MainWindow::textInputDialogProc);
-  announcer = std::make_unique<AnnouncementHistory>(winAnnouncer.get(), kRepeatDebounceMs, kNavigationDebounceMs);
+  // The notices of one action are joined until the window has handled its flush message:
+  // a move and the result it brings arrive as two posted messages, both before the flush.
+  noticeJoiner = std::make_unique<NoticeJoiner>(
+      winAnnouncer.get(), [this](int32_t delayMs) { return requestNoticeFlush(delayMs); }, kNoticeGapMs);
+  announcer = std::make_unique<AnnouncementHistory>(noticeJoiner.get(), kRepeatDebounceMs, kNavigationDebounceMs);
   reviewManager = std::make_unique<ReviewManager>(gameEngine.get(), announcer.get(), uiCallback.get());
   audioManager = std::make_unique<AudioManager>();
   updater = std::make_unique<WinSparkleAdapter>();
@@ -47,10 +56,12 @@ MainWindow::~MainWindow() {
   // Nothing may call into this object from another thread or a late message while the
   // members go away one by one.
   detachCallbacks();
+  windowOpeningHook.reset();
   if (hwnd && IsWindow(hwnd)) {
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
     KillTimer(hwnd, TIMER_LAN_POLL);
     KillTimer(hwnd, TIMER_NOTATION_INPUT);
+    KillTimer(hwnd, TIMER_NOTICE_FLUSH);
     accessibility->disconnectProviders();
     DestroyWindow(hwnd);
   }
@@ -72,6 +83,14 @@ void MainWindow::detachCallbacks() {
 }
 
 IUICallback& MainWindow::uiServices() { return *uiCallback; }
+
+bool MainWindow::noticesPending() const { return noticeJoiner->holding(); }
+
+bool MainWindow::requestNoticeFlush(int32_t delayMs) {
+  if (!hwnd) return false;
+  if (delayMs <= 0) return PostMessageW(hwnd, WM_FLUSH_NOTICES, 0, 0) != 0;
+  return SetTimer(hwnd, TIMER_NOTICE_FLUSH, static_cast<UINT>(delayMs), nullptr) != 0;
+}
 
 bool MainWindow::create(HINSTANCE instance) {
   hInstance = instance;
@@ -112,6 +131,7 @@ bool MainWindow::create(HINSTANCE instance) {
   a11yConfig.windowsUiaProviderEnabled = accessibility->isUiaEnabled();
 
   uiCallback->setWindow(hwnd);
+  windowOpeningHook = std::make_unique<WinWindowOpeningHook>([this] { noticeJoiner->flushNow(); });
 
   reviewManager->setPositionTextCallback(
       [](Position pos, PieceColor color) { return Notation::positionText(pos, color); });

@@ -31,6 +31,7 @@ namespace Tavrune {
 class AccessibilityManager;
 class AnnouncementHistory;
 class AudioManager;
+class NoticeJoiner;
 class GameEngine;
 class IUICallback;
 class PveController;
@@ -38,6 +39,7 @@ class ReviewManager;
 class WinAnnouncer;
 class WinSparkleAdapter;
 class WinUICallback;
+class WinWindowOpeningHook;
 struct PreLoadSnapshot;
 
 // An open settings session over the window. The executor is declared first so that it
@@ -117,6 +119,8 @@ class MainWindow {
   GameEngine& game() { return *gameEngine; }
   ReviewManager& review() { return *reviewManager; }
   AnnouncementHistory& notices() { return *announcer; }
+  // Notices of the latest action are still waiting to be spoken.
+  bool noticesPending() const;
   AudioManager& audio() { return *audioManager; }
   IUICallback& uiServices();
   PieceColor playerColor() const { return humanColor; }
@@ -162,6 +166,8 @@ class MainWindow {
   // Speaks, pushes and saves one volume change (MainWindowVolume.cpp).
   void pushVolume(const VolumeChange& change);
   void detachCallbacks();
+  // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
+  bool requestNoticeFlush(int32_t delayMs);
 
   // Menus, board keys, painting, volume keys, the settings dialog.
   HMENU createMainMenu();
@@ -259,6 +265,8 @@ class MainWindow {
   std::unique_ptr<ReviewManager> reviewManager;
   std::unique_ptr<AudioManager> audioManager;
   std::unique_ptr<WinAnnouncer> winAnnouncer;
+  // Between the history and the screen reader: the notices of one action are heard as one.
+  std::unique_ptr<NoticeJoiner> noticeJoiner;
   std::unique_ptr<WinUICallback> uiCallback;
   std::unique_ptr<AnnouncementHistory> announcer;
   Position cursor{4, 5};
@@ -284,6 +292,8 @@ class MainWindow {
   std::string lanNickname;
   std::string lanSidePreference = "random";
   std::unique_ptr<WinSparkleAdapter> updater;
+  // Speaks the held notices before any box, dialog or menu of the UI thread opens.
+  std::unique_ptr<WinWindowOpeningHook> windowOpeningHook;
   HWND audioTestWindow = nullptr;  // the open 3D audio test window, if any
   HFONT statusFont = nullptr;
   // Made on the first paint; after a failure the client area stays unpainted.

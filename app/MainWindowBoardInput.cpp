@@ -130,7 +130,7 @@ void MainWindow::choosePlayer2Scheme() {
   const int answer = MessageBoxW(hwnd, BoardKeys::kSchemeChooserText, BoardKeys::kSchemeChooserCaption, MB_YESNO);
   const Player2SchemeChoice choice = BoardKeys::schemeChoice(answer == IDYES);
   player2Scheme = choice.scheme;
-  accessibility->setStatusText(choice.statusText);
+  announcer->announce(choice.statusText);
   logInfo(choice.logText);
   saveSettings();
 }

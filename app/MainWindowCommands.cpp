@@ -65,7 +65,7 @@ void MainWindow::toggleProfessionalNotation() {
   const bool on = !a11yConfig.professionalNotation;
   a11yConfig.professionalNotation = on;
   updateMenuState();
-  accessibility->setStatusText(CommandTexts::professionalNotationStatus(on));
+  announcer->announce(CommandTexts::professionalNotationStatus(on));
   logInfo(CommandTexts::professionalNotationLog(on));
   saveSettings();
 }

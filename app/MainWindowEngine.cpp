@@ -1,6 +1,7 @@
 // The engine services a user meets: the start-up check that the engine files are
 // there, and the chooser of the engine build.
 #include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
 #include "app/EngineAvailability.h"
 #include "app/EngineChoiceTexts.h"
 #include "app/MainWindow.h"
@@ -47,7 +48,7 @@ void confirmSelection(HWND dialog, EngineChoiceDialog& state) {
 
 void MainWindow::checkEngineAvailability() {
   for (const std::wstring& notice : EngineAvailability::check(ConfigManager::getExecutableDirectory(), enginePath)) {
-    accessibility->setStatusText(notice);
+    announcer->announce(notice);
   }
 }
 
@@ -59,7 +60,7 @@ bool MainWindow::showEngineSelectionDialog(HWND parent) {
   const INT_PTR result = DialogBoxParamW(hInstance, MAKEINTRESOURCEW(IDD_ENGINE_VARIANT), owner,
                                          &MainWindow::engineVariantDialogProc, reinterpret_cast<LPARAM>(&state));
   if (result < 0 || static_cast<size_t>(result) >= engineChoices.size()) {
-    accessibility->setStatusText(EngineChoiceTexts::kCancelled);
+    announcer->announce(EngineChoiceTexts::kCancelled);
     return false;
   }
   const EngineVariantInfo chosen = engineChoices[static_cast<size_t>(result)];
@@ -69,7 +70,7 @@ bool MainWindow::showEngineSelectionDialog(HWND parent) {
   }
   const std::string path = joinPath(joinPath(ConfigManager::getExecutableDirectory(), "engines"), chosen.fileName);
   const std::wstring message = EngineChoiceTexts::confirmation(chosen, CpuFeatures::selectBestEngine());
-  accessibility->setStatusText(message);
+  announcer->announce(message);
   MessageBoxW(owner, message.c_str(), EngineChoiceTexts::kConfirmationCaption, MB_OK | MB_ICONINFORMATION);
   enginePath = path;
   ai->setEnginePath(enginePath);

@@ -3,6 +3,7 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
+#include "accessibility/NoticeJoiner.h"
 #include "app/BoardHitTest.h"
 #include "app/InstallerRequest.h"
 #include "app/KeyRouter.h"
@@ -71,6 +72,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (wParam == TIMER_NOTATION_INPUT) handleNotationTimeout();
       if (wParam == TIMER_MUSIC && audioManager && audioManager->isInitialized()) audioManager->updateBackgroundMusic();
+      if (wParam == TIMER_NOTICE_FLUSH) {
+        KillTimer(hwnd, TIMER_NOTICE_FLUSH);
+        noticeJoiner->flush();
+      }
       // TIMER_LAN_POLL drives the LAN session once LAN play exists.
       return 0;
 
@@ -105,6 +110,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
     case WM_ENGINE_STATE_CHANGED:
       InvalidateRect(hwnd, nullptr, TRUE);
+      return 0;
+
+    case WM_FLUSH_NOTICES:
+      noticeJoiner->flush();
       return 0;
 
     default:
@@ -143,13 +152,16 @@ void MainWindow::toggleDebugLog() {
   setDebugLogEnabled(on);
   systemConfig.loggerEnabled = on;
   saveSettings();
-  accessibility->setStatusText(on ? L"日志已开启。可在帮助菜单的关于页面点击“定位日志文件”查看日志" : L"日志已关闭");
+  announcer->announce(on ? L"日志已开启。可在帮助菜单的关于页面点击“定位日志文件”查看日志" : L"日志已关闭");
 }
 
 void MainWindow::handleClick(LPARAM lParam) {
   const std::optional<Position> point = BoardHitTest::pointAt(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), boardFlipped);
   if (!point) return;
   cursor = *point;
+  // The screen reader follows the cursor however it moved, a click as much as a key.
+  accessibility->setViewSide(humanColor);
+  accessibility->setFocusCell(cursor);
   selectOrDropAtCursor();
 }
 

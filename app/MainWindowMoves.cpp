@@ -113,7 +113,7 @@ void MainWindow::announceMoveMade(const Move& move, bool inCheck) {
 }
 
 void MainWindow::announcePieceAt(Position pos) {
-  accessibility->setStatusText(MoveSpeech::pieceAt(pos, gameEngine->getBoard().getPiece(pos), humanColor));
+  announcer->announce(MoveSpeech::pieceAt(pos, gameEngine->getBoard().getPiece(pos), humanColor));
 }
 
 std::wstring MainWindow::moveToSpeechText(const Move& move, PieceColor color) const {

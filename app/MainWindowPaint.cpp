@@ -1,6 +1,7 @@
 // Painting: the board, cursors, selections and the status and engine lines, drawn through
 // one memory bitmap by the board renderer.
 #include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
 #include "app/BoardPaintGeometry.h"
 #include "app/MainWindow.h"
 #include "core/Log.h"
@@ -16,7 +17,7 @@ void MainWindow::onPaint(HDC dc) {
       renderer.reset();
       rendererFailed = true;
       logError("[MainWindow] Board renderer resources could not be created");
-      accessibility->setStatusText(L"无法初始化渲染器");
+      announcer->announce(L"无法初始化渲染器");
     }
   }
   if (!renderer) return;

@@ -2,6 +2,7 @@
 // report, asking for the engine's move whenever its turn comes, and the player's moves
 // handed on as ponder hits, misses or new searches.
 #include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
 #include "app/EngineReadyNotice.h"
 #include "app/GameSessionPlanner.h"
 #include "app/MainWindow.h"
@@ -50,7 +51,7 @@ void MainWindow::stopEngineSearch() {
 
 void MainWindow::startEngine() {
   logInfo(GameSessionPlanner::kEngineInitLog);
-  if (!engineLoaded) accessibility->setStatusText(GameSessionPlanner::kEngineLoadingStatus);
+  if (!engineLoaded) announcer->announce(GameSessionPlanner::kEngineLoadingStatus);
   if (!ai->initialize()) {
     // The front end's report of the failed start tells the player, once.
     logError("PVE mode: AI::initialize returned false immediately");
@@ -66,7 +67,7 @@ void MainWindow::onEngineFailure(bool moveRefused) {
   if (enginesTurn) noteEngineRequest();  // the move is asked again for this position
   if (pveController->onEngineFailure(enginesTurn, moveRefused) != PveController::ENGINE_GAVE_UP) return;
   logError("PVE mode: AI engine initialization failed");
-  accessibility->setStatusText(GameSessionPlanner::kEngineFailedStatus);
+  announcer->announce(GameSessionPlanner::kEngineFailedStatus);
   const PromptBox box = GameSessionPlanner::engineFailedBox();
   MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
 }
@@ -93,7 +94,7 @@ void MainWindow::onPveEngineReady(bool ready) {
                                    CpuFeatures::selectBestEngine().fileName,
                                    [](const std::string& build) { return CpuFeatures::getVariantDescription(build); });
     logInfo(notice.logLine);
-    accessibility->setStatusText(notice.text);
+    announcer->announce(notice.text);
     engineLoaded = true;
     if (isEngineTurnNow()) {
       logInfo(std::string("PVE mode: AI (") + (gameEngine->getCurrentPlayer() == RED ? "Red" : "Black") +

@@ -1,6 +1,7 @@
-// The volume channel keys: Ctrl+M, F5, F6, F7 and F8. Each change is spoken as status
-// text, pushed to the running audio manager and saved.
+// The volume channel keys: Ctrl+M, F5, F6, F7 and F8. Each change is announced (R says
+// it again), pushed to the running audio manager and saved.
 #include "accessibility/AccessibilityManager.h"
+#include "accessibility/AnnouncementHistory.h"
 #include "app/MainWindow.h"
 #include "app/VolumeKeys.h"
 #include "audio/AudioManager.h"
@@ -10,7 +11,7 @@ namespace Tavrune {
 void MainWindow::nextVolumeChannel() {
   volumeChannel = VolumeKeys::nextChannel(volumeChannel);
   // The channel choice lasts for the run only: nothing to save.
-  accessibility->setStatusText(VolumeKeys::channelLabel(volumeChannel));
+  announcer->announce(VolumeKeys::channelLabel(volumeChannel));
 }
 
 void MainWindow::pushVolume(const VolumeChange& change) {
@@ -19,7 +20,7 @@ void MainWindow::pushVolume(const VolumeChange& change) {
     if (change.channel == VolumeKeys::kGameEffects) audioManager->setGameSfxVolume(change.value);
     if (change.channel == VolumeKeys::kMusic) audioManager->setBackgroundVolume(change.value);
   }
-  accessibility->setStatusText(change.spoken);
+  announcer->announce(change.spoken);
   saveSettings();
 }
 
@@ -40,7 +41,7 @@ void MainWindow::toggleAudioChannel() {
     if (change.gameSfxEnabled) audioManager->setGameSfxEnabled(*change.gameSfxEnabled);
     if (change.musicEnabled) audioManager->setBackgroundMusicEnabled(*change.musicEnabled);
   }
-  accessibility->setStatusText(change.spoken);
+  announcer->announce(change.spoken);
   saveSettings();
 }
 

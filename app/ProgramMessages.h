@@ -17,6 +17,8 @@ constexpr UINT WM_GAME_STATE_CHANGED = WM_USER + 103;
 constexpr UINT WM_ENGINE_READY = WM_USER + 104;
 // The engine's state changed (the status line shows it).
 constexpr UINT WM_ENGINE_STATE_CHANGED = WM_USER + 105;
+// The action that held notices is over: they are spoken, joined, as one.
+constexpr UINT WM_FLUSH_NOTICES = WM_USER + 106;
 
 constexpr UINT_PTR TIMER_LAN_POLL = 1001;
 constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;
@@ -24,5 +26,7 @@ constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;
 // track follows the last one with no input, also while a box or dialog is open.
 constexpr UINT_PTR TIMER_MUSIC = 1003;
 constexpr UINT kMusicCheckMs = 200;
+// The gap after the previous notice has passed: the held notices are spoken.
+constexpr UINT_PTR TIMER_NOTICE_FLUSH = 1004;
 
 }  // namespace Tavrune

@@ -2,7 +2,7 @@
 // The volume channel keys: Ctrl+M picks master, game effects or background music; F5 and
 // F6 lower and raise it by 5 percent; F7 resets it; F8 switches it. Volumes move in whole
 // percents so that the spoken figure is exactly the stored one. The window speaks the
-// texts as status text, pushes the change to a running audio manager and saves.
+// texts as notices, pushes the change to a running audio manager and saves.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -27,7 +27,11 @@ WindowTestRig::~WindowTestRig() {
   ConfigManager::resetForTesting();
 }
 
-bool WindowTestRig::create() { return window_->create(GetModuleHandleW(nullptr)); }
+bool WindowTestRig::create() {
+  if (!window_->create(GetModuleHandleW(nullptr))) return false;
+  title();
+  return true;
+}
 
 void WindowTestRig::destroyWindow() {
   window_.reset();
@@ -43,7 +47,12 @@ SavedSettings WindowTestRig::readSettings() const {
   return settings;
 }
 
-std::wstring WindowTestRig::title() const {
+std::wstring WindowTestRig::title() {
+  if (window_ && window_->handle()) pumpUntil([this] { return !window_->noticesPending(); }, 1000);
+  return titleNow();
+}
+
+std::wstring WindowTestRig::titleNow() const {
   HWND window = window_ ? window_->handle() : nullptr;
   if (!window) return {};
   wchar_t buffer[1024] = {};

@@ -35,7 +35,8 @@ class WindowTestRig {
                          const std::function<void(const ScratchFolder&)>& prepare = nullptr);
   ~WindowTestRig();
 
-  // Creates the window; false when it could not be created.
+  // Creates the window and lets its start-up notices be spoken; false when it could not
+  // be created.
   bool create();
   MainWindow& window() { return *window_; }
   RecordingEngineFrontEnd& engine() { return *engine_; }
@@ -47,7 +48,10 @@ class WindowTestRig {
   // Destroys the window object, as the entry function does at exit.
   void destroyWindow();
 
-  std::wstring title() const;
+  // The title once the notices waiting to be spoken are out.
+  std::wstring title();
+  // The title as it is, before any message runs.
+  std::wstring titleNow() const;
   // Dispatches this thread's messages until `done` holds or the time is up.
   bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 3000);
   void pumpFor(int milliseconds);

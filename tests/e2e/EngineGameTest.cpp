@@ -31,6 +31,8 @@ const std::wstring kSideBox = L"人机对战 - 选择执棋方";
 const std::wstring kSwitchModeBox = L"确认切换模式";
 const std::wstring kNewGame = L"开始新游戏";
 const std::wstring kEngineReadyPrefix = L"AI引擎加载成功";
+// A first game as Red: the side, the start and the engine loading, said as one.
+const std::wstring kRedStartHeard = L"您执红棋先行，开始新游戏，正在加载AI引擎...";
 const std::wstring kErrorBox = L"错误";
 const std::wstring kEngineFailed = L"AI引擎加载失败";
 const std::wstring kEngineMoveRefused = L"引擎走法无效，请悔棋或重新开始";
@@ -224,6 +226,13 @@ TEST_F(EngineGameTest, MoveByKeysIsAnsweredAndThenPonderedOn) {
   const std::wstring ready = program->waitForTitle(
       [](const std::wstring& t) { return noticeOf(t).rfind(kEngineReadyPrefix, 0) == 0; }, kEngineStartMs);
   EXPECT_EQ(noticeOf(ready).rfind(kEngineReadyPrefix, 0), 0u) << "no engine notice; title: " << utf8(ready);
+  // The start's notices were heard as one and are kept one by one: E steps back through them.
+  EXPECT_TRUE(events->waitForNameFrom(mark, [](const std::wstring& n) { return n == kRedStartHeard; }, 1000));
+  for (const wchar_t* older : {L"正在加载AI引擎...", L"开始新游戏", L"您执红棋先行"}) {
+    Sleep(400);
+    program->postKey('E');
+    EXPECT_EQ(program->waitForTitle(kTitlePrefix + older), kTitlePrefix + older);
+  }
 
   // 炮二平五 by arrows and Enter: from the cursor's start (4, 5) to the cannon at (7, 7),
   // then three points left.
@@ -266,7 +275,7 @@ TEST_F(EngineGameTest, NewGameStopsTheSearchAndItsAnswerIsNeverPlayed) {
 
   // During the search: a new game with the player on Red.
   const size_t mark = startEngineGame(IDYES, true);
-  const std::wstring newGame = kTitlePrefix + kNewGame;
+  const std::wstring newGame = kTitlePrefix + L"您执红棋先行，" + kNewGame;
   EXPECT_EQ(program->waitForTitle(newGame), newGame);
   const std::optional<size_t> stop = waitForLine(*search + 1, [](const std::string& l) { return l == "stop"; }, 3000);
   ASSERT_TRUE(stop.has_value()) << "the search was not stopped";

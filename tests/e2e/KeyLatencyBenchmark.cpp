@@ -25,7 +25,7 @@ TEST(KeyLatencyBenchmark, ArrowKeyToCellNameChangeEvent) {
   PortableInstall install("key-latency");
   RunningProgram program(install.program(), L"--portable");
   ASSERT_NE(program.waitForWindow(kWindowClass), nullptr);
-  program.waitForTitle(L"Velmora - 错误：未找到神经网络模型文件");
+  program.waitForTitle([](const std::wstring& title) { return title.find(L"神经网络") != std::wstring::npos; });
   PostMessageW(program.window(), WM_COMMAND, 200, 0);
   ASSERT_EQ(program.waitForTitle(L"Velmora - 开始新游戏"), L"Velmora - 开始新游戏");
   WinEventWatcher events(program.processId());

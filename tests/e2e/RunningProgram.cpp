@@ -135,6 +135,33 @@ std::optional<std::wstring> RunningProgram::boardAccessibleName() const {
   return result;
 }
 
+bool RunningProgram::doCellDefaultAction(LONG childId) const {
+  if (!window_) return false;
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  bool done = false;
+  IAccessible* board = nullptr;
+  if (SUCCEEDED(AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                           reinterpret_cast<void**>(&board))) &&
+      board) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = childId;
+    IDispatch* dispatch = nullptr;
+    IAccessible* cell = nullptr;
+    if (board->get_accChild(child, &dispatch) == S_OK && dispatch &&
+        SUCCEEDED(dispatch->QueryInterface(IID_IAccessible, reinterpret_cast<void**>(&cell))) && cell) {
+      child.lVal = CHILDID_SELF;
+      done = SUCCEEDED(cell->accDoDefaultAction(child));
+      cell->Release();
+    }
+    if (dispatch) dispatch->Release();
+    board->Release();
+  }
+  if (SUCCEEDED(com)) CoUninitialize();
+  return done;
+}
+
 void RunningProgram::postKey(UINT virtualKey) const {
   const UINT scanCode = MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC);
   const LPARAM down = 1 | (static_cast<LPARAM>(scanCode) << 16);

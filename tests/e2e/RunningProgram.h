@@ -42,6 +42,9 @@ class RunningProgram {
   // The accessible name of the window's client object (the board), as a screen reader
   // asks for it from another process.
   std::optional<std::wstring> boardAccessibleName() const;
+  // A board cell's default action (its child id 1..90), as a screen reader's click does
+  // it: through the cell object the board hands out; whether the cell took it.
+  bool doCellDefaultAction(LONG childId) const;
 
   // A plain key, posted as key down and key up.
   void postKey(UINT virtualKey) const;

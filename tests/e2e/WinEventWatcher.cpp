@@ -13,22 +13,26 @@ std::atomic<WinEventWatcher*> activeWatcher{nullptr};
 
 }  // namespace
 
-WinEventWatcher::WinEventWatcher(DWORD processId) : processId_(processId) {
+WinEventWatcher::WinEventWatcher(DWORD processId, bool focus) : processId_(processId) {
   activeWatcher = this;
   std::atomic<bool> ready{false};
-  thread_ = std::thread([this, &ready] {
+  thread_ = std::thread([this, &ready, focus] {
     threadId_ = GetCurrentThreadId();
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     // Hooked for every process and filtered here: Wine delivers nothing to an
     // out-of-context hook that names the process.
     HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr,
                                          &WinEventWatcher::onEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
-    hooked_ = hook != nullptr;
+    HWINEVENTHOOK focusHook = focus ? SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_FOCUS, nullptr,
+                                                      &WinEventWatcher::onEvent, 0, 0, WINEVENT_OUTOFCONTEXT)
+                                    : nullptr;
+    hooked_ = hook != nullptr && (!focus || focusHook != nullptr);
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here
     ready = true;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     if (hook) UnhookWinEvent(hook);
+    if (focusHook) UnhookWinEvent(focusHook);
     CoUninitialize();
   });
   while (!ready) Sleep(1);
@@ -40,12 +44,12 @@ WinEventWatcher::~WinEventWatcher() {
   activeWatcher = nullptr;
 }
 
-void CALLBACK WinEventWatcher::onEvent(HWINEVENTHOOK, DWORD, HWND window, LONG objectId, LONG childId, DWORD,
+void CALLBACK WinEventWatcher::onEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD,
                                        DWORD) {
-  if (WinEventWatcher* watcher = activeWatcher.load()) watcher->record(window, objectId, childId);
+  if (WinEventWatcher* watcher = activeWatcher.load()) watcher->record(event, window, objectId, childId);
 }
 
-void WinEventWatcher::record(HWND window, LONG objectId, LONG childId) {
+void WinEventWatcher::record(DWORD event, HWND window, LONG objectId, LONG childId) {
   const auto arrived = std::chrono::steady_clock::now();
   DWORD owner = 0;
   GetWindowThreadProcessId(window, &owner);
@@ -69,8 +73,12 @@ void WinEventWatcher::record(HWND window, LONG objectId, LONG childId) {
   }
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (objectId == OBJID_CLIENT && childId == CHILDID_SELF && nameRead) names_.push_back(change.name);
-    changes_.push_back(std::move(change));
+    if (event == EVENT_OBJECT_FOCUS) {
+      if (nameRead) focusNames_.push_back(change.name);
+    } else {
+      if (objectId == OBJID_CLIENT && childId == CHILDID_SELF && nameRead) names_.push_back(change.name);
+      changes_.push_back(std::move(change));
+    }
   }
   arrived_.notify_all();
 }
@@ -87,14 +95,32 @@ bool WinEventWatcher::waitForName(const std::wstring& name, int timeoutMs) const
 std::optional<size_t> WinEventWatcher::waitForNameFrom(size_t first,
                                                        const std::function<bool(const std::wstring&)>& accept,
                                                        int timeoutMs) const {
+  return waitFrom(names_, first, accept, timeoutMs);
+}
+
+std::vector<std::wstring> WinEventWatcher::focusNames() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return focusNames_;
+}
+
+std::optional<size_t> WinEventWatcher::waitForFocusFrom(size_t first,
+                                                        const std::function<bool(const std::wstring&)>& accept,
+                                                        int timeoutMs) const {
+  return waitFrom(focusNames_, first, accept, timeoutMs);
+}
+
+// `list` is one of the recorded lists, read under the lock.
+std::optional<size_t> WinEventWatcher::waitFrom(const std::vector<std::wstring>& list, size_t first,
+                                                const std::function<bool(const std::wstring&)>& accept,
+                                                int timeoutMs) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   std::unique_lock<std::mutex> lock(mutex_);
   size_t checked = first;
   do {
-    for (; checked < names_.size(); ++checked) {
-      if (accept(names_[checked])) return checked;
+    for (; checked < list.size(); ++checked) {
+      if (accept(list[checked])) return checked;
     }
-  } while (arrived_.wait_until(lock, deadline) != std::cv_status::timeout || checked < names_.size());
+  } while (arrived_.wait_until(lock, deadline) != std::cv_status::timeout || checked < list.size());
   return std::nullopt;
 }
 
