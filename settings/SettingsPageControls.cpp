@@ -145,13 +145,14 @@ void createPageControlWidgets(HWND dialog) {
                         (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
     if (!wide) build.create(0, L"STATIC", label, 0, labelX, y + 4, kLabelWidth, 20, -1);
 
+    // Buttons say when they get the focus only with BS_NOTIFY; the status line follows it.
     if (control.editorKind == EditorKind::Toggle) {
-      widget.editor = build.createEditor(0, L"BUTTON", label, BS_AUTOCHECKBOX, labelX, y, kWideWidth, 22,
+      widget.editor = build.createEditor(0, L"BUTTON", label, BS_AUTOCHECKBOX | BS_NOTIFY, labelX, y, kWideWidth, 22,
                                          &widget.editorId);
       const bool* on = std::get_if<bool>(&row.value);
       if (widget.editor) SendMessageW(widget.editor, BM_SETCHECK, on && *on ? BST_CHECKED : BST_UNCHECKED, 0);
     } else if (control.editorKind == EditorKind::Action) {
-      widget.editor = build.createEditor(0, L"BUTTON", label, BS_PUSHBUTTON, labelX, y, kWideWidth, 24,
+      widget.editor = build.createEditor(0, L"BUTTON", label, BS_PUSHBUTTON | BS_NOTIFY, labelX, y, kWideWidth, 24,
                                          &widget.editorId);
     } else if (choice) {
       widget.editor = build.createEditor(0, L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL, editorX, y,

@@ -167,6 +167,11 @@ TEST_F(SettingsDialogWindow, TellsScreenReadersWhatEveryControlIsOnEveryPage) {
     showPage(dialog, kAudio);
     EXPECT_EQ(annotator.text(widgetOf(dialog, "audio.enabled")->editor, AccessibleProperty::Description),
               L"统一控制游戏音频开关。");
+    // The status line follows the focus.
+    HWND toggle = widgetOf(dialog, "audio.enabled")->editor;
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(toggle), BN_SETFOCUS), LPARAM(toggle));
+    EXPECT_EQ(DialogWatcher::controlText(dialog, IDC_SETTINGS_STATUS), L"第5页 / 共6页  |  音效总开关。统一控制游戏音频开关。");
+    EXPECT_TRUE(GetWindowLongW(toggle, GWL_STYLE) & BS_NOTIFY);
     // Tab goes from the page list through the page's rows to the buttons.
     HWND first = GetNextDlgTabItem(dialog, GetDlgItem(dialog, IDC_SETTINGS_PAGE_LIST), FALSE);
     EXPECT_EQ(first, dialogState(dialog)->widgets.front().editor);
