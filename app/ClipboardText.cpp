@@ -18,12 +18,25 @@ HANDLE storeOnClipboard(UINT format, HANDLE data) {
   return storeReplacement() ? storeReplacement()(format, data) : SetClipboardData(format, data);
 }
 
+// Other programs (clipboard managers, screen readers, the system's own clipboard
+// bridge) hold the clipboard open for moments at a time: a copy waits a little for it
+// before it reports a failure.
+bool openClipboardPatiently(HWND owner) {
+  constexpr int kAttempts = 25;
+  constexpr DWORD kPauseMs = 20;
+  for (int attempt = 1; attempt < kAttempts; ++attempt) {
+    if (OpenClipboard(owner)) return true;
+    Sleep(kPauseMs);
+  }
+  return OpenClipboard(owner) != FALSE;
+}
+
 }  // namespace
 
 void replaceClipboardStoreForTests(ClipboardStore store) { storeReplacement() = std::move(store); }
 
 ClipboardResult putTextOnClipboard(HWND owner, const std::wstring& text) {
-  if (!OpenClipboard(owner)) {
+  if (!openClipboardPatiently(owner)) {
     logWarning("[Clipboard] Cannot open the clipboard, error: " + std::to_string(GetLastError()));
     return ClipboardResult::NotOpened;
   }
