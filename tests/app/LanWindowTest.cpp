@@ -358,12 +358,7 @@ TEST_F(LanWindowTest, ASearchOffersTheDirectConnectOnlyWhenNoRoomWasFound) {
     DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDNO); }, kLong);
     DialogWatcher search(L"搜索房间", [&](HWND dialog) {
       Sleep(3000);  // a few replies and refreshes
-      HWND list = GetDlgItem(dialog, LanDialogs::ID_ROOM_LIST);
-      for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
-        wchar_t text[300] = {};
-        SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        listed.push_back(text);
-      }
+      listed = DialogWatcher::listLines(dialog, LanDialogs::ID_ROOM_LIST);
       DialogWatcher::press(dialog, IDCANCEL);
     }, kLong);
     command(202);

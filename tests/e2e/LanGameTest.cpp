@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "app/DialogWatcher.h"
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
 #include "lan/FaultyRelay.h"
@@ -186,16 +187,7 @@ TEST(LanGameTest, TheRoomSearchListsTheHostOnceAndJoinsItsLine) {
   HWND search = guest.program.waitForDialog(L"搜索房间", kStep);
   ASSERT_NE(search, nullptr);
   HWND list = GetDlgItem(search, LanDialogs::ID_ROOM_LIST);
-  auto lines = [&] {
-    std::vector<std::wstring> found;
-    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-      wchar_t text[300] = {};
-      SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-      found.push_back(text);
-    }
-    return found;
-  };
+  auto lines = [&] { return Tavrune::Test::DialogWatcher::listLines(search, LanDialogs::ID_ROOM_LIST); };
   for (int waited = 0; waited < kStep && lines().empty(); waited += 200) Sleep(200);
   Sleep(3500);  // replies keep coming, every 1.5 s
   EXPECT_EQ(lines(), std::vector<std::wstring>{L"小明 (127.0.0.1)"});

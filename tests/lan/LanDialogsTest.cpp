@@ -130,18 +130,6 @@ TEST(LanWaitingDialog, ClosesAtTheNextTickOnceTheOpponentIsThereAndCancelGivesUp
   EXPECT_EQ(cancels, 1);
 }
 
-std::vector<std::wstring> listLines(HWND dialog) {
-  HWND list = GetDlgItem(dialog, LanDialogs::ID_ROOM_LIST);
-  std::vector<std::wstring> lines;
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    wchar_t text[300] = {};
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    lines.push_back(text);
-  }
-  return lines;
-}
-
 TEST(LanRoomSearchDialog, ListsEachRoomOnceAndConnectsOnlyWithALineSelected) {
   LanRoomList rooms;
   std::atomic<bool> stop{false};
@@ -160,7 +148,7 @@ TEST(LanRoomSearchDialog, ListsEachRoomOnceAndConnectsOnlyWithALineSelected) {
   bool enabledWithSelection = false;
   DialogWatcher watcher(L"搜索房间", [&](HWND dialog) {
     Sleep(1200);  // two refreshes
-    lines = listLines(dialog);
+    lines = DialogWatcher::listLines(dialog, LanDialogs::ID_ROOM_LIST);
     enabledWithoutSelection = IsWindowEnabled(GetDlgItem(dialog, IDOK));
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
