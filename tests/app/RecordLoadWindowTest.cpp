@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/TextConversion.h"
 #include "app/DialogWatcher.h"
 #include "app/WindowTestRig.h"
 #include "game/GameEngine.h"
@@ -48,7 +49,13 @@ class RecordLoadWindowTest : public ::testing::Test {
   }
 
   bool lastNoticeIs(const std::wstring& notice) {
-    return rig.pumpUntil([&] { return rig.title() == L"Velmora - " + notice; });
+    // Notices of one action are joined: the notice ends what was spoken last.
+    const bool heard = rig.pumpUntil([&] {
+      const std::wstring title = rig.title();
+      return title.starts_with(L"Velmora - ") && title.ends_with(notice);
+    });
+    if (!heard) ADD_FAILURE() << "title: " << wideToUtf8(rig.title());
+    return heard;
   }
 
   void expectStartupState() {

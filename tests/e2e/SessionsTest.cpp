@@ -81,7 +81,9 @@ class SessionsTest : public ::testing::Test {
   }
 
   bool titleIs(const std::wstring& notice, int timeoutMs = 5000) const {
-    return program->waitForTitle(L"Velmora - " + notice, timeoutMs) == L"Velmora - " + notice;
+    const std::wstring title = program->waitForTitle(L"Velmora - " + notice, timeoutMs);
+    EXPECT_EQ(title, L"Velmora - " + notice);
+    return title == L"Velmora - " + notice;
   }
 
   // A record loaded and kept to play on: the mode popup is closed and the two-player
@@ -180,7 +182,7 @@ TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
   EXPECT_TRUE(startsWith(L"第2步，"));
   program->postKey(VK_ESCAPE);
   // The end of the review and the mode popup's notice are said as one.
-  EXPECT_TRUE(titleIs(L"退出复盘模式，棋谱已加载。请选择对战模式"));
+  EXPECT_TRUE(titleIs(L"退出复盘模式，棋谱已加载，红方: 甲，黑方: 乙。请选择对战模式"));
   playOnAsTwoPlayers();
   command(203);  // the record's second move is taken back and its first spoken again
   EXPECT_TRUE(titleIs(L"红炮2平5"));
