@@ -102,6 +102,9 @@ class MainWindow {
   void checkEngineAvailability();
   // Whether a build was chosen; Cancel and a refused build change nothing.
   bool showEngineSelectionDialog(HWND parent);
+  // Lets the user choose a sound pack in a dialog owned by `owner` (this window when
+  // null), saves it and reloads the running audio with it.
+  void selectSoundPack(HWND owner);
 
   static INT_PTR CALLBACK textInputDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
   static INT_PTR CALLBACK engineVariantDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
@@ -167,8 +170,7 @@ class MainWindow {
   // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
   bool requestNoticeFlush(int32_t delayMs);
 
-  // Menus, board keys, painting, volume keys; the settings dialog is a stand-in
-  // (MainWindowStandIns.cpp).
+  // Menus, board keys, painting, volume keys, the settings dialog.
   HMENU createMainMenu();
   void updateMenuChecks();
   void updateMenuState();
@@ -181,6 +183,8 @@ class MainWindow {
   void resetVolumeChannel();
   void toggleAudioChannel();
   void showSoftwareSettingsPrototype();
+  // What the settings dialog uses of this window (MainWindowSettings.cpp).
+  class SettingsHost;
 
   // Menu commands (MainWindowCommands.cpp).
   SessionStatus sessionStatus() const;

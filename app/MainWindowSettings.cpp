@@ -9,8 +9,10 @@
 #include "core/ConfigManager.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
+#include "audio/AudioManager.h"
 #include "settings/ConfigManagerDataSource.h"
 #include "settings/SettingsCatalogue.h"
+#include "settings/SettingsDialogState.h"
 
 namespace Tavrune {
 
@@ -54,6 +56,37 @@ SettingsSession MainWindow::openSettingsSession() {
   logError("[SoftwareSettings] Could not open the settings: " + error);
   MessageBoxW(hwnd, (L"读取软件设置失败：\n" + utf8ToWide(error)).c_str(), L"软件设置", MB_OK | MB_ICONWARNING);
   return session;
+}
+
+class MainWindow::SettingsHost : public Settings::SettingsDialogHost {
+ public:
+  SettingsHost(MainWindow& window, Settings::CallbackActionExecutor& executor) : w(window), executor(executor) {}
+
+  const AudioConfig& audioSettings() const override { return w.audioConfig; }
+  AudioManager* runningAudio() override { return w.audioReady() ? w.audioManager.get() : nullptr; }
+  PieceColor previewSide() const override { return w.humanColor; }
+  void restoreAudio() override {
+    if (AudioManager* audio = runningAudio()) pushAudioSettings(*audio, w.audioConfig);
+  }
+  bool chooseEngine(HWND owner) override { return w.showEngineSelectionDialog(owner); }
+  std::string currentEnginePath() const override { return w.enginePath; }
+  void chooseSoundPack(HWND owner) override { w.selectSoundPack(owner); }
+  Settings::ApplyResult runAction(const std::string& key) override { return executor.execute(key, {}); }
+  void fillInformationRows(Settings::Provider& provider) override {
+    if (w.ai) fillEngineInfoRows(provider, *w.ai);
+  }
+
+ private:
+  MainWindow& w;
+  Settings::CallbackActionExecutor& executor;
+};
+
+void MainWindow::showSoftwareSettingsPrototype() {
+  SettingsSession session = openSettingsSession();
+  if (!session.provider) return;
+  SettingsHost host(*this, *session.executor);
+  Settings::AccPropAnnotator annotator;
+  Settings::showSettingsDialog(hwnd, host, *session.provider, annotator);
 }
 
 bool MainWindow::saveSettings() { return writeSettings(nullptr); }

@@ -18,6 +18,7 @@
 #include "e2e/DebugLogFile.h"
 #include "e2e/PortableInstall.h"
 #include "e2e/RunningProgram.h"
+#include "e2e/SettingsDialogDriver.h"
 #include "e2e/WinEventWatcher.h"
 
 namespace Tavrune::E2E {
@@ -347,6 +348,67 @@ TEST_F(EngineGameTest, RefusedEngineMovesAreHeardAndUndoRevivesTheGame) {
   command(kUndoCommand);
   ASSERT_NO_FATAL_FAILURE(expectEngineOpensAfter(undone));
   EXPECT_EQ(program->findDialog(kErrorBox), nullptr);
+}
+
+TEST_F(EngineGameTest, SettingsDialogReachesTheRunningEngine) {
+  namespace Driver = SettingsDialogDriver;
+  start("engine-settings", {500, false});
+  startEngineGame(IDYES, false);
+  const std::wstring ready = program->waitForTitle(
+      [](const std::wstring& t) { return noticeOf(t).rfind(kEngineReadyPrefix, 0) == 0; }, kEngineStartMs);
+  ASSERT_EQ(noticeOf(ready).rfind(kEngineReadyPrefix, 0), 0u) << utf8(ready);
+  const auto openSettings = [this] {
+    command(304);
+    return program->waitForDialog(L"软件设置");
+  };
+  const auto equals = [](const char* expected) { return [expected](const std::string& l) { return l == expected; }; };
+
+  // The hash table, raised by keys and applied, reaches the engine and the file.
+  HWND dialog = openSettings();
+  ASSERT_NE(dialog, nullptr);
+  Driver::showPage(dialog, Driver::kAdvanced);
+  Driver::pressKey(Driver::editorOf(dialog, L"哈希表 (MB)"), VK_RIGHT, 2);
+  size_t mark = transcript().size();
+  ASSERT_TRUE(Driver::applyAndConfirm(dialog));
+  EXPECT_TRUE(waitForLine(mark, equals("setoption name Hash value 18"), 5000)) << "no new hash size";
+  EXPECT_NE(install->readFile("config/config.json").find("\"HashSize\": 18"), std::string::npos);
+  // The engine rows show the engine as it runs, in reach of Tab.
+  Driver::showPage(dialog, Driver::kEngine);
+  HWND state = Driver::editorOf(dialog, L"引擎状态");
+  EXPECT_NE(Driver::textOf(state), L"未知");
+  EXPECT_FALSE(Driver::textOf(state).empty());
+  EXPECT_TRUE(IsWindowEnabled(state) && (GetWindowLongW(state, GWL_STYLE) & WS_TABSTOP));
+
+  // Search by depth, the shallow profile, saved: the next search goes by depth.
+  Driver::showPage(dialog, Driver::kBasic);
+  Driver::chooseOption(dialog, Driver::editorOf(dialog, L"搜索限制模式"), 1);
+  Driver::chooseOption(dialog, Driver::editorOf(dialog, L"搜索深度"), 0);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(Driver::waitUntilClosed(dialog));
+  mark = transcript().size();
+  const size_t heard = events->names().size();
+  // 炮二平五 by arrows and Enter.
+  for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN, VK_LEFT, VK_LEFT, VK_LEFT, VK_RETURN}) {
+    program->postKey(key);
+    Sleep(50);
+  }
+  EXPECT_TRUE(waitForLine(mark, equals("go depth 8"), kEngineStartMs)) << "no search by depth";
+  ASSERT_TRUE(events->waitForNameFrom(heard, isBlackMove, kEngineStartMs).has_value()) << "no reply heard";
+
+  // Back to searching by time, the normal profile: the next search takes three seconds.
+  dialog = openSettings();
+  ASSERT_NE(dialog, nullptr);
+  Driver::chooseOption(dialog, Driver::editorOf(dialog, L"搜索限制模式"), 0);
+  Driver::chooseOption(dialog, Driver::editorOf(dialog, L"思考时间"), 1);
+  PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(Driver::waitUntilClosed(dialog));
+  mark = transcript().size();
+  // 马二进三: from the cannon's new point (4, 7) to the horse at (7, 9), then to (6, 7).
+  for (UINT key : {VK_RIGHT, VK_RIGHT, VK_RIGHT, VK_DOWN, VK_DOWN, VK_RETURN, VK_UP, VK_UP, VK_LEFT, VK_RETURN}) {
+    program->postKey(key);
+    Sleep(50);
+  }
+  EXPECT_TRUE(waitForLine(mark, equals("go movetime 3000"), kEngineStartMs)) << "no search by time";
 }
 
 }  // namespace
