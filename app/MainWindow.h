@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -290,8 +291,10 @@ class MainWindow {
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
   void saveScoreFile();
-  // Puts the game before a load back; false (logged) when the game could not be.
-  bool applyScoreLoadChoice(const PreLoadSnapshot& before);
+  // Puts the game before a load back and calls `tell` with whether it could (false is
+  // logged), before a review open then is reopened: what happened is heard before the
+  // review's own notice.
+  void applyScoreLoadChoice(const PreLoadSnapshot& before, const std::function<void(bool restored)>& tell);
   void showLoadedScorePopup();
 
   HWND hwnd = nullptr;

@@ -60,11 +60,12 @@ void MainWindow::openScoreFile() {
   logInfo(std::string(ScoreFilePlanner::kHadActiveGameLog) + (before.gameActive ? "1" : "0"));
   if (!gameEngine->loadScore(chosen, ScoreFormat::UNKNOWN)) {
     logError(std::string(ScoreFilePlanner::kLoadFailedLog) + wideToUtf8(chosen));
-    const bool restored = applyScoreLoadChoice(before);
-    const PromptBox box = ScoreFilePlanner::loadFailedBox();
-    showBox(hwnd, box);
-    announcer->announce(box.noticeAfter);
-    if (!restored) announcer->announce(ScoreFilePlanner::kRevertFailedNotice);
+    applyScoreLoadChoice(before, [this](bool restored) {
+      const PromptBox box = ScoreFilePlanner::loadFailedBox();
+      showBox(hwnd, box);
+      announcer->announce(box.noticeAfter);
+      if (!restored) announcer->announce(ScoreFilePlanner::kRevertFailedNotice);
+    });
     return;
   }
   gameStopped = false;
@@ -97,13 +98,14 @@ void MainWindow::openScoreFile() {
       showLoadedScorePopup();
       break;
     case LoadChoice::Revert:
-      announcer->announce(applyScoreLoadChoice(before) ? ScoreFilePlanner::kRevertedNotice
-                                                       : ScoreFilePlanner::kRevertFailedNotice);
+      applyScoreLoadChoice(before, [this](bool restored) {
+        announcer->announce(restored ? ScoreFilePlanner::kRevertedNotice : ScoreFilePlanner::kRevertFailedNotice);
+      });
       break;
   }
 }
 
-bool MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before) {
+void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before, const std::function<void(bool restored)>& tell) {
   // A silent replay from the saved start: nothing of the old game is spoken again.
   const bool restored = gameEngine->restore(before.game);
   if (!restored) logError("MainWindow: the game before the load could not be put back");
@@ -112,14 +114,14 @@ bool MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before) {
   gameActive = restored && before.gameActive;
   gameStopped = before.gameStopped;
   if (gameStopped) stoppedGame = before.stoppedGame;
+  InvalidateRect(hwnd, nullptr, TRUE);
+  tell(restored);
   if (restored && ScoreFilePlanner::reopenReviewAfterRevert(before, reviewManager->isActive())) {
     reviewManager->enterReviewMode();
   }
   // The search stopped for the load: the engine is asked again when it was its turn.
   askEngineForItsMove();
   updateMenuState();
-  InvalidateRect(hwnd, nullptr, TRUE);
-  return restored;
 }
 
 void MainWindow::showLoadedScorePopup() {

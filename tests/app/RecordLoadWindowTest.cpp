@@ -101,7 +101,8 @@ TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsRevie
   DialogWatcher replaceReview(L"确认加载棋谱", [](HWND box) { DialogWatcher::press(box, IDYES); });
   EXPECT_EQ(load(rig.programFolder().path() / L"另一局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDCANCEL}}),
             L"共 1 手棋");
-  EXPECT_TRUE(lastNoticeIs(L"已取消并返回加载前状态"));
+  // The way back is heard first, then where it leads.
+  EXPECT_TRUE(lastNoticeIs(L"已取消并返回加载前状态，进入复盘模式，当前第2步，共2步"));
   EXPECT_TRUE(rig.window().review().isActive());
   EXPECT_EQ(rig.window().game().getMoveHistory(), first);
   EXPECT_EQ(rig.window().game().getBoard().getCells(), cells);
