@@ -100,7 +100,9 @@ TEST(AboutBoxTest, ShowsTheVersionAndBuildAndAnswersEnterAndEsc) {
   // The test program carries the program's resources.
   EXPECT_EQ(version, L"" TAVRUNE_VERSION_TEXT " (Build 771 (" TAVRUNE_SOURCE_REVISION "))");
   // Only an active dialog keeps a focus: other test programs' windows share the display.
-  if (active == dialogSeen) EXPECT_EQ(focus, webButton);
+  if (active == dialogSeen) {
+    EXPECT_EQ(focus, webButton);
+  }
 
   const INT_PTR opened = runAbout(rig, [&](HWND dialog) { key(dialog, VK_RETURN); });
   EXPECT_EQ(opened, IDOK);

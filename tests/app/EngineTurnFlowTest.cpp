@@ -57,7 +57,9 @@ class EngineTurnFlowTest : public ::testing::Test {
                        [playRed](HWND box) { DialogWatcher::press(box, playRed ? IDYES : IDNO); });
     SendMessageW(window(), WM_COMMAND, kEngineMode, 0);
     ASSERT_TRUE(side.wait());
-    if (confirm) ASSERT_TRUE(confirm->wait());
+    if (confirm) {
+      ASSERT_TRUE(confirm->wait());
+    }
     gameStarted = true;
   }
 

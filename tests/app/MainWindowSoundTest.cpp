@@ -13,7 +13,7 @@ using namespace Test;
 
 class WindowAudioTest : public ::testing::Test {
  protected:
-  WindowAudioTest() : rig(SavedSettings{{}, 1}), sounds("window-sounds"), probe(std::make_shared<BackendProbe>()) {
+  WindowAudioTest() : rig(SavedSettings{{}, 1, {}, {}, {}}), sounds("window-sounds"), probe(std::make_shared<BackendProbe>()) {
     for (const SoundTableEntry& entry : SOUND_TABLE)
       sounds.writeFile(std::string("sounds/default/") + entry.fileName, tone(0.2));
     rig.window().audio().setFolderSource([this] { return AudioFolders{sounds.utf8(), "", sounds.utf8()}; });

@@ -101,7 +101,9 @@ TEST(LegalMovesReference, EndOfGameMatchesAnEmptyMoveList) {
       board.movePiece(moves[random() % moves.size()]);
       const bool noReply = board.getLegalMoves(board.getCurrentPlayer()).empty();
       EXPECT_EQ(board.getGameState() != PLAYING, noReply);
-      if (noReply) EXPECT_EQ(board.getGameState(), mover == RED ? RED_WIN : BLACK_WIN);
+      if (noReply) {
+        EXPECT_EQ(board.getGameState(), mover == RED ? RED_WIN : BLACK_WIN);
+      }
     }
   }
 }
