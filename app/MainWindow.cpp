@@ -12,6 +12,8 @@
 #include "game/GameEngine.h"
 #include "game/Notation.h"
 #include "game/ReviewManager.h"
+#include "lan/LANGameController.h"
+#include "lan/Network.h"
 #include "platform/WinAnnouncer.h"
 #include "platform/WinHttpClient.h"
 #include "platform/WinProcessManager.h"
@@ -35,6 +37,7 @@ const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   gameEngine = std::make_unique<GameEngine>();
   ai = engineFrontEnd ? std::move(engineFrontEnd) : std::make_unique<AIFrontEnd>();
+  network = std::make_unique<Network>();
   pveController = std::make_unique<PveController>(gameEngine.get(), ai.get());
   ai->setProcessManagerFactory([] { return std::make_unique<WinProcessManager>(); });
   ai->setHttpClientFactory([] { return std::make_shared<WinHttpClient>(); });
@@ -50,6 +53,7 @@ MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   audioManager = std::make_unique<AudioManager>();
   updater = std::make_unique<WinSparkleAdapter>();
   configureFromSettings();
+  network->setConnectedCallback([this] { onNetworkConnected(); });
 }
 
 MainWindow::~MainWindow() {
@@ -71,6 +75,9 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::detachCallbacks() {
+  // First the LAN threads: none may reach the announcer while the window goes.
+  network->setConnectedCallback(nullptr);
+  if (lanController) lanController->setCallbacks(LANCallbacks{});
   gameEngine->setMoveCallback(nullptr);
   gameEngine->setStateCallback(nullptr);
   ai->setMoveReadyCallback(nullptr);

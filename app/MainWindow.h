@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "core/SystemConfig.h"
 #include "engine/CpuFeatures.h"
 #include "game/ChessTypes.h"
+#include "lan/LanRoomList.h"
 
 namespace Tavrune {
 
@@ -34,6 +36,8 @@ class AnnouncementHistory;
 class AudioManager;
 class NoticeJoiner;
 class GameEngine;
+class LANGameController;
+class Network;
 class IUICallback;
 class PveController;
 class ReviewManager;
@@ -131,6 +135,8 @@ class MainWindow {
   const AccessibilityConfig& accessibilityConfig() const { return a11yConfig; }
   const SystemConfig& systemSettings() const { return systemConfig; }
   const NotationSettings& notationSettings() const { return notationEntry.settings(); }
+  // The LAN session, once a LAN game was started; null before.
+  const LANGameController* lanSession() const { return lanController.get(); }
 
  private:
   // Start-up: settings into the mirrors, the engine build, the log, books, engine settings.
@@ -250,6 +256,38 @@ class MainWindow {
   // another engine); true when it had given up.
   bool reviveEngine();
 
+  // LAN play (MainWindowLan.cpp).
+  void onNetworkConnected();
+  void runLanWork(LPARAM payload);
+  void installLanCallbacks();
+  void handleLanEvent(WPARAM code, LPARAM payload);
+  void onLanConnectionLost();
+  void onLanGameReady(PieceColor side, const std::string& opponent);
+  void onLanMoveAcked(int32_t seq);
+  void onLanUndoRequest();
+  void onLanUndoResponse(bool accepted);
+  void onLanDrawRequest();
+  void onLanDrawResponse(bool accepted);
+  // The LAN game command: the set-up dialog, then hosting, a room search or a direct connect.
+  void startLanGame();
+  void hostLanRoom();
+  void connectLanByAddress();
+  void searchLanRooms();
+  // From the discovery thread during a search.
+  void onLanRoomFound(const std::string& name, const std::string& address, int32_t port);
+  void startLanTimer();
+  void stopLanTimer();
+  void onLanTimer();
+  // A LAN controller exists and is not idle.
+  bool lanSessionBusy() const;
+  // Leaves the room and stops the LAN timer.
+  void leaveLanRoom();
+  // After a record load: leaves a LAN game that was running before it and still runs.
+  void leaveLanIfActive(bool lanGameWasRunning);
+  // On the local turn of a LAN game the session cannot take a move now: what to say.
+  std::optional<std::wstring> lanMoveRefusal() const;
+  void sendMoveToLanPeer(const Move& move);
+
   // Game records (MainWindowRecords.cpp).
   void openScoreFile();
   void saveScoreFile();
@@ -263,7 +301,12 @@ class MainWindow {
   HINSTANCE hInstance = nullptr;
   std::unique_ptr<GameEngine> gameEngine;
   std::unique_ptr<IEngineFrontEnd> ai;
+  // The rooms of the current search; before the session, which fills it from its thread.
+  LanRoomList lanRooms;
+  std::unique_ptr<Network> network;
   std::unique_ptr<PveController> pveController;
+  // Made by the first LAN game start, kept for the run; destroyed before the network.
+  std::unique_ptr<LANGameController> lanController;
   std::unique_ptr<AccessibilityManager> accessibility;
   std::unique_ptr<ReviewManager> reviewManager;
   std::unique_ptr<AudioManager> audioManager;

@@ -10,6 +10,7 @@
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
 #include "game/SelectionController.h"
+#include "lan/LANGameController.h"
 
 namespace Tavrune {
 
@@ -35,7 +36,11 @@ void MainWindow::handleNotationTimeout() {
 }
 
 bool MainWindow::handleNotationKey(WPARAM virtualKey) {
-  const NotationTurn turn{gameActive, reviewManager->isActive(), gameMode, humanColor, false, readingSide()};
+  NotationTurn turn{gameActive, reviewManager->isActive(), gameMode, humanColor, false, readingSide(), L""};
+  if (gameMode == MODE_LAN && lanController) {
+    turn.lanLocalTurn = lanController->isMyTurn();
+    turn.lanRefusal = lanMoveRefusal().value_or(L"");
+  }
   const NotationOutcome out = notationEntry.handleKey(static_cast<uint32_t>(virtualKey),
                                                       (GetKeyState(VK_NUMLOCK) & 1) != 0, turn, *gameEngine);
   for (const std::wstring& notice : out.notices) announcer->announce(notice);
@@ -55,6 +60,7 @@ bool MainWindow::handleNotationKey(WPARAM virtualKey) {
     accessibility->syncFocus(target);
     InvalidateRect(hwnd, nullptr, FALSE);
     reportHumanMove(*out.playedMove);
+    sendMoveToLanPeer(*out.playedMove);
   }
   return out.consumed;
 }
@@ -108,6 +114,12 @@ void MainWindow::selectOrDrop(SelectionFeedback::Cursor which) {
     announcer->announce(*refusal);
     return;
   }
+  if (main) {
+    if (const std::optional<std::wstring> refusal = lanMoveRefusal()) {
+      announcer->announce(*refusal);
+      return;
+    }
+  }
   Position& point = main ? cursor : player2Cursor;
   Position& selection = main ? selected : player2Selected;
   const bool hadSelection = selection.isValid();
@@ -122,8 +134,8 @@ void MainWindow::selectOrDrop(SelectionFeedback::Cursor which) {
   if (!reaction.notice.empty()) announcer->announce(reaction.notice);
   if (reaction.playMoveSound && audioReady()) audioManager->playMoveSound(result.move, result.givesCheck, humanColor);
   if (reaction.repaint) InvalidateRect(hwnd, nullptr, FALSE);
-  // The LAN peer is told once LAN play exists.
   if (reaction.reportHumanMove) reportHumanMove(result.move);
+  if (reaction.sendToLanPeer) sendMoveToLanPeer(result.move);
 }
 
 void MainWindow::choosePlayer2Scheme() {

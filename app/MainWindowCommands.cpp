@@ -12,6 +12,7 @@
 #include "core/Log.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
+#include "lan/LANGameController.h"
 
 namespace Tavrune {
 
@@ -30,7 +31,8 @@ SessionStatus MainWindow::sessionStatus() const {
   status.gameState = gameEngine->getGameState();
   status.gameStopped = gameStopped;
   status.gameMode = gameMode;
-  // No LAN controller exists until LAN play is built.
+  status.lanControllerExists = lanController != nullptr;
+  status.lanControllerBusy = lanSessionBusy();
   return status;
 }
 
@@ -51,6 +53,7 @@ void MainWindow::leaveReview() {
 
 void MainWindow::endReviewOrLanGame() {
   if (reviewManager->isActive()) reviewManager->exitReviewMode();
+  if (sessionStatus().lanRoomToLeave()) leaveLanRoom();
 }
 
 void MainWindow::showGamePopup() {
@@ -129,11 +132,29 @@ void MainWindow::onCommand(int commandId) {
       break;
     }
     case MenuCommand::LanMode:
-      logInfo("[MainWindow] LAN game not available yet");
+      // The mode changes when the session's game is ready, not here.
+      startLanGame();
       loadedPositionPending = false;
       break;
     case MenuCommand::Undo:
-      undoMove();
+      if (status.lanCommandsAvailable()) {
+        lanController->requestUndo();
+        announcer->announce(CommandTexts::kUndoRequestSent);
+      } else {
+        undoMove();
+      }
+      break;
+    case MenuCommand::Draw:
+      // Outside LAN play the chooser's refusal box has stopped the command already.
+      if (!status.lanCommandsAvailable()) break;
+      lanController->requestDraw();
+      announcer->announce(CommandTexts::kDrawRequestSent);
+      break;
+    case MenuCommand::Resign:
+      if (!status.lanCommandsAvailable()) break;
+      lanController->resign();
+      announcer->announce(CommandTexts::kResigned);
+      stopLanTimer();
       break;
     case MenuCommand::SwitchSides:
       // With a game in progress the box was answered: Yes restarts, No keeps the game.
@@ -187,7 +208,6 @@ void MainWindow::onCommand(int commandId) {
       showSoftwareSettingsPrototype();
       break;
     default:
-      // Draw and resign outside LAN play only show their refusal; LAN arrives later.
       logInfo("[MainWindow] Command not available yet: " + std::to_string(commandId));
       break;
   }

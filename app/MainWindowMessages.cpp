@@ -76,7 +76,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(hwnd, TIMER_NOTICE_FLUSH);
         noticeJoiner->flush();
       }
-      // TIMER_LAN_POLL drives the LAN session once LAN play exists.
+      if (wParam == TIMER_LAN_POLL) onLanTimer();
       return 0;
 
     case WM_INITMENUPOPUP:
@@ -89,7 +89,11 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
 
     case WM_LAN_EVENT:
-      // No LAN session exists yet, so nothing posts these events; every code is ignored.
+      handleLanEvent(wParam, lParam);
+      return 0;
+
+    case WM_LAN_WORK:
+      runLanWork(lParam);
       return 0;
 
     case WM_AI_MOVE:

@@ -53,6 +53,7 @@ void MainWindow::openScoreFile() {
   before.seat = currentSeat();
   before.gameActive = gameActive;
   before.gameStopped = gameStopped;
+  before.lanGameWasRunning = sessionStatus().lanRoomToLeave();
   if (gameStopped) before.stoppedGame = stoppedGame;
   dropEngineWork();
 
@@ -83,12 +84,14 @@ void MainWindow::openScoreFile() {
   logInfo(ScoreFilePlanner::loadChoiceLog(choice));
   switch (choice) {
     case LoadChoice::Review:
+      leaveLanIfActive(before.lanGameWasRunning);
       initAudio();
       announcer->announce(ScoreFilePlanner::kReviewNotice);
       reviewManager->enterReviewMode();
       updateMenuState();
       break;
     case LoadChoice::PlayOn:
+      leaveLanIfActive(before.lanGameWasRunning);
       announcer->announce(ScoreFilePlanner::kChooseModeNotice);
       loadedPositionPending = true;
       updateMenuState();

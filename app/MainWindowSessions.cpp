@@ -125,6 +125,7 @@ void MainWindow::stopCurrentGame() {
   const StopPlan plan = GameSessionPlanner::stopPlan(sessionStatus());
   if (plan.stops) {
     dropEngineWork();
+    if (plan.leaveLanRoom) leaveLanRoom();
     if (plan.keepSnapshot) {
       stoppedGame = StoppedGame{gameEngine->snapshot(), currentSeat()};
       gameStopped = true;

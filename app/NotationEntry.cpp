@@ -70,6 +70,7 @@ std::optional<std::wstring> NotationEntry::turnRefusal(const NotationTurn& turn,
   if (game.getGameState() != PLAYING) return L"游戏已结束，请开始新游戏";
   if (turn.mode == MODE_PVE && game.getCurrentPlayer() != turn.humanSide) return L"AI正在思考，请稍候";
   if (turn.mode == MODE_LAN && !turn.lanLocalTurn) return L"当前未轮到你走棋";
+  if (turn.mode == MODE_LAN && !turn.lanRefusal.empty()) return turn.lanRefusal;
   return std::nullopt;
 }
 

@@ -30,6 +30,7 @@ struct NotationTurn {
   PieceColor humanSide = RED;
   bool lanLocalTurn = false;      // LAN: a controller exists and it is the local turn
   PieceColor viewerSide = RED;    // the side the typed files are counted from
+  std::wstring lanRefusal;        // LAN: the session cannot take a move now; said instead
 };
 
 // The window's time-out timer after a key: leave it, kill it, or (re)start it.

@@ -19,6 +19,9 @@ constexpr UINT WM_ENGINE_READY = WM_USER + 104;
 constexpr UINT WM_ENGINE_STATE_CHANGED = WM_USER + 105;
 // The action that held notices is over: they are spoken, joined, as one.
 constexpr UINT WM_FLUSH_NOTICES = WM_USER + 106;
+// Work of the LAN session (a received line, a lost connection) to run on the UI thread,
+// where the game lives: lParam a heap std::function<void()>.
+constexpr UINT WM_LAN_WORK = WM_USER + 110;
 
 constexpr UINT_PTR TIMER_LAN_POLL = 1001;
 constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;

@@ -69,6 +69,18 @@ void DialogWatcher::setControlText(HWND dialog, int controlId, const std::wstrin
   SendMessageW(GetDlgItem(dialog, controlId), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
+std::vector<std::wstring> DialogWatcher::listLines(HWND dialog, int listId) {
+  HWND list = GetDlgItem(dialog, listId);
+  std::vector<std::wstring> lines;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::vector<wchar_t> text(static_cast<size_t>(SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0)) + 1);
+    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text.data()));
+    lines.push_back(text.data());
+  }
+  return lines;
+}
+
 void DialogWatcher::press(HWND dialog, int buttonId) {
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace Tavrune::Test {
 
@@ -28,6 +29,8 @@ class DialogWatcher {
   // Types the path into a file dialog's name box and presses OK, again while the dialog
   // is still there (it may still be filling its boxes); cancels it when it never accepts.
   static void chooseFile(HWND dialog, const std::wstring& path);
+  // The lines of a list box, in order (also of another process's dialog).
+  static std::vector<std::wstring> listLines(HWND dialog, int listId);
   // The text of a message box's message.
   static std::wstring messageBoxText(HWND box) { return controlText(box, 0xFFFF); }
 

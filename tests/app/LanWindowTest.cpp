@@ -1,0 +1,396 @@
+// A LAN game in the real window of this process against a scripted peer on a plain
+// socket: the window hosts on the game port (so this program runs in a network namespace
+// of its own), boxes are answered from helper threads, and what is heard is every title
+// the window is given, in order.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "app/DialogWatcher.h"
+#include "app/LanUiEvent.h"
+#include "app/OpeningMoves.h"
+#include "app/PostedPayload.h"
+#include "app/ProgramMessages.h"
+#include "app/WindowTestRig.h"
+#include "game/GameEngine.h"
+#include "lan/LANGameController.h"
+#include "lan/LanDialogs.h"
+#include "lan/LanProtocol.h"
+#include "lan/Network.h"
+#include "lan/LanPeer.h"
+#include "lan/ScriptedPeer.h"
+
+namespace Tavrune {
+namespace {
+
+using Test::DialogWatcher;
+using Test::ScriptedPeer;
+using Test::WindowTestRig;
+
+constexpr int kLong = 20000;
+
+// Every title the window is given, as a screen reader hears each notice.
+class HeardNotices {
+ public:
+  explicit HeardNotices(HWND window) : window_(window) { SetWindowSubclass(window, &record, 1, reinterpret_cast<DWORD_PTR>(this)); }
+  ~HeardNotices() { RemoveWindowSubclass(window_, &record, 1); }
+
+  // Each text, in this order, somewhere in what was heard (joined notices included).
+  bool inOrder(const std::vector<std::wstring>& texts) const {
+    std::wstring all;
+    for (const std::wstring& title : titles_) all += title + L"\n";
+    size_t at = 0;
+    for (const std::wstring& text : texts) {
+      at = all.find(text, at);
+      if (at == std::wstring::npos) return false;
+      at += text.size();
+    }
+    return true;
+  }
+  bool has(const std::wstring& text) const { return inOrder({text}); }
+  void clear() { titles_.clear(); }
+  std::wstring all() const {
+    std::wstring joined;
+    for (const std::wstring& title : titles_) joined += title + L" | ";
+    return joined;
+  }
+
+ private:
+  static LRESULT CALLBACK record(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    if (message == WM_SETTEXT && lParam) reinterpret_cast<HeardNotices*>(self)->titles_.push_back(reinterpret_cast<const wchar_t*>(lParam));
+    return DefSubclassProc(window, message, wParam, lParam);
+  }
+
+  HWND window_;
+  std::vector<std::wstring> titles_;
+};
+
+// The peer's heartbeat, every second while it lives: a scripted peer is otherwise silent,
+// and a silent peer is lost after a quarter of a minute.
+class KeepAlive {
+ public:
+  explicit KeepAlive(ScriptedPeer& peer)
+      : thread_([this, &peer] {
+          while (!stop_) {
+            peer.send(LanProtocol::makeHeartbeat());
+            for (int i = 0; i < 10 && !stop_; ++i) Sleep(100);
+          }
+        }) {}
+  ~KeepAlive() {
+    stop_ = true;
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> stop_{false};
+  std::thread thread_;
+};
+
+std::string line(const std::string& wire) { return wire.substr(0, wire.find('\n')); }
+
+class LanWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override { fresh(); }
+
+  // A new window, as a new run of the program.
+  void fresh() {
+    heard.reset();
+    rig_.reset();
+    rig_ = std::make_unique<WindowTestRig>();
+    ASSERT_TRUE(rig_->create());
+    heard = std::make_unique<HeardNotices>(window());
+  }
+
+  WindowTestRig& rig() { return *rig_; }
+  HWND window() { return rig().window().handle(); }
+  GameEngine& game() { return rig().window().game(); }
+  LANSessionState lanState() { return rig().window().lanSession()->getState(); }
+  void command(int id) { SendMessageW(window(), WM_COMMAND, id, 0); }
+  bool hear(const std::wstring& text, int timeoutMs = kLong) {
+    return rig().pumpUntil([&] { return heard->has(text); }, timeoutMs);
+  }
+  // A line the peer received that begins with `wire`'s line.
+  bool peerGot(ScriptedPeer& peer, const std::string& wire) {
+    return rig().pumpUntil([&] {
+      for (const std::string& got : peer.received()) {
+        if (got.rfind(line(wire), 0) == 0) return true;
+      }
+      return false;
+    }, kLong);
+  }
+  // A click on the board point, as the user's mouse gives it.
+  void click(Position point) {
+    const bool flipped = rig().window().isBoardFlipped();
+    const int file = flipped ? 8 - point.x : point.x;
+    const int row = flipped ? 9 - point.y : point.y;
+    SendMessageW(window(), WM_LBUTTONDOWN, 0, MAKELPARAM(10 + file * 60 + 30, 40 + row * 60 + 30));
+  }
+  bool lanTimerWasRunning() { return KillTimer(window(), TIMER_LAN_POLL) != FALSE; }
+
+  // The LAN game command as a player who hosts and takes Red; the peer joins as "老王".
+  void hostGame(ScriptedPeer& peer) {
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_NICKNAME, L"小明");
+      CheckRadioButton(dialog, LanDialogs::ID_SIDE_RANDOM, LanDialogs::ID_SIDE_BLACK, LanDialogs::ID_SIDE_RED);
+      DialogWatcher::press(dialog, IDOK);
+    }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+    std::wstring waitingText;
+    DialogWatcher waiting(L"等待连接", [&](HWND dialog) {
+      wchar_t shown[300] = {};
+      GetWindowTextW(FindWindowExW(dialog, nullptr, L"Static", nullptr), shown, 300);
+      waitingText = shown;
+      ASSERT_TRUE(peer.connectTo(Network::DEFAULT_GAME_PORT));
+      peer.send(LanProtocol::makeHello("老王", "random"));
+    }, kLong);
+    command(202);  // returns once the waiting dialog has closed itself
+    ASSERT_TRUE(setup.wait() && way.wait() && waiting.wait());
+    EXPECT_NE(waitingText.find(L"端口: 8888"), std::wstring::npos) << ::testing::PrintToString(waitingText);
+    ASSERT_TRUE(hear(L"对手 老王 已连接，你执红方")) << ::testing::PrintToString(heard->all());
+    EXPECT_TRUE(peerGot(peer, LanProtocol::makeHelloAck("小明", "black")));
+  }
+
+  std::unique_ptr<WindowTestRig> rig_;
+  std::unique_ptr<HeardNotices> heard;
+};
+
+TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
+  ScriptedPeer peer;
+  hostGame(peer);
+  KeepAlive alive(peer);
+  EXPECT_TRUE(heard->inOrder({L"房间已创建，等待对手连接...", L"网络连接成功", L"对手已连接", L"对手 老王 已连接，你执红方"}))
+      << ::testing::PrintToString(heard->all());
+  EXPECT_EQ(rig().window().playerColor(), RED);
+  EXPECT_FALSE(rig().window().isBoardFlipped());
+
+  // The local move reaches the peer; the peer's move is played, acknowledged and followed
+  // by the second cursor.
+  click(Tavrune::Test::kRedCannon.from);
+  click(Tavrune::Test::kRedCannon.to);
+  ASSERT_TRUE(peerGot(peer, "MOVE:1:7,7,4,7,"));
+  peer.send(LanProtocol::makeMoveAck(1, true, ""));
+  peer.send(LanProtocol::makeMove(2, Tavrune::Test::kBlackKnight));
+  ASSERT_TRUE(peerGot(peer, LanProtocol::makeMoveAck(2, true, "")));
+  ASSERT_TRUE(rig().pumpUntil([&] { return rig().window().secondCursor() == Tavrune::Test::kBlackKnight.to; }));
+  EXPECT_EQ(game().getMoveHistory().size(), 2u);
+
+  // The peer's offers: a draw refused, an undo agreed.
+  DialogWatcher drawOffer(L"和棋请求", [](HWND box) { DialogWatcher::press(box, IDNO); }, kLong);
+  peer.send(LanProtocol::makeDrawRequest());
+  EXPECT_TRUE(peerGot(peer, LanProtocol::makeDrawAck(false)));
+  EXPECT_TRUE(drawOffer.wait());
+  EXPECT_TRUE(hear(L"已拒绝和棋请求"));
+  DialogWatcher undoRequest(L"悔棋请求", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+  peer.send(LanProtocol::makeUndoRequest());
+  EXPECT_TRUE(peerGot(peer, LanProtocol::makeUndoAck(true)));
+  EXPECT_TRUE(undoRequest.wait());
+  EXPECT_TRUE(hear(L"同意悔棋，双方各退一步"));
+  EXPECT_TRUE(game().getMoveHistory().empty());
+
+  // Our draw offer, refused by the peer.
+  command(207);
+  EXPECT_TRUE(hear(L"已发送和棋请求，等待对方回应..."));
+  EXPECT_TRUE(peerGot(peer, LanProtocol::makeDrawRequest()));
+  std::wstring refusal;
+  DialogWatcher refused(L"和棋被拒绝", [&](HWND box) {
+    refusal = DialogWatcher::messageBoxText(box);
+    DialogWatcher::press(box, IDOK);
+  }, kLong);
+  peer.send(LanProtocol::makeDrawAck(false));
+  EXPECT_TRUE(hear(L"对方拒绝和棋请求"));  // the box is answered while the window pumps
+  EXPECT_TRUE(refused.wait());
+  EXPECT_EQ(refusal, L"对方拒绝和棋");
+
+  // A failed check of the position and a refused move are spoken; a code the window does
+  // not know, or one whose record is missing, is not.
+  PostMessageW(window(), WM_LAN_EVENT, 12, 0);
+  EXPECT_TRUE(hear(L"棋局状态校验不一致，请注意"));
+  PostedPayload<LanMoveRejectedEvent>::post(window(), WM_LAN_EVENT, 6,
+                                            std::make_unique<LanMoveRejectedEvent>(LanMoveRejectedEvent{3, "illegal"}));
+  EXPECT_TRUE(hear(L"走棋被拒绝"));
+  heard->clear();
+  for (WPARAM code : {6, 13, 14}) PostMessageW(window(), WM_LAN_EVENT, code, 0);
+  rig().pumpFor(300);
+  EXPECT_EQ(heard->all(), L"");
+
+  // Resigning asks first, tells the peer and stops the session's timer.
+  DialogWatcher resign(L"确认认输", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+  command(208);
+  EXPECT_TRUE(resign.wait());
+  EXPECT_TRUE(peerGot(peer, LanProtocol::makeResign()));
+  EXPECT_TRUE(hear(L"你已认输，对局结束"));
+  EXPECT_FALSE(lanTimerWasRunning());
+  EXPECT_EQ(game().getGameState(), BLACK_WIN);
+}
+
+TEST_F(LanWindowTest, LocalMovesWaitWhileThePeerMayComeBackAndStopOnceTheSessionEnded) {
+  auto peer = std::make_unique<ScriptedPeer>();
+  hostGame(*peer);
+  auto alive = std::make_unique<KeepAlive>(*peer);
+
+  // The connection drops: the player waits for the peer, whose turn it is not.
+  DialogWatcher lost(L"连接中断", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+  alive.reset();
+  peer.reset();
+  ASSERT_TRUE(hear(L"已进入等待重连模式"));
+  EXPECT_TRUE(lost.wait());
+  EXPECT_EQ(lanState(), LANSessionState::HOSTING);
+  heard->clear();
+  click(Tavrune::Test::kRedCannon.from);
+  EXPECT_TRUE(hear(L"正在同步棋局，请稍候再走"));
+  EXPECT_TRUE(game().getMoveHistory().empty());
+
+  // The peer is back, then leaves for good: moves and keypad entry are refused.
+  ScriptedPeer back;
+  ASSERT_TRUE(back.connectTo(Network::DEFAULT_GAME_PORT));
+  back.send(LanProtocol::makeHello("老王", "resume"));
+  KeepAlive backAlive(back);
+  EXPECT_TRUE(hear(L"对手已重连，正在同步棋局"));
+  std::wstring lostText;
+  DialogWatcher gone(L"连接断开", [&](HWND box) {
+    lostText = DialogWatcher::messageBoxText(box);
+    DialogWatcher::press(box, IDOK);
+  }, kLong);
+  back.send(LanProtocol::makeBye("manual_leave"));
+  ASSERT_TRUE(hear(L"网络连接已断开"));
+  EXPECT_TRUE(gone.wait());
+  EXPECT_EQ(lostText, L"与对手的连接已断开");
+  EXPECT_TRUE(heard->inOrder({L"对方主动离开(manual_leave)", L"网络连接已断开"})) << ::testing::PrintToString(heard->all());
+  EXPECT_FALSE(lanTimerWasRunning());
+  const struct {
+    const char* name;
+    std::function<void()> input;
+  } refused[] = {
+      {"click", [&] { click(Tavrune::Test::kRedCannon.from); }},
+      {"keypad", [&] { SendMessageW(window(), WM_KEYDOWN, VK_NUMPAD6, 0); }},
+  };
+  for (const auto& input : refused) {
+    heard->clear();
+    input.input();
+    EXPECT_TRUE(hear(L"网络连接已断开", 3000)) << input.name;
+  }
+  EXPECT_TRUE(game().getMoveHistory().empty());
+}
+
+TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKeepIt) {
+  struct Case {
+    const char* name;
+    int command;
+    const wchar_t* caption;  // nullptr: no box
+    int answer;
+    const wchar_t* text;
+    bool leaves;
+  };
+  const Case cases[] = {
+      {"switch sides", 204, L"提示", IDOK, L"局域网对战中不支持切换执红/黑，请先结束当前对局", false},
+      {"review", 205, L"提示", IDOK, L"当前局域网对战会话中暂不支持进入复盘，请先结束当前对局", false},
+      {"load kept", 101, L"确认加载棋谱", IDNO, L"当前为局域网对战，加载棋谱将离开房间并替换当前对局，是否继续？", false},
+      {"new game", 100, L"确认新游戏", IDYES, L"当前为局域网对战，开始新局将离开房间并结束当前对局，是否继续？", true},
+      {"two players", 200, L"确认切换模式", IDYES, L"当前为局域网对战，切换模式将离开房间并结束当前对局，是否继续？", true},
+      {"stop", 209, nullptr, 0, nullptr, true},
+  };
+  for (const Case& c : cases) {
+    fresh();
+    ScriptedPeer peer;
+    hostGame(peer);
+    KeepAlive alive(peer);
+    std::wstring text;
+    std::unique_ptr<DialogWatcher> box;
+    if (c.caption) {
+      box = std::make_unique<DialogWatcher>(c.caption, [&](HWND dialog) {
+        text = DialogWatcher::messageBoxText(dialog);
+        DialogWatcher::press(dialog, c.answer);
+      }, kLong);
+    }
+    command(c.command);
+    if (box) {
+      EXPECT_TRUE(box->wait()) << c.name;
+      EXPECT_EQ(text, c.text) << c.name;
+    }
+    if (c.leaves) {
+      EXPECT_TRUE(peerGot(peer, LanProtocol::makeBye("manual_leave"))) << c.name;
+      EXPECT_EQ(lanState(), LANSessionState::IDLE) << c.name;
+      EXPECT_FALSE(lanTimerWasRunning()) << c.name;
+    } else {
+      EXPECT_EQ(lanState(), LANSessionState::PLAYING) << c.name;
+      EXPECT_TRUE(lanTimerWasRunning()) << c.name;
+    }
+  }
+}
+
+TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {
+  {
+    Network holder;
+    ASSERT_TRUE(holder.startServer(Network::DEFAULT_GAME_PORT));
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+    std::wstring text;
+    DialogWatcher failed(L"错误", [&](HWND box) {
+      text = DialogWatcher::messageBoxText(box);
+      DialogWatcher::press(box, IDOK);
+    }, kLong);
+    command(202);
+    EXPECT_TRUE(failed.wait());
+    EXPECT_EQ(text, L"创建房间失败，端口可能被占用");
+    EXPECT_TRUE(hear(L"创建房间失败"));
+    EXPECT_EQ(lanState(), LANSessionState::IDLE);
+  }
+
+  // Hosting, the waiting dialog cancelled: the room closes.
+  DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+  DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+  DialogWatcher waiting(L"等待连接", [](HWND dialog) { DialogWatcher::press(dialog, IDCANCEL); }, kLong);
+  command(202);
+  EXPECT_TRUE(waiting.wait());
+  EXPECT_TRUE(hear(L"已取消等待，房间已关闭"));
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+TEST_F(LanWindowTest, ASearchOffersTheDirectConnectOnlyWhenNoRoomWasFound) {
+  // The window's search, cancelled after a few seconds; `listed` gets its lines.
+  auto searchAndCancel = [&](std::vector<std::wstring>& listed) {
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDNO); }, kLong);
+    DialogWatcher search(L"搜索房间", [&](HWND dialog) {
+      Sleep(3000);  // a few replies and refreshes
+      listed = DialogWatcher::listLines(dialog, LanDialogs::ID_ROOM_LIST);
+      DialogWatcher::press(dialog, IDCANCEL);
+    }, kLong);
+    command(202);
+    EXPECT_TRUE(search.wait());
+  };
+
+  std::vector<std::wstring> none;
+  bool offered = false;
+  DialogWatcher offer(L"搜索完成", [&](HWND box) {
+    offered = DialogWatcher::messageBoxText(box) == L"未找到房间，是否手动输入 IP 连接？";
+    DialogWatcher::press(box, IDNO);
+  }, kLong);
+  searchAndCancel(none);
+  EXPECT_TRUE(offer.wait());
+  EXPECT_TRUE(offered);
+  EXPECT_TRUE(none.empty());
+
+  // Another program's room on this network is listed, and cancelling asks nothing more.
+  Tavrune::Test::ManualClock clock;
+  Tavrune::Test::LanPeer room(clock);
+  ASSERT_TRUE(room.controller.createRoom("老王", "random", 0));
+  std::vector<std::wstring> listed;
+  searchAndCancel(listed);
+  rig().pumpFor(500);
+  EXPECT_EQ(listed, std::vector<std::wstring>{L"老王 (127.0.0.1)"});
+  DialogWatcher noOffer(L"搜索完成", [](HWND box) { DialogWatcher::press(box, IDNO); }, 1000);
+  rig().pumpFor(1200);
+  EXPECT_FALSE(noOffer.wait());
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+}  // namespace
+}  // namespace Tavrune
+// A run stopped by its time-out (a box nobody answers) still shows how far it got.
+static const int kUnbuffered = [] { setvbuf(stdout, nullptr, _IONBF, 0); return 0; }();
