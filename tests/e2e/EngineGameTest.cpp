@@ -326,6 +326,9 @@ TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
 
   ASSERT_TRUE(program->answerBox(kErrorBox, IDOK, kEngineStartMs)) << "no error box";
   EXPECT_EQ(program->waitForTitle(kTitlePrefix + kEngineFailed), kTitlePrefix + kEngineFailed);
+  // The listener may read the event raised as the box opened only once the box has gone.
+  const auto failed = [](const std::wstring& n) { return n == kEngineFailed; };
+  ASSERT_TRUE(events->waitForNameFrom(mark, failed, 5000).has_value()) << "the failure was not heard";
   const std::string starting = "AI::startEngineWithRetry: Starting UCCI engine";
   const std::string told = "PVE mode: AI engine initialization failed";
   EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u);
@@ -338,7 +341,6 @@ TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
   EXPECT_EQ(program->findDialog(kErrorBox), nullptr) << "a second box";
   EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u) << "a start attempt after the give-up";
   EXPECT_EQ(occurrences(logFrom(logMark), told), 1u);
-  // The listener may read an event late, so all that was heard is looked at last.
   const std::vector<std::wstring> heard = events->names();
   const auto since = heard.begin() + static_cast<std::ptrdiff_t>(mark);
   EXPECT_EQ(std::count(since, heard.end(), kEngineFailed), 1) << "the failure is heard once";
