@@ -49,15 +49,20 @@ AI::~AI() {
     current->setStateCallback(nullptr);
     current->setBestMoveCallback(nullptr);
   }
-  // The online query's worker may be inside this object (a fallback search, whose restart
-  // waits are cut short by `closing`): wait for it and let no later answer in.
+  // The online query's worker may be inside this object (a fallback search): wait for it
+  // and let no later answer in.
   if (cloudBook) cloudBook->cancel();
   {
     std::lock_guard<std::mutex> gate(cloudGate->lock);
     cloudGate->open = false;
   }
   cloudBook.reset();
-  std::lock_guard<std::mutex> life(lifecycleLock);  // no restart is still under way
+  {
+    // A round of start attempts under way ends at its next step (its waits are cut short
+    // by `closing`); no new one begins any more.
+    std::lock_guard<std::mutex> guard(starterLock);
+    if (starter.joinable()) starter.join();
+  }
   std::shared_ptr<UCCIEngine> last;
   {
     std::lock_guard<std::mutex> lock(fieldsLock);
@@ -65,7 +70,7 @@ AI::~AI() {
   }
   thinking = false;
   if (!last) return;
-  // A recovery on the worker may have made a new engine since the callbacks were cleared.
+  // The last round may have made a new engine since the callbacks were cleared.
   last->setStateCallback(nullptr);
   last->setBestMoveCallback(nullptr);
   last->stopSearch();
@@ -183,7 +188,6 @@ std::shared_ptr<UCCIEngine> AI::replaceEngine() {
 }
 
 bool AI::initialize() {
-  std::lock_guard<std::mutex> life(lifecycleLock);
   {
     std::lock_guard<std::mutex> lock(fieldsLock);
     if (gaveUp && restartAttempts >= MAX_RESTART_ATTEMPTS) {
@@ -191,71 +195,103 @@ bool AI::initialize() {
       return false;
     }
   }
-  return startEngineLocked();
+  return startEngineWithRetry();
 }
 
 bool AI::startEngineWithRetry() {
-  std::lock_guard<std::mutex> life(lifecycleLock);
-  return startEngineLocked();
+  if (std::shared_ptr<UCCIEngine> current = currentEngine()) {
+    const UCCIEngine::EngineState state = current->getState();
+    if (isRunningState(state)) {
+      // Idle answers now; otherwise the handshake or the running search ends in idle,
+      // which reports readiness then.
+      if (state == UCCIEngine::IDLE) reportReady(true);
+      return true;
+    }
+  }
+  return beginStartRound(false);
 }
 
-bool AI::startEngineLocked() {
-  // Failures of the attempts made on this thread are reported once, at the give-up.
-  struct StartingThread {
-    AI& ai;
-    explicit StartingThread(AI& owner) : ai(owner) {
-      std::lock_guard<std::mutex> lock(ai.fieldsLock);
-      ai.startingThread = std::this_thread::get_id();
+bool AI::beginStartRound(bool replaceCurrent) {
+  std::lock_guard<std::mutex> guard(starterLock);
+  std::shared_ptr<UCCIEngine> previous;
+  {
+    std::lock_guard<std::mutex> lock(fieldsLock);
+    if (closing) return false;
+    if (starting) return true;  // the round under way reports its outcome
+    starting = true;
+    if (replaceCurrent) {
+      previous = std::move(engine);
+      predictedPonderMove.clear();
+      restartAttempts = 0;
+      gaveUp = false;
     }
-    ~StartingThread() {
-      std::lock_guard<std::mutex> lock(ai.fieldsLock);
-      ai.startingThread = std::thread::id();
+  }
+  if (replaceCurrent) {
+    logInfo("AI::resetEngine: Resetting engine for error recovery");
+    thinking = false;
+    if (previous) {
+      previous->setStateCallback(nullptr);
+      previous->setBestMoveCallback(nullptr);
     }
-  } starting(*this);
+  }
+  // The previous round has let go of `starting`: at most its last report is still on its way.
+  if (starter.joinable()) starter.join();
+  starter = std::thread([this, previous = std::move(previous)]() mutable {
+    // Ending a failed engine may wait for its process: that wait belongs here too.
+    if (previous) previous->stop();
+    previous.reset();
+    runStartAttempts();
+  });
+  return true;
+}
 
+void AI::runStartAttempts() {
+  bool givenUp = false;
   for (;;) {
     std::string path;
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
-      if (closing) return false;
+      if (closing) break;
       path = settings.enginePath;
-    }
-    if (std::shared_ptr<UCCIEngine> current = currentEngine()) {
-      const UCCIEngine::EngineState state = current->getState();
-      if (isRunningState(state)) {
-        // Idle answers now; otherwise the handshake or the running search ends in idle,
-        // which reports readiness then.
-        if (state == UCCIEngine::IDLE) reportReady(true);
-        return true;
-      }
     }
     std::shared_ptr<UCCIEngine> fresh = replaceEngine();
     logInfo("AI::startEngineWithRetry: Starting UCCI engine: " + path);
-    if (fresh->start(path)) {
+    bool started = fresh->start(path);
+    {
       std::lock_guard<std::mutex> lock(fieldsLock);
-      restartAttempts = 0;
-      gaveUp = false;
+      // An engine that died already is this round's failure: its own report was held back
+      // while `starting` was set. From here on its failures report themselves.
+      started = started && fresh->getState() != UCCIEngine::ERROR_STATE;
+      if (started) {
+        restartAttempts = 0;
+        gaveUp = false;
+        starting = false;
+      }
+    }
+    if (started) {
       logInfo("AI::startEngineWithRetry: UCCI engine start command sent");
-      return true;
+      return;
     }
     logError("AI::startEngineWithRetry: Failed to start UCCI engine");
     int32_t attempt = 0;
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
-      if (restartAttempts >= MAX_RESTART_ATTEMPTS) {
-        gaveUp = true;
-      } else {
-        attempt = ++restartAttempts;
-      }
+      if (restartAttempts < MAX_RESTART_ATTEMPTS) attempt = ++restartAttempts;
     }
     if (attempt == 0) {
-      reportReady(false);
-      return false;
+      givenUp = true;
+      break;
     }
     logInfo("AI::startEngineWithRetry: Retrying (attempt " + std::to_string(attempt) + "/" +
             std::to_string(MAX_RESTART_ATTEMPTS) + ")");
     sleepBeforeRetry(std::chrono::milliseconds(attempt * RETRY_DELAY_MS));
   }
+  {
+    std::lock_guard<std::mutex> lock(fieldsLock);
+    if (givenUp) gaveUp = true;
+    starting = false;
+  }
+  if (givenUp) reportReady(false);
 }
 
 void AI::sleepBeforeRetry(std::chrono::milliseconds delay) {
@@ -273,29 +309,9 @@ void AI::sleepBeforeRetry(std::chrono::milliseconds delay) {
   closingSignal.wait_for(lock, delay, [this] { return closing; });
 }
 
-bool AI::resetEngine() {
-  logInfo("AI::resetEngine: Resetting engine for error recovery");
-  std::shared_ptr<UCCIEngine> old;
-  {
-    std::lock_guard<std::mutex> lock(fieldsLock);
-    old = std::move(engine);
-    predictedPonderMove.clear();
-    restartAttempts = 0;
-    gaveUp = false;
-  }
-  if (old) {
-    old->setStateCallback(nullptr);
-    old->setBestMoveCallback(nullptr);
-    old->stop();
-  }
-  thinking = false;
-  return startEngineLocked();
-}
-
 bool AI::restartEngine() {
-  std::lock_guard<std::mutex> life(lifecycleLock);
   logInfo("AI::restartEngine: Replacing the engine after a failure");
-  return resetEngine();
+  return beginStartRound(true);
 }
 
 bool AI::hasGivenUp() const {
@@ -305,26 +321,32 @@ bool AI::hasGivenUp() const {
 
 void AI::clearGiveUp() {
   std::lock_guard<std::mutex> lock(fieldsLock);
-  restartAttempts = 0;
+  // A round under way keeps its own count: it stays bounded and reports once.
+  if (!starting) restartAttempts = 0;
   gaveUp = false;
 }
 
+bool AI::isStarting() const {
+  std::lock_guard<std::mutex> lock(fieldsLock);
+  return starting;
+}
+
 bool AI::ensureEngineReady() {
-  std::lock_guard<std::mutex> life(lifecycleLock);
   if (hasGivenUp()) {
-    // Another round now would block its caller again and report the same failure.
+    // Another round now would report the same failure again.
     logError("AI::ensureEngineReady: Engine gave up after repeated failures; not restarting");
+    return false;
+  }
+  if (isStarting()) {
+    logInfo("AI::ensureEngineReady: Engine is starting; the request waits for its ready report");
     return false;
   }
   std::shared_ptr<UCCIEngine> current = currentEngine();
   if (!current || !isRunningState(current->getState())) {
+    // The new engine's first idle (or the round's give-up) is reported to the owner.
     logWarning("AI::ensureEngineReady: Engine not healthy, attempting recovery");
-    resetEngine();
-    current = currentEngine();
-    if (!current || !isRunningState(current->getState())) {
-      logError("AI::ensureEngineReady: Engine recovery failed");
-      return false;
-    }
+    beginStartRound(true);
+    return false;
   }
   if (current->getState() == UCCIEngine::PONDERING) {
     logInfo("AI::ensureEngineReady: Stopping ponder to proceed");
@@ -413,7 +435,7 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
       gaveUp = true;
-      report = startingThread != std::this_thread::get_id();
+      report = !starting;  // a round's attempts report once, at its give-up
     }
     thinking = false;
     if (report) reportReady(false);

@@ -4,10 +4,11 @@
 // the opening books, the online book or an engine search, and ponders on the reply it
 // expects. Answers leave through the move-ready callback, on whatever thread found them.
 //
-// Threads: the owner calls from its UI thread; the engine's read thread and the online
-// book's worker come in through callbacks. The three owner callbacks may run on any of
-// these threads (the move callback also on the caller's own, for a book move): they must
-// only hand the report on (post it), never wait on the AI.
+// Threads: the owner calls from its UI thread; the engine's read thread, the online book's
+// worker and the starter thread (engine start attempts) come in as well. The three owner
+// callbacks may run on any of these threads (the move callback also on the caller's own,
+// for a book move): they must only hand the report on (post it), never wait on the AI or
+// call into it.
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -40,7 +41,7 @@ class AI : public ITurnEngine {
   // True: the engine is idle and takes a request; false: it failed or gave up.
   using EngineReadyCallback = std::function<void(bool)>;
   using StateChangedCallback = std::function<void()>;
-  // The wait between two start attempts; tests replace it to stay fast.
+  // The wait between two start attempts, on the starter thread; tests replace it to stay fast.
   using RetrySleep = std::function<void(std::chrono::milliseconds)>;
 
   static constexpr int32_t MAX_RESTART_ATTEMPTS = 3;
@@ -64,12 +65,17 @@ class AI : public ITurnEngine {
   // Replaces the books' random choice (tests make it deterministic); before probing starts.
   void setBookRandomSource(OpeningBookSet::RandomSource source);
 
-  // Engine life cycle. `initialize` refuses after a give-up; readiness arrives later
-  // through the ready callback.
+  // Engine life cycle. A round of start attempts (the first and up to three retries, with
+  // growing waits) runs on a thread of its own, one round at a time; the caller never
+  // waits for it. Its outcome arrives through the ready callback: true at the new engine's
+  // first idle, false once, when the round gives up. `initialize` refuses after a give-up;
+  // an idle engine reports ready again at once.
   bool initialize();
+  // True when a round began or is under way, or the engine runs already.
   bool startEngineWithRetry();
-  // True only when the engine is idle afterwards; restarts an engine that is not running.
+  // True only when the engine is idle now; an engine that is not running gets a new round.
   bool ensureEngineReady();
+  // Ends the engine and begins a new round (joins the one under way instead).
   bool restartEngine() override;
   bool hasGivenUp() const override;
   void clearGiveUp() override;
@@ -153,8 +159,11 @@ class AI : public ITurnEngine {
   // the previous one is detached and stopped.
   std::shared_ptr<UCCIEngine> replaceEngine();
   void configureEngine(UCCIEngine& engine, const AISettings& values) const;
-  bool startEngineLocked();
-  bool resetEngine();
+  // Begins a round on the starter thread unless one is under way; `replaceCurrent` first
+  // ends the current engine (a recovery) and clears the failure counts.
+  bool beginStartRound(bool replaceCurrent);
+  void runStartAttempts();
+  bool isStarting() const;
   void sleepBeforeRetry(std::chrono::milliseconds delay);
 
   void onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state);
@@ -197,7 +206,7 @@ class AI : public ITurnEngine {
   StateChangedCallback stateChangedCallback;
   RetrySleep retrySleep;
   std::optional<EngineTimeouts> engineTimeouts;
-  std::thread::id startingThread;  // runs the start attempts; their failures report once
+  bool starting = false;  // a round of start attempts is under way; its failures report once
   bool closing = false;
   std::condition_variable closingSignal;
 
@@ -208,7 +217,10 @@ class AI : public ITurnEngine {
   MoveReadyCallback moveReadyCallback;
   std::atomic<uint64_t> engineSearchRequest{0};  // the request the engine's search answers
 
-  std::mutex lifecycleLock;  // one start, restart or recovery at a time
+  // Guards `starter`, the thread of the last round of start attempts; joined before the
+  // next round begins and by the destructor.
+  std::mutex starterLock;
+  std::thread starter;
 
   OpeningBookSet books;  // loaded at start-up, read-only afterwards
   std::shared_ptr<CallbackGate> cloudGate = std::make_shared<CallbackGate>();

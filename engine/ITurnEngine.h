@@ -27,7 +27,9 @@ class ITurnEngine {
   // The last round of start attempts failed; no further start is tried until cleared.
   virtual bool hasGivenUp() const = 0;
   virtual void clearGiveUp() = 0;
-  // Ends the engine and starts a new one, with bounded retries; false when it gave up.
+  // Ends the engine and starts a new one, with bounded retries, without waiting for it: a
+  // request made meanwhile is refused and asked again at the ready report, and a give-up
+  // is reported through the ready callback. False when no start could begin.
   virtual bool restartEngine() = 0;
 };
 

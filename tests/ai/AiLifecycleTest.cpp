@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <thread>
 
 #include "ai/PveRig.h"
@@ -131,13 +132,22 @@ TEST_F(AiLifecycleTest, EveryStoredSettingReachesEachNewEngine) {
   EXPECT_EQ(rig.refusedAiMoves, 0u);
 }
 
-TEST_F(AiLifecycleTest, FailedStartsRetryThreeTimesAndReportNotReadyOnce) {
+// The attempts run on a thread of their own: the caller has its answer before the first
+// wait between them ends.
+TEST_F(AiLifecycleTest, FailedStartsRetryThreeTimesInTheBackgroundAndReportNotReadyOnce) {
   engine.setStartFails(true);
-  EXPECT_FALSE(rig.ai.initialize());
+  std::promise<void> answered;
+  rig.ai.setRetrySleep([this, callerAnswered = answered.get_future().share()](std::chrono::milliseconds delay) {
+    callerAnswered.wait();
+    sleeps.push_back(delay.count());
+  });
+  EXPECT_TRUE(rig.ai.initialize());
+  answered.set_value();
+  ASSERT_TRUE(rig.waitForReadyReports(1, WAIT));
   EXPECT_EQ(sleeps, (std::vector<long long>{500, 1000, 1500}));
   EXPECT_EQ(engine.sessionCount(), 4u);
   EXPECT_EQ(rig.ai.getRestartAttempts(), 3);
-  rig.queue.runPending();
+  rig.queue.runUntil([] { return false; }, 200ms);
   EXPECT_EQ(rig.readyReports, std::vector<bool>{false});
 
   EXPECT_FALSE(rig.ai.initialize());
@@ -220,10 +230,10 @@ TEST_F(AiLifecycleTest, StartFromTheErrorStateEndsTheOldEngineFirst) {
   EXPECT_FALSE(rig.readyReports.back());
 
   ASSERT_TRUE(rig.ai.initialize());  // an error alone does not block a new start
-  EXPECT_EQ(engine.session(0)->countWritten("quit"), 1u);
-  EXPECT_GE(engine.session(0)->terminateCount(), 1);
   ASSERT_TRUE(rig.waitForReadyReports(3, WAIT));
   EXPECT_TRUE(rig.readyReports.back());
+  EXPECT_EQ(engine.session(0)->countWritten("quit"), 1u);
+  EXPECT_GE(engine.session(0)->terminateCount(), 1);
   EXPECT_EQ(engine.sessionCount(), 2u);
 }
 
@@ -253,6 +263,18 @@ TEST_F(AiLifecycleTest, DestroyedWhileRequestsAreRunning) {
     ASSERT_TRUE(searching.startThinking(board, RED));
   }
   EXPECT_EQ(engine.lastSession()->countWritten("quit"), 1u);
+
+  // Start attempts under way: their wait is cut short and their thread joined.
+  engine.setStartFails(true);
+  const auto destroying = std::chrono::steady_clock::now();
+  {
+    AI starting;
+    starting.setProcessManagerFactory([this] { return engine.newProcess(); });
+    starting.setEngineReadyCallback([](bool) { ADD_FAILURE() << "report after destruction"; });
+    ASSERT_TRUE(starting.initialize());
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - destroying, 1s);
 }
 
 }  // namespace

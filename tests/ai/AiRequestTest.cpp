@@ -100,6 +100,7 @@ TEST_F(AiRequestTest, BookModeDecidesWhetherTheEngineIsAsked) {
     }
     fresh.startGame(BLACK);
     ASSERT_TRUE(fresh.waitForAiMoves(1, WAIT)) << c.mode;
+    ASSERT_TRUE(fresh.waitForReadyReports(1, WAIT)) << c.mode;  // a book move may come first
     EXPECT_EQ(searchesSent(*own.lastSession()), c.searches) << "mode " << c.mode << " book " << c.withBook;
   }
 }

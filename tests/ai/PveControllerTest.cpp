@@ -71,6 +71,7 @@ TEST_F(PveControllerTest, RequestsOwedWhileTheEngineStartsAreReleasedOnTheFirstR
       EXPECT_EQ(fresh.playerMoves(move), PveController::REQUEST_STARTED);
     }
     EXPECT_TRUE(fresh.pve.hasPendingRequest()) << player;
+    ASSERT_TRUE(fresh.queue.runUntil([&] { return own.sessionCount() == 1; }, WAIT)) << player;
     EXPECT_EQ(linesStarting(*own.lastSession(), "go"), 0u) << player;
     own.releaseReady();
     ASSERT_TRUE(fresh.waitForAiMoves(1, WAIT)) << player;

@@ -308,15 +308,27 @@ TEST_F(EngineGameTest, EngineThatDiesOnItsTurnIsReplacedAndMoves) {
   EXPECT_EQ(program->findDialog(kErrorBox), nullptr);
 }
 
-// No engine file: the give-up is heard once with one box; the player's next move is
-// played with no start attempt and no box.
+// No engine file: the start's notices are heard while the engine's start attempts run,
+// with the window answering a screen reader meanwhile; then the give-up is heard once,
+// with one box. The player's next move is played with no start attempt and no box.
 TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
   start("engine-missing", {300, false});
   std::filesystem::remove(install->file("engines/pikafish.exe"));
   const uintmax_t logMark = fileSize(debugLogPath());
   const size_t mark = startEngineGame(IDYES, false);
+  const auto startHeard = [](const std::wstring& n) { return n == kRedStartHeard; };
+  ASSERT_TRUE(events->waitForNameFrom(mark, startHeard, 5000).has_value()) << "the start's notices were not heard";
+  // The attempts take three seconds: a screen reader's question is answered at once.
+  const auto asked = std::chrono::steady_clock::now();
+  EXPECT_EQ(program->boardAccessibleName().value_or(L"(none)"), kRedStartHeard);
+  EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::milliseconds(1000)) << "the window was blocked";
+  EXPECT_EQ(program->findDialog(kErrorBox), nullptr) << "the start attempts were over already";
+
   ASSERT_TRUE(program->answerBox(kErrorBox, IDOK, kEngineStartMs)) << "no error box";
   EXPECT_EQ(program->waitForTitle(kTitlePrefix + kEngineFailed), kTitlePrefix + kEngineFailed);
+  // The listener may read the event raised as the box opened only once the box has gone.
+  const auto failed = [](const std::wstring& n) { return n == kEngineFailed; };
+  ASSERT_TRUE(events->waitForNameFrom(mark, failed, 5000).has_value()) << "the failure was not heard";
   const std::string starting = "AI::startEngineWithRetry: Starting UCCI engine";
   const std::string told = "PVE mode: AI engine initialization failed";
   EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u);
@@ -329,6 +341,11 @@ TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
   EXPECT_EQ(program->findDialog(kErrorBox), nullptr) << "a second box";
   EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u) << "a start attempt after the give-up";
   EXPECT_EQ(occurrences(logFrom(logMark), told), 1u);
+  const std::vector<std::wstring> heard = events->names();
+  const auto since = heard.begin() + static_cast<std::ptrdiff_t>(mark);
+  EXPECT_EQ(std::count(since, heard.end(), kEngineFailed), 1) << "the failure is heard once";
+  EXPECT_LT(std::find_if(since, heard.end(), startHeard), std::find(since, heard.end(), kEngineFailed))
+      << "the start's notices are heard before the failure";
 }
 
 // Every answer is a move the game refuses: it is heard, the engine is replaced until the
