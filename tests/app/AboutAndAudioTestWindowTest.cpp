@@ -128,7 +128,7 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirm
     refused = data;
     return nullptr;
   });
-  std::wstring webBox, failedBox, confirmed;
+  std::wstring webBox, failedBox, heldBox, confirmed;
   const INT_PTR closed = runAbout(rig, [&](HWND dialog) {
     webBox = pressAndAnswer(dialog, IDOK, L"提示");
     DialogWatcher confirmation(L"复制成功", [&](HWND box) {
@@ -136,6 +136,11 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirm
       DialogWatcher::press(box, IDOK);
     }, 2500);
     failedBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_ACCOUNT, L"错误");
+    // A clipboard held open by another program is a failure as well.
+    if (OpenClipboard(nullptr)) {
+      heldBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_GROUP, L"错误");
+      CloseClipboard();
+    }
     confirmation.wait();
     DialogWatcher::press(dialog, IDCANCEL);
   });
@@ -143,6 +148,7 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirm
   EXPECT_EQ(closed, IDCANCEL);
   EXPECT_EQ(webBox, L"无法打开浏览器，请稍后重试");
   EXPECT_EQ(failedBox, L"复制失败");
+  EXPECT_EQ(heldBox, L"复制失败");
   EXPECT_EQ(confirmed, L"");
   // The block the clipboard did not take was freed.
   ASSERT_NE(refused, nullptr);
