@@ -25,7 +25,7 @@ constexpr wchar_t kKeyHelp[] =
     L"控制说明:\n• 方向键: 移动音效位置 (←→左右, ↑↓前后)\n• Ctrl+↑↓: 音效上下移动 (Y轴)\n• Shift+←→: 调整X轴缩放\n"
     L"• Shift+↑↓: 调整Y轴缩放\n• Ctrl+Shift+↑↓: 调整听者高度\n• 空格: 复制参数 | ESC: 关闭";
 
-constexpr wchar_t kTitle[] = L"3D音效测试";
+constexpr wchar_t kAudioTestTitle[] = L"3D音效测试";
 
 struct CreationData {
   MainWindow* owner;
@@ -122,7 +122,7 @@ void MainWindow::openAudioTestWindow() {
     if (!registered) return;
   }
   CreationData creation{this, audioManager.get(), startsAudio};
-  audioTestWindow = CreateWindowExW(0, kAudioTestClass, kTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+  audioTestWindow = CreateWindowExW(0, kAudioTestClass, kAudioTestTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                     CW_USEDEFAULT, CW_USEDEFAULT, 500, 360, hwnd, nullptr, hInstance, &creation);
   if (!audioTestWindow) return;
   ShowWindow(audioTestWindow, SW_SHOW);
@@ -227,7 +227,7 @@ void MainWindow::createAudioTestControls(HWND window, const CREATESTRUCTW* creat
         SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&audioTestButtonProc)));
     if (!systemButtonProc) systemButtonProc = previous;
   }
-  state.accessible = new NamedClientAccessible(window, kTitle, kKeyHelp);
+  state.accessible = new NamedClientAccessible(window, kAudioTestTitle, kKeyHelp);
 
   state.font = CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei");
