@@ -225,6 +225,8 @@ class MainWindow {
   void choosePveSide();
   void continueVsEngineFromPosition();
   bool initAudio();
+  // Starts the audio manager, whatever the switch, with the switch's flag and settings.
+  bool startAudio();
   void stopCurrentGame();
   void resumeStoppedGame();
   void switchPlayerColor();
