@@ -128,7 +128,6 @@ bool MainWindow::create(HINSTANCE instance) {
   accessibility->setFocusCell(cursor);
 
   if (HMENU menu = createMainMenu()) SetMenu(hwnd, menu);
-  updateMenuChecks();
   updateMenuState();
 
   accessibility->initialize(hwnd, [this](const Position& pos) { return gameEngine->getBoard().getPiece(pos); });
@@ -148,7 +147,13 @@ bool MainWindow::create(HINSTANCE instance) {
 
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
+  PostMessageW(hwnd, WM_FINISH_STARTUP, 0, 0);
 
+  checkEngineAvailability();
+  return true;
+}
+
+void MainWindow::finishStartup() {
   logInfo(std::string("[MainWindow] Initializing WinSparkle with appcast: ") + kAppcastUrl);
   if (updater->initialize(kAppcastUrl)) {
     logInfo("[MainWindow] WinSparkle initialized successfully");
@@ -164,9 +169,6 @@ bool MainWindow::create(HINSTANCE instance) {
   if (!ConfigManager::cleanupTempDirectory()) {
     logWarning("[MainWindow] Failed to cleanup .tmp directory, continuing anyway");
   }
-
-  checkEngineAvailability();
-  return true;
 }
 
 int MainWindow::run() {

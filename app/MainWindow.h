@@ -68,8 +68,8 @@ class MainWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // The window exists, is shown and all start-up work is done. On false no window is
-  // left pointing at this object.
+  // The window exists and is shown; the start-up work that can wait is posted to run
+  // once the window answers. On false no window is left pointing at this object.
   bool create(HINSTANCE instance);
   // The message loop; the exit code.
   int run();
@@ -175,10 +175,12 @@ class MainWindow {
   void detachCallbacks();
   // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
   bool requestNoticeFlush(int32_t delayMs);
+  // What create posts for after the window answers: the update service and the
+  // temporary folder's clean-up.
+  void finishStartup();
 
   // Menus, board keys, painting, volume keys, the settings dialog.
   HMENU createMainMenu();
-  void updateMenuChecks();
   void updateMenuState();
   void onCommand(int commandId);
   void handleKeyPress(WPARAM virtualKey);
