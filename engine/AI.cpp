@@ -259,9 +259,10 @@ void AI::runStartAttempts() {
     bool started = fresh->start(path);
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
-      // An engine that died already is this round's failure: its own report was held back
+      // An engine that reached idle before `start` returned has ended the round itself.
+      // One that died already is this round's failure: its own report was held back
       // while `starting` was set. From here on its failures report themselves.
-      started = started && fresh->getState() != UCCIEngine::ERROR_STATE;
+      started = !starting || (started && fresh->getState() != UCCIEngine::ERROR_STATE);
       if (started) {
         restartAttempts = 0;
         gaveUp = false;
@@ -337,11 +338,13 @@ bool AI::ensureEngineReady() {
     logError("AI::ensureEngineReady: Engine gave up after repeated failures; not restarting");
     return false;
   }
-  if (isStarting()) {
+  std::shared_ptr<UCCIEngine> current = currentEngine();
+  // An idle engine takes the request although its round may not have been wound up yet:
+  // its ready report may have gone by already.
+  if (isStarting() && !(current && current->getState() == UCCIEngine::IDLE)) {
     logInfo("AI::ensureEngineReady: Engine is starting; the request waits for its ready report");
     return false;
   }
-  std::shared_ptr<UCCIEngine> current = currentEngine();
   if (!current || !isRunningState(current->getState())) {
     // The new engine's first idle (or the round's give-up) is reported to the owner.
     logWarning("AI::ensureEngineReady: Engine not healthy, attempting recovery");
@@ -401,6 +404,12 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
       applyPending = std::exchange(pendingDifficulty, false);
       values = settings;
       owed = std::exchange(owedSearch, std::nullopt);
+      // The first idle ends the round of start attempts, before anyone hears of it: a
+      // request made on this report must not be refused as meeting a starting engine.
+      if (std::exchange(starting, false)) {
+        restartAttempts = 0;
+        gaveUp = false;
+      }
     }
     if (applyPending && !heldByInitialOptions(*source, values)) {
       sendDifficulty(*source, values.difficultyTier, values.customElo, values.customSkill);

@@ -206,7 +206,9 @@ class AI : public ITurnEngine {
   StateChangedCallback stateChangedCallback;
   RetrySleep retrySleep;
   std::optional<EngineTimeouts> engineTimeouts;
-  bool starting = false;  // a round of start attempts is under way; its failures report once
+  // A round of start attempts is under way, until its engine's first idle; its failures
+  // report once.
+  bool starting = false;
   bool closing = false;
   std::condition_variable closingSignal;
 

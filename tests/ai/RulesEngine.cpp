@@ -44,6 +44,7 @@ std::unique_ptr<IProcessManager> RulesEngine::newProcess() {
   std::weak_ptr<Session> weak = session;
   session->io->setResponder([this, weak](const std::string& line, ScriptedEngineIo&) {
     if (std::shared_ptr<Session> alive = weak.lock()) respond(*alive, line);
+    if (line == "uci") waitForStartRelease();  // outside `lock`: the reader answers meanwhile
   });
   return std::make_unique<ScriptedProcess>(session->io);
 }
@@ -90,6 +91,24 @@ void RulesEngine::releaseReady() {
   for (const auto& session : sessions) {
     if (std::exchange(session->readyOwed, false)) session->io->emitLines({"readyok"});
   }
+}
+
+void RulesEngine::setHoldStart(bool hold) {
+  std::lock_guard<std::mutex> guard(lock);
+  holdStart = hold;
+}
+
+void RulesEngine::releaseStart() {
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    holdStart = false;
+  }
+  startReleased.notify_all();
+}
+
+void RulesEngine::waitForStartRelease() {
+  std::unique_lock<std::mutex> guard(lock);
+  startReleased.wait(guard, [this] { return !holdStart; });
 }
 
 void RulesEngine::setPonderText(std::string text) {
