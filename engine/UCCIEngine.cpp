@@ -1226,7 +1226,8 @@ void UCCIEngine::setLuOutput(bool on) {
 
 std::string UCCIEngine::getStatusText() const {
   std::lock_guard<std::mutex> lock(mutex);
-  if (state == NOT_STARTED) return "引擎未运行";
+  // A failed engine holds no options: its numbers would only look like a weak engine's.
+  if (state == NOT_STARTED || state == ERROR_STATE) return "引擎未运行";
   if (state == INITIALIZING) return "初始化中...";
   return "Threads=" + std::to_string(settings.appliedThreads) + (settings.threads < 1 ? "(自动)" : "") +
          " Hash=" + std::to_string(settings.appliedHash) + "MB" + " Ponder=" + (settings.ponder ? "开" : "关") +
@@ -1235,6 +1236,7 @@ std::string UCCIEngine::getStatusText() const {
 
 std::string UCCIEngine::verifyOptions() const {
   std::lock_guard<std::mutex> lock(mutex);
+  if (state == ERROR_STATE) return "引擎未运行";
   if (state == NOT_STARTED || state == INITIALIZING) return "引擎未就绪";
   std::vector<std::string> items;
   if (settings.threads >= 1 && settings.appliedThreads != settings.threads) {

@@ -222,6 +222,12 @@ TEST_F(EngineOptionsTest, AutomaticThreadCount) {
 TEST_F(EngineOptionsTest, StatusAndVerificationTexts) {
   EXPECT_EQ(engine->getStatusText(), "引擎未运行");
   EXPECT_EQ(engine->verifyOptions(), "引擎未就绪");
+  io->setStartFails(true);
+  EXPECT_FALSE(engine->start("engine.exe"));
+  ASSERT_EQ(engine->getState(), UCCIEngine::ERROR_STATE);
+  EXPECT_EQ(engine->getStatusText(), "引擎未运行");
+  EXPECT_EQ(engine->verifyOptions(), "引擎未运行");
+  io->setStartFails(false);
   io->setResponder([](const std::string& line, ScriptedEngineIo& out) {
     if (line == "uci") out.emit("uciok\n");
   });
