@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/Log.h"
@@ -889,12 +890,15 @@ std::optional<std::string> UCCIEngine::sendOption(const std::string& name, const
         logWarning("UCCIEngine: Option " + name + " takes a number, not " + loggedLine(value) + ", skipping");
         return std::nullopt;
       }
-      if (declared->min <= declared->max) {
-        const int64_t clamped = std::clamp<int64_t>(number, declared->min, declared->max);
+      // Only the limits the engine declared readably hold; crossed ones are no range.
+      const int64_t low = declared->hasMin ? declared->min : std::numeric_limits<int64_t>::min();
+      const int64_t high = declared->hasMax ? declared->max : std::numeric_limits<int64_t>::max();
+      if (low <= high) {
+        const int64_t clamped = std::clamp<int64_t>(number, low, high);
         if (clamped != number) {
           logWarning("UCCIEngine: Option " + name + " value " + value + " kept inside " +
-                     std::to_string(declared->min) + ".." + std::to_string(declared->max) + ": " +
-                     std::to_string(clamped));
+                     (declared->hasMin ? std::to_string(low) : "") + ".." +
+                     (declared->hasMax ? std::to_string(high) : "") + ": " + std::to_string(clamped));
         }
         number = clamped;
       }
