@@ -234,7 +234,8 @@ bool AI::beginStartRound(bool replaceCurrent) {
       previous->setBestMoveCallback(nullptr);
     }
   }
-  // The previous round has let go of `starting`: at most its last report is still on its way.
+  // The previous round has let go of `starting`: its thread at most finishes its start
+  // command or its last report.
   if (starter.joinable()) starter.join();
   starter = std::thread([this, previous = std::move(previous)]() mutable {
     // Ending a failed engine may wait for its process: that wait belongs here too.
@@ -253,16 +254,19 @@ void AI::runStartAttempts() {
       std::lock_guard<std::mutex> lock(fieldsLock);
       if (closing) break;
       path = settings.enginePath;
+      roundEndedBy = nullptr;  // the thread of the round that set it is over
     }
     std::shared_ptr<UCCIEngine> fresh = replaceEngine();
     logInfo("AI::startEngineWithRetry: Starting UCCI engine: " + path);
     bool started = fresh->start(path);
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
-      // An engine that reached idle before `start` returned has ended the round itself.
-      // One that died already is this round's failure: its own report was held back
-      // while `starting` was set. From here on its failures report themselves.
-      started = !starting || (started && fresh->getState() != UCCIEngine::ERROR_STATE);
+      // An engine that reached idle before `start` returned has ended the round itself (a
+      // new round may be waiting for this thread already). One that died before is this
+      // round's failure: its own report was held back while `starting` was set. From here
+      // on its failures report themselves.
+      if (roundEndedBy == fresh.get()) return;
+      started = started && fresh->getState() != UCCIEngine::ERROR_STATE;
       if (started) {
         restartAttempts = 0;
         gaveUp = false;
@@ -407,6 +411,7 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
       // The first idle ends the round of start attempts, before anyone hears of it: a
       // request made on this report must not be refused as meeting a starting engine.
       if (std::exchange(starting, false)) {
+        roundEndedBy = source;
         restartAttempts = 0;
         gaveUp = false;
       }

@@ -209,6 +209,9 @@ class AI : public ITurnEngine {
   // A round of start attempts is under way, until its engine's first idle; its failures
   // report once.
   bool starting = false;
+  // The engine whose first idle ended its round while the round's thread was still in
+  // its start; that thread then leaves `starting` to any round begun since.
+  const UCCIEngine* roundEndedBy = nullptr;
   bool closing = false;
   std::condition_variable closingSignal;
 
