@@ -30,6 +30,8 @@ constexpr int32_t kNavigationDebounceMs = 300;
 // Time for a screen reader to read a notice after its event before the next replaces
 // it: the player's move and a book reply, for one, come a few milliseconds apart.
 constexpr int32_t kNoticeGapMs = 150;
+constexpr const wchar_t* kUnreadableSettingsNotice =
+    L"配置文件无法读取，已改用默认设置，原文件保存为 config.json.unreadable";
 const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 
 }  // namespace
@@ -165,6 +167,7 @@ bool MainWindow::create(HINSTANCE instance) {
     logWarning("[MainWindow] Failed to cleanup .tmp directory, continuing anyway");
   }
 
+  if (ConfigManager::takeUnreadableFileNotice()) announcer->announce(kUnreadableSettingsNotice);
   checkEngineAvailability();
   return true;
 }
