@@ -255,6 +255,7 @@ void AI::runStartAttempts() {
       if (closing) break;
       path = settings.enginePath;
       roundEndedBy = nullptr;  // the thread of the round that set it is over
+      failedInRound = nullptr;
     }
     std::shared_ptr<UCCIEngine> fresh = replaceEngine();
     logInfo("AI::startEngineWithRetry: Starting UCCI engine: " + path);
@@ -271,6 +272,8 @@ void AI::runStartAttempts() {
         restartAttempts = 0;
         gaveUp = false;
         starting = false;
+      } else {
+        failedInRound = fresh.get();  // its own report may still be on its way
       }
     }
     if (started) {
@@ -449,7 +452,9 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
       gaveUp = true;
-      report = !starting;  // a round's attempts report once, at its give-up
+      // A round's attempts report once, at its give-up, also when the failed engine's
+      // own report comes after it.
+      report = !starting && source != failedInRound;
     }
     thinking = false;
     if (report) reportReady(false);

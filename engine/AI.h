@@ -212,6 +212,8 @@ class AI : public ITurnEngine {
   // The engine whose first idle ended its round while the round's thread was still in
   // its start; that thread then leaves `starting` to any round begun since.
   const UCCIEngine* roundEndedBy = nullptr;
+  // The engine the round counted as failed: the round reports that failure, not it.
+  const UCCIEngine* failedInRound = nullptr;
   bool closing = false;
   std::condition_variable closingSignal;
 
