@@ -172,21 +172,17 @@ TEST_F(AiRequestTest, RequestMetByAStartingEngineRunsOnceTheEngineIsIdle) {
   for (const bool online : {false, true}) {
     RulesEngine own;
     support::PveRig fresh;
-    std::shared_ptr<support::FakeHttpClient> client = std::make_shared<support::FakeHttpClient>(std::string(), true);
+    auto client = std::make_shared<support::FakeHttpClient>(std::string(), true);
     fresh.ai.setProcessManagerFactory([&own] { return own.newProcess(); });
-    if (online) {
-      fresh.ai.setOpeningBookMode(BOOK_ONLINE_FIRST);
-      fresh.ai.setHttpClientFactory([client] { return client; });
-    }
+    fresh.ai.setOpeningBookMode(online ? BOOK_ONLINE_FIRST : BOOK_ENGINE_ONLY);
+    fresh.ai.setHttpClientFactory([client] { return client; });
     own.setHoldStart(true);
     fresh.startGame(BLACK);
     const bool ready = fresh.waitForReadyReports(1, WAIT);
     if (online) client->release("nobestmove\0"s);  // the fallback search meets the unfinished round
     const bool answered = ready && fresh.waitForAiMoves(1, WAIT);
-    own.releaseStart();  // before any assertion: the AI's destructor waits for its start
-    EXPECT_TRUE(ready) << online;
-    EXPECT_TRUE(answered) << online;
-    EXPECT_FALSE(fresh.pve.hasPendingRequest()) << online;
+    own.setHoldStart(false);  // before any assertion: the AI's destructor waits for its start
+    EXPECT_TRUE(ready && answered) << online;
   }
 }
 

@@ -44,7 +44,10 @@ std::unique_ptr<IProcessManager> RulesEngine::newProcess() {
   std::weak_ptr<Session> weak = session;
   session->io->setResponder([this, weak](const std::string& line, ScriptedEngineIo&) {
     if (std::shared_ptr<Session> alive = weak.lock()) respond(*alive, line);
-    if (line == "uci") waitForStartRelease();  // outside `lock`: the reader answers meanwhile
+    if (line == "uci") {  // held outside `respond`: the reader answers meanwhile
+      std::unique_lock<std::mutex> guard(lock);
+      startReleased.wait(guard, [this] { return !holdStart; });
+    }
   });
   return std::make_unique<ScriptedProcess>(session->io);
 }
@@ -94,21 +97,11 @@ void RulesEngine::releaseReady() {
 }
 
 void RulesEngine::setHoldStart(bool hold) {
-  std::lock_guard<std::mutex> guard(lock);
-  holdStart = hold;
-}
-
-void RulesEngine::releaseStart() {
   {
     std::lock_guard<std::mutex> guard(lock);
-    holdStart = false;
+    holdStart = hold;
   }
   startReleased.notify_all();
-}
-
-void RulesEngine::waitForStartRelease() {
-  std::unique_lock<std::mutex> guard(lock);
-  startReleased.wait(guard, [this] { return !holdStart; });
 }
 
 void RulesEngine::setPonderText(std::string text) {

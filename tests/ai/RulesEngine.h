@@ -34,10 +34,9 @@ class RulesEngine {
   void releaseSearch();
   void setHoldReady(bool hold);
   void releaseReady();
-  // The start command's write returns only at releaseStart(), after the handshake is
-  // answered: the engine becomes idle while the AI is still inside its start.
+  // While held, the start command's write returns only once released, after the
+  // handshake is answered: the engine becomes idle while the AI is still in its start.
   void setHoldStart(bool hold);
-  void releaseStart();
   // Names this text as the expected reply instead of the rules' choice.
   void setPonderText(std::string text);
   // The newest session's output ends, as when the process is killed.
@@ -56,8 +55,6 @@ class RulesEngine {
   void answer(Session& session);
 
   const std::vector<std::string> declaration;
-  void waitForStartRelease();
-
   mutable std::mutex lock;
   std::condition_variable startReleased;
   std::vector<std::shared_ptr<Session>> sessions;

@@ -211,7 +211,6 @@ TEST(PgnReader, BadStartPositionsAndRefusedMovesAreLogged) {
   for (int i = 0; i < 100; ++i) junk += " z9z9 zz";
   log.clear();
   EXPECT_TRUE(parsed(junk, score));
-  EXPECT_EQ(score.moves.size(), 1u);
   EXPECT_EQ(log.count("标签解析失败"), 6);
   EXPECT_TRUE(log.contains("PGNFormat::parse - 标签解析失败: 共跳过 100 处，仅记录前 5 处"));
   EXPECT_EQ(log.count("无法解析token"), 6);

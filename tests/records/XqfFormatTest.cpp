@@ -206,12 +206,9 @@ TEST(XqfReader, DamagedFiles) {
   EXPECT_TRUE(log.contains("XQFFormat::parse - 无效的着法坐标: srcIdx=95, dstIdx=9"));
 
   // A flood of them: the first few are named, then one count for the file.
-  XqfTestEncoder junk;
-  junk.mainLine = openingLine();
-  junk.mainLine.insert(junk.mainLine.begin() + 1, 200, rec(0, 0, 0, 0));
-  for (size_t i = 1; i <= 200; ++i) junk.mainLine[i].source = 95;
+  encoder.mainLine.insert(encoder.mainLine.begin() + 1, 199, encoder.mainLine[1]);
   log.clear();
-  ASSERT_TRUE(parse(junk.encode(), score));
+  ASSERT_TRUE(parse(encoder.encode(), score));
   expectOpeningLine(score, "200 records off the board");
   EXPECT_EQ(log.count("无效的着法坐标"), 6);
   EXPECT_TRUE(log.contains("XQFFormat::parse - 无效的着法坐标: 共跳过 200 处，仅记录前 5 处"));
