@@ -97,6 +97,8 @@ void MainWindow::handleMoveMade(LPARAM payload) {
   if (!notice) return;
   const Move& move = notice->move;
   announceMoveMade(move, notice->inCheck);
+  // Heard with the player's move: the engine that gave up will not answer it.
+  if (isEngineTurnUnplayable()) announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
   accessibility->notifySelection(move);
   const Board& board = gameEngine->getBoard();
   accessibility->notifyCellChanged(move.to, board.getPiece(move.to));
