@@ -170,6 +170,41 @@ TEST(LanRoomSearchDialog, ListsEachRoomOnceAndConnectsOnlyWithALineSelected) {
   EXPECT_FALSE(data.closed);
 }
 
+// A list box emptied and refilled is read again by a screen reader: ticks with the same
+// rooms leave the lines as they are (their item data survives), a new room is added below,
+// and the selected room stays selected.
+TEST(LanRoomSearchDialog, TicksChangeTheListOnlyWhenARoomIsNew) {
+  LanRoomList rooms;
+  rooms.add("老王", "192.168.1.5", 8888);
+  rooms.add("小李", "192.168.1.6", 8888);
+  LanDialogs::RoomSearchData data{&rooms};
+  std::vector<std::wstring> lines;
+  std::vector<LRESULT> marks;
+  LRESULT selection = LB_ERR;
+  DialogWatcher watcher(L"搜索房间", [&](HWND dialog) {
+    const auto tick = [&] { SendMessageW(dialog, WM_TIMER, LanDialogs::REFRESH_TIMER, 0); };
+    const auto list = [&](UINT message, WPARAM wParam, LPARAM lParam = 0) {
+      return SendDlgItemMessageW(dialog, LanDialogs::ID_ROOM_LIST, message, wParam, lParam);
+    };
+    tick();
+    for (WPARAM line = 0; line < 2; ++line) list(LB_SETITEMDATA, line, 7);
+    list(LB_SETCURSEL, 1);
+    tick();
+    tick();
+    rooms.add("老张", "192.168.1.7", 8888);
+    tick();
+    lines = DialogWatcher::listLines(dialog, LanDialogs::ID_ROOM_LIST);
+    for (WPARAM line = 0; line < 3; ++line) marks.push_back(list(LB_GETITEMDATA, line));
+    selection = list(LB_GETCURSEL, 0);
+    DialogWatcher::press(dialog, IDCANCEL);
+  });
+  LanDialogs::runRoomSearch(nullptr, data);
+  ASSERT_TRUE(watcher.wait());
+  EXPECT_EQ(lines, (std::vector<std::wstring>{L"老王 (192.168.1.5)", L"小李 (192.168.1.6)", L"老张 (192.168.1.7)"}));
+  EXPECT_EQ(marks, (std::vector<LRESULT>{7, 7, 0}));
+  EXPECT_EQ(selection, 1);
+}
+
 TEST(LanRoomSearchDialog, CancelMarksTheSearchClosed) {
   LanRoomList rooms;
   LanDialogs::RoomSearchData data{&rooms};
