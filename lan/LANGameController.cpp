@@ -506,7 +506,17 @@ void LANGameController::sendSyncState() {
 }
 
 void LANGameController::onSyncRequest(const LanMessage& message) {
-  sendSyncState();
+  if (state == State::WAITING_ACK) {
+    // The own move awaiting its acknowledgement is left out: the peer, waiting for this
+    // SYNC, refuses that move, and the refusal takes it back here.
+    Board before = game->getBoard();
+    before.popState();
+    std::vector<Move> history = game->getMoveHistory();
+    if (!history.empty()) history.pop_back();
+    send(LanProtocol::makeSync(before.toFEN(), history));
+  } else {
+    sendSyncState();
+  }
   logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
 }
 
