@@ -138,8 +138,7 @@ void MainWindow::onCommand(int commandId) {
       break;
     case MenuCommand::Undo:
       if (status.lanCommandsAvailable()) {
-        lanController->requestUndo();
-        announcer->announce(CommandTexts::kUndoRequestSent);
+        announcer->announce(CommandTexts::undoRequestNotice(lanController->requestUndo()));
       } else {
         undoMove();
       }
@@ -147,15 +146,16 @@ void MainWindow::onCommand(int commandId) {
     case MenuCommand::Draw:
       // Outside LAN play the chooser's refusal box has stopped the command already.
       if (!status.lanCommandsAvailable()) break;
-      lanController->requestDraw();
-      announcer->announce(CommandTexts::kDrawRequestSent);
+      announcer->announce(CommandTexts::drawRequestNotice(lanController->requestDraw()));
       break;
-    case MenuCommand::Resign:
+    case MenuCommand::Resign: {
       if (!status.lanCommandsAvailable()) break;
-      lanController->resign();
-      announcer->announce(CommandTexts::kResigned);
-      stopLanTimer();
+      // Only a resignation that went out ends the session's time-outs and reconnection.
+      const LanRequestResult result = lanController->resign();
+      announcer->announce(CommandTexts::resignNotice(result));
+      if (result == LanRequestResult::Sent) stopLanTimer();
       break;
+    }
     case MenuCommand::SwitchSides:
       // With a game in progress the box was answered: Yes restarts, No keeps the game.
       switchPlayerColor();

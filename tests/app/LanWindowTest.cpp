@@ -131,6 +131,7 @@ class LanWindowTest : public ::testing::Test {
     SendMessageW(window(), WM_LBUTTONDOWN, 0, MAKELPARAM(10 + file * 60 + 30, 40 + row * 60 + 30));
   }
   bool lanTimerWasRunning() { return KillTimer(window(), TIMER_LAN_POLL) != FALSE; }
+  void startTimerAgain() { SetTimer(window(), TIMER_LAN_POLL, 1000, nullptr); }
 
   // The LAN game command as a player who hosts and takes Red; the peer joins as "老王".
   void hostGame(ScriptedPeer& peer) {
@@ -321,6 +322,36 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
       EXPECT_TRUE(lanTimerWasRunning()) << c.name;
     }
   }
+}
+
+// What the session cannot send now is not spoken as sent, and the session's timer runs on:
+// before the first ply, and while the host waits for its peer to come back.
+TEST_F(LanWindowTest, RefusedRequestsSayWhyAndKeepTheSessionsTimer) {
+  auto peer = std::make_unique<ScriptedPeer>();
+  hostGame(*peer);
+  auto alive = std::make_unique<KeepAlive>(*peer);
+  const auto refused = [&](int id, const wchar_t* reason) {
+    heard->clear();
+    std::unique_ptr<DialogWatcher> confirm;
+    if (id == 208) confirm = std::make_unique<DialogWatcher>(L"确认认输", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+    command(id);
+    EXPECT_TRUE(hear(reason, 3000)) << id << ::testing::PrintToString(heard->all());
+    EXPECT_FALSE(heard->has(L"已发送")) << id;
+    EXPECT_TRUE(lanTimerWasRunning()) << id;
+    startTimerAgain();
+  };
+  refused(203, L"步数不足，无法悔棋");
+  EXPECT_TRUE(peer->receivedWithKey("UNDO_REQ").empty());
+
+  DialogWatcher lost(L"连接中断", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+  alive.reset();
+  peer.reset();
+  ASSERT_TRUE(hear(L"已进入等待重连模式"));
+  EXPECT_TRUE(lost.wait());
+  refused(208, L"当前无法认输");
+  refused(207, L"当前无法提出和棋");
+  refused(203, L"当前无法悔棋");
+  EXPECT_EQ(lanState(), LANSessionState::HOSTING);
 }
 
 TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {
