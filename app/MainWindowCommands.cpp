@@ -86,6 +86,9 @@ void MainWindow::onCommand(int commandId) {
 
   switch (*command) {
     case MenuCommand::NewGame:
+      // A LAN board cannot go on without its room, even once its game is over.
+      if (status.isGameInProgress() || status.reviewActive || status.isLanMode()) endReviewOrLanGame();
+      break;
     case MenuCommand::TwoPlayerMode:
     case MenuCommand::EngineMode:
     case MenuCommand::LanMode:
@@ -97,7 +100,12 @@ void MainWindow::onCommand(int commandId) {
 
   switch (*command) {
     case MenuCommand::NewGame:
-      startNewGame();
+      // A new LAN game needs a peer: it begins at the LAN game start.
+      if (status.isLanMode()) {
+        startLanGameOrNone();
+      } else {
+        startNewGame();
+      }
       break;
     case MenuCommand::LoadScore:
       openScoreFile();
@@ -133,7 +141,7 @@ void MainWindow::onCommand(int commandId) {
     }
     case MenuCommand::LanMode:
       // The mode changes when the session's game is ready, not here.
-      startLanGame();
+      startLanGameOrNone();
       loadedPositionPending = false;
       break;
     case MenuCommand::Undo:

@@ -291,7 +291,6 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
       {"switch sides", 204, L"提示", IDOK, L"局域网对战中不支持切换执红/黑，请先结束当前对局", false},
       {"review", 205, L"提示", IDOK, L"当前局域网对战会话中暂不支持进入复盘，请先结束当前对局", false},
       {"load kept", 101, L"确认加载棋谱", IDNO, L"当前为局域网对战，加载棋谱将离开房间并替换当前对局，是否继续？", false},
-      {"new game", 100, L"确认新游戏", IDYES, L"当前为局域网对战，开始新局将离开房间并结束当前对局，是否继续？", true},
       {"two players", 200, L"确认切换模式", IDYES, L"当前为局域网对战，切换模式将离开房间并结束当前对局，是否继续？", true},
       {"stop", 209, nullptr, 0, nullptr, true},
   };
@@ -321,6 +320,39 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
       EXPECT_EQ(lanState(), LANSessionState::PLAYING) << c.name;
       EXPECT_TRUE(lanTimerWasRunning()) << c.name;
     }
+  }
+}
+
+// 新游戏 in a LAN game, or once its game is over, leaves the room for the LAN game start;
+// cancelled there, it leaves no game on the board.
+TEST_F(LanWindowTest, NewGameLeavesTheRoomForTheLanStartAndCancellingLeavesNoGame) {
+  for (const bool mated : {false, true}) {
+    fresh();
+    ScriptedPeer peer;
+    hostGame(peer);
+    KeepAlive alive(peer);
+    if (mated) game().setGameState(RED_WIN);  // as a mate leaves it: the session still plays
+    std::wstring text;
+    std::unique_ptr<DialogWatcher> confirm;
+    if (!mated) {
+      confirm = std::make_unique<DialogWatcher>(L"确认新游戏", [&](HWND box) {
+        text = DialogWatcher::messageBoxText(box);
+        DialogWatcher::press(box, IDYES);
+      }, kLong);
+    }
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDCANCEL); }, kLong);
+    command(100);
+    EXPECT_TRUE(setup.wait()) << mated;
+    if (confirm) {
+      EXPECT_TRUE(confirm->wait());
+      EXPECT_EQ(text, L"当前为局域网对战，开始新局将离开房间并结束当前对局，是否继续？");
+    }
+    EXPECT_TRUE(peerGot(peer, LanProtocol::makeBye("manual_leave"))) << mated;
+    EXPECT_EQ(lanState(), LANSessionState::IDLE) << mated;
+    EXPECT_FALSE(lanTimerWasRunning()) << mated;
+    heard->clear();
+    SendMessageW(window(), WM_KEYDOWN, VK_NUMPAD6, 0);  // keypad notation entry
+    EXPECT_TRUE(hear(L"当前未开始对局，请从游戏菜单选择模式", 3000)) << mated;
   }
 }
 
