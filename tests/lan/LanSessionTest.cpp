@@ -122,19 +122,17 @@ TEST(LanSession, LostAcknowledgementIsRepairedByThePeersPosition) {
   EXPECT_EQ(g.host.fen(), g.client.fen());
 }
 
-// The client's tenth ply makes it ask for a SYNC while the host's reply is already on its
-// way: the answer leaves that unacknowledged ply out, the client refuses it, the host takes
-// it back, and both boards stay equal; played again, it goes through.
+// The client's tenth ply makes it ask for a SYNC while the host's reply is on its way: the
+// answer leaves that unacknowledged ply out, the client refuses it, the host takes it back,
+// and both boards stay equal; played again, it goes through.
 TEST(LanSession, SyncAnsweredWhileAMoveAwaitsItsAcknowledgementLeavesThatPlyOut) {
   ManualClock clock;
   LanPeer host(clock), client(clock);
   ASSERT_TRUE(startGame(host, client, "red", "black"));
-  // Ply n moves the left knight of Red (even n) or Black out and back in turn.
+  // Ply n takes the left knight of Red (even n) or Black out, then home again.
   const auto ply = [](int n) {
-    const bool red = n % 2 == 0;
-    const Position home = red ? Position{1, 9} : Position{1, 0};
-    const Position out = red ? Position{2, 7} : Position{2, 2};
-    return n / 2 % 2 == 0 ? Move{home, out} : Move{out, home};
+    const Move out{{1, n % 2 == 0 ? 9 : 0}, {2, n % 2 == 0 ? 7 : 2}};
+    return n / 2 % 2 == 0 ? out : Move{out.to, out.from};
   };
   const auto settled = [&](std::size_t plies) {
     return pumpUntil({&host, &client}, [&] {
@@ -150,20 +148,13 @@ TEST(LanSession, SyncAnsweredWhileAMoveAwaitsItsAcknowledgementLeavesThatPlyOut)
   ASSERT_TRUE(client.play(ply(9)));
   ASSERT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 10; }));  // acknowledged
   ASSERT_TRUE(host.play(ply(10)));
-  ASSERT_TRUE(pumpUntil({&host, &client}, [&] {
-    return client.count("sync:") == 1 && host.count("rejected:") == 1 &&
-           host.controller.getState() == LANSessionState::PLAYING;
-  }));
+  ASSERT_TRUE(settled(10));
   EXPECT_EQ(host.count("rejected:11:game_not_playing"), 1);
   EXPECT_EQ(client.count("sync:1"), 1);
-  EXPECT_EQ(client.count("status:"), 0);  // nothing to repair
-  EXPECT_EQ(host.plies(), 10u);
-  EXPECT_EQ(client.plies(), 10u);
   EXPECT_EQ(host.fen(), client.fen());
   ASSERT_TRUE(host.play(ply(10)));
   ASSERT_TRUE(settled(11));
   EXPECT_EQ(host.fen(), client.fen());
-  EXPECT_EQ(client.controller.getMoveSeq(), 11);
 }
 
 TEST(LanSession, RoomSearchFindsTheRoomUnderItsAddressAndJoinsIt) {
