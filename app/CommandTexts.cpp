@@ -17,4 +17,20 @@ PromptBox CommandTexts::instructionsBox() {
                         L""};
 }
 
+const wchar_t* CommandTexts::undoRefusal(LanRequestResult result) {
+  return result == LanRequestResult::TooFewPlies ? kUndoTooFewPlies : kUndoNotNow;
+}
+
+const wchar_t* CommandTexts::undoRequestNotice(LanRequestResult result) {
+  return result == LanRequestResult::Sent ? kUndoRequestSent : undoRefusal(result);
+}
+
+const wchar_t* CommandTexts::drawRequestNotice(LanRequestResult result) {
+  return result == LanRequestResult::Sent ? kDrawRequestSent : kDrawRequestNotNow;
+}
+
+const wchar_t* CommandTexts::resignNotice(LanRequestResult result) {
+  return result == LanRequestResult::Sent ? kResigned : kResignNotNow;
+}
+
 }  // namespace Tavrune

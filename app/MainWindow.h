@@ -230,6 +230,10 @@ class MainWindow {
   // Starts the audio manager, whatever the switch, with the switch's flag and settings.
   bool startAudio();
   void stopCurrentGame();
+  // No game on the board: board keys and moves wait until a mode is chosen.
+  void clearGame();
+  // The LAN game start; one that ends with no room or join under way leaves no game.
+  void startLanGameOrNone();
   void resumeStoppedGame();
   void switchPlayerColor();
   void undoMove();

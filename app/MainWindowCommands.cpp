@@ -84,6 +84,9 @@ void MainWindow::onCommand(int commandId) {
 
   switch (*command) {
     case MenuCommand::NewGame:
+      // A LAN board cannot go on without its room, even once its game is over.
+      if (status.isGameInProgress() || status.reviewActive || status.isLanMode()) endReviewOrLanGame();
+      break;
     case MenuCommand::TwoPlayerMode:
     case MenuCommand::EngineMode:
     case MenuCommand::LanMode:
@@ -95,7 +98,12 @@ void MainWindow::onCommand(int commandId) {
 
   switch (*command) {
     case MenuCommand::NewGame:
-      startNewGame();
+      // A new LAN game needs a peer: it begins at the LAN game start.
+      if (status.isLanMode()) {
+        startLanGameOrNone();
+      } else {
+        startNewGame();
+      }
       break;
     case MenuCommand::LoadScore:
       openScoreFile();
@@ -131,13 +139,12 @@ void MainWindow::onCommand(int commandId) {
     }
     case MenuCommand::LanMode:
       // The mode changes when the session's game is ready, not here.
-      startLanGame();
+      startLanGameOrNone();
       loadedPositionPending = false;
       break;
     case MenuCommand::Undo:
       if (status.lanCommandsAvailable()) {
-        lanController->requestUndo();
-        announcer->announce(CommandTexts::kUndoRequestSent);
+        announcer->announce(CommandTexts::undoRequestNotice(lanController->requestUndo()));
       } else {
         undoMove();
       }
@@ -145,15 +152,16 @@ void MainWindow::onCommand(int commandId) {
     case MenuCommand::Draw:
       // Outside LAN play the chooser's refusal box has stopped the command already.
       if (!status.lanCommandsAvailable()) break;
-      lanController->requestDraw();
-      announcer->announce(CommandTexts::kDrawRequestSent);
+      announcer->announce(CommandTexts::drawRequestNotice(lanController->requestDraw()));
       break;
-    case MenuCommand::Resign:
+    case MenuCommand::Resign: {
       if (!status.lanCommandsAvailable()) break;
-      lanController->resign();
-      announcer->announce(CommandTexts::kResigned);
-      stopLanTimer();
+      // Only a resignation that went out ends the session's time-outs and reconnection.
+      const LanRequestResult result = lanController->resign();
+      announcer->announce(CommandTexts::resignNotice(result));
+      if (result == LanRequestResult::Sent) stopLanTimer();
       break;
+    }
     case MenuCommand::SwitchSides:
       // With a game in progress the box was answered: Yes restarts, No keeps the game.
       switchPlayerColor();

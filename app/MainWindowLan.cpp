@@ -5,6 +5,7 @@
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
+#include "app/CommandTexts.h"
 #include "app/LanUiEvent.h"
 #include "app/MainWindow.h"
 #include "app/PostedPayload.h"
@@ -285,8 +286,10 @@ void MainWindow::onLanMoveAcked(int32_t seq) {
 void MainWindow::onLanUndoRequest() {
   const bool accept = question(hwnd, L"对方请求悔棋，是否同意？", L"悔棋请求") == IDYES;
   if (!lanController) return;
-  lanController->respondUndo(accept);
-  if (accept) {
+  const LanRequestResult result = lanController->respondUndo(accept);
+  if (result != LanRequestResult::Sent) {
+    if (accept) announcer->announce(CommandTexts::undoRefusal(result));
+  } else if (accept) {
     announcer->announce(L"同意悔棋，双方各退一步");
     InvalidateRect(hwnd, nullptr, TRUE);
   } else {
@@ -307,8 +310,10 @@ void MainWindow::onLanUndoResponse(bool accepted) {
 void MainWindow::onLanDrawRequest() {
   const bool accept = question(hwnd, L"对方请求和棋，是否同意？", L"和棋请求") == IDYES;
   if (!lanController) return;
-  lanController->respondDraw(accept);
-  if (accept) {
+  const LanRequestResult result = lanController->respondDraw(accept);
+  if (result != LanRequestResult::Sent) {
+    if (accept) announcer->announce(CommandTexts::kDrawAnswerNotNow);
+  } else if (accept) {
     announcer->announce(L"同意和棋，对局结束");
     stopLanTimer();
   } else {

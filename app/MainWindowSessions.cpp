@@ -131,20 +131,31 @@ void MainWindow::stopCurrentGame() {
   if (plan.stops) {
     dropEngineWork();
     if (plan.leaveLanRoom) leaveLanRoom();
-    if (plan.keepSnapshot) {
-      stoppedGame = StoppedGame{gameEngine->snapshot(), currentSeat()};
-      gameStopped = true;
-    } else {
-      gameStopped = false;
-    }
-    gameActive = false;
-    loadedPositionPending = false;
-    selected = Position{-1, -1};
-    player2Selected = Position{-1, -1};
-    if (audioManager && audioManager->isInitialized()) audioManager->stopBackgroundMusic();
+    if (plan.keepSnapshot) stoppedGame = StoppedGame{gameEngine->snapshot(), currentSeat()};
+    clearGame();
+    gameStopped = plan.keepSnapshot;
   }
   announcer->announce(plan.notice);
   if (!plan.stops) return;
+  updateMenuState();
+  InvalidateRect(hwnd, nullptr, TRUE);
+}
+
+void MainWindow::clearGame() {
+  gameActive = false;
+  gameStopped = false;
+  loadedPositionPending = false;
+  selected = Position{-1, -1};
+  player2Selected = Position{-1, -1};
+  if (audioManager && audioManager->isInitialized()) audioManager->stopBackgroundMusic();
+}
+
+void MainWindow::startLanGameOrNone() {
+  startLanGame();
+  if (lanSessionBusy()) return;
+  // Cancelled or failed: the board left behind belongs to no game that could go on.
+  dropEngineWork();
+  clearGame();
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
 }

@@ -506,7 +506,17 @@ void LANGameController::sendSyncState() {
 }
 
 void LANGameController::onSyncRequest(const LanMessage& message) {
-  sendSyncState();
+  if (state == State::WAITING_ACK) {
+    // The own move awaiting its acknowledgement is left out: the peer, waiting for this
+    // SYNC, refuses that move, and the refusal takes it back here.
+    Board before = game->getBoard();
+    before.popState();
+    std::vector<Move> history = game->getMoveHistory();
+    if (!history.empty()) history.pop_back();
+    send(LanProtocol::makeSync(before.toFEN(), history));
+  } else {
+    sendSyncState();
+  }
   logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
 }
 
@@ -688,12 +698,15 @@ void LANGameController::endInDraw() {
   fire(callbacks.setGameState, DRAW);
 }
 
-void LANGameController::requestDraw() {
+LanRequestResult LANGameController::requestDraw() {
   std::lock_guard<std::mutex> guard(mutex);
-  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) return;
+  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
+    return LanRequestResult::NotNow;
+  }
   localDrawRequested = true;
   send(LanProtocol::makeDrawRequest());
   logInfo("LANGameController: 发送和棋请求");
+  return LanRequestResult::Sent;
 }
 
 void LANGameController::onDrawRequest() {
@@ -719,24 +732,25 @@ void LANGameController::onDrawRequest() {
   }
 }
 
-void LANGameController::respondDraw(bool accept) {
+LanRequestResult LANGameController::respondDraw(bool accept) {
   std::lock_guard<std::mutex> guard(mutex);
-  if (!remoteDrawRequested) return;
+  if (!remoteDrawRequested) return LanRequestResult::NotNow;
   remoteDrawRequested = false;
   if (gameOver()) {
     send(LanProtocol::makeDrawAck(false));
     logInfo("LANGameController: 对局已结束，自动拒绝和棋请求");
-    return;
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
   }
   // After a loss or the peer's BYE an agreed draw would end one board alone.
   if (state != State::PLAYING && state != State::WAITING_ACK) {
     send(LanProtocol::makeDrawAck(false));
     logInfo("LANGameController: 对局已中断，自动拒绝和棋请求");
-    return;
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
   }
   send(LanProtocol::makeDrawAck(accept));
   logInfo(std::string("LANGameController: 和棋请求回应 ") + (accept ? "同意" : "拒绝"));
   if (accept) endInDraw();
+  return LanRequestResult::Sent;
 }
 
 void LANGameController::onDrawAck(const LanMessage& message) {
@@ -751,20 +765,23 @@ void LANGameController::onDrawAck(const LanMessage& message) {
   fire(callbacks.drawResponse, message.accepted);
 }
 
-void LANGameController::requestUndo() {
+LanRequestResult LANGameController::requestUndo() {
   std::lock_guard<std::mutex> guard(mutex);
-  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) return;
+  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
+    return LanRequestResult::NotNow;
+  }
   if (moveSeq < 2) {
     logInfo("LANGameController: 步数不足，无法悔棋");
-    return;
+    return LanRequestResult::TooFewPlies;
   }
   if (game->getMoveHistory().size() < 2) {
     logWarning("LANGameController: 本地历史不足，拒绝发送悔棋请求");
-    return;
+    return LanRequestResult::TooFewPlies;
   }
   localUndoRequested = true;
   send(LanProtocol::makeUndoRequest());
   logInfo("LANGameController: 发送悔棋请求");
+  return LanRequestResult::Sent;
 }
 
 void LANGameController::onUndoRequest() {
@@ -795,28 +812,30 @@ void LANGameController::onUndoRequest() {
   }
 }
 
-void LANGameController::respondUndo(bool accept) {
+LanRequestResult LANGameController::respondUndo(bool accept) {
   std::lock_guard<std::mutex> guard(mutex);
-  if (!remoteUndoRequested) return;
+  if (!remoteUndoRequested) return LanRequestResult::NotNow;
   remoteUndoRequested = false;
   if (gameOver()) {
     send(LanProtocol::makeUndoAck(false));
     logInfo("LANGameController: 对局已结束，自动拒绝悔棋请求");
-    return;
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
   }
   // After a loss or the peer's BYE taking moves back would change one board alone.
   if (state != State::PLAYING && state != State::WAITING_ACK) {
     send(LanProtocol::makeUndoAck(false));
     logInfo("LANGameController: 对局已中断，自动拒绝悔棋请求");
-    return;
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
   }
-  if (accept && game->getMoveHistory().size() < 2) {
+  const bool tooFewPlies = accept && game->getMoveHistory().size() < 2;
+  if (tooFewPlies) {
     logWarning("LANGameController: 本地历史不足，自动拒绝悔棋请求");
     accept = false;
   }
   send(LanProtocol::makeUndoAck(accept));
   logInfo(std::string("LANGameController: 悔棋请求回应 ") + (accept ? "同意" : "拒绝"));
   if (accept) takeBackTwoPlies();
+  return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
 }
 
 void LANGameController::onUndoAck(const LanMessage& message) {
@@ -839,13 +858,16 @@ void LANGameController::onUndoAck(const LanMessage& message) {
   fire(callbacks.undoResponse, message.accepted);
 }
 
-void LANGameController::resign() {
+LanRequestResult LANGameController::resign() {
   std::lock_guard<std::mutex> guard(mutex);
-  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) return;
+  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
+    return LanRequestResult::NotNow;
+  }
   send(LanProtocol::makeResign());
   state = State::ENDED;
   fire(callbacks.setGameState, localColor == RED ? BLACK_WIN : RED_WIN);
   logInfo("LANGameController: 认输");
+  return LanRequestResult::Sent;
 }
 
 void LANGameController::onResign() {

@@ -23,6 +23,7 @@
 #include "game/ChessTypes.h"
 #include "lan/LANCallbacks.h"
 #include "lan/LANSessionState.h"
+#include "lan/LanRequestResult.h"
 #include "lan/LanProtocol.h"
 #include "lan/RoomTable.h"
 
@@ -78,11 +79,12 @@ class LANGameController {
 
   // The local player's move, already played on the local game.
   void sendMove(const Move& move);
-  void requestUndo();
-  void respondUndo(bool accept);
-  void requestDraw();
-  void respondDraw(bool accept);
-  void resign();
+  // Each says whether it sent the request, or the answer as given, and if not, why.
+  LanRequestResult requestUndo();
+  LanRequestResult respondUndo(bool accept);
+  LanRequestResult requestDraw();
+  LanRequestResult respondDraw(bool accept);
+  LanRequestResult resign();
 
   // Once a second from the window's timer: heartbeats, silence, resends, time-outs and
   // reconnection attempts.

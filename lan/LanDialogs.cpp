@@ -88,19 +88,42 @@ INT_PTR endForm(HWND dialog, UINT message, WPARAM wParam, bool& confirmed, ReadF
   return FALSE;
 }
 
-// The room list into the list box, keeping the selection while it is still listed; the
-// connect button follows whether a line is selected.
+std::wstring listLine(HWND list, LRESULT index) {
+  const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
+  if (length == LB_ERR) return {};
+  std::vector<wchar_t> text(static_cast<size_t>(length) + 1, L'\0');
+  SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
+  return text.data();
+}
+
+// The room list into the list box. A list box that is emptied and refilled is read again
+// by a screen reader, so only rooms not yet shown are added; it is rebuilt only when a
+// shown line no longer matches, and then the selected room stays selected. The connect
+// button follows whether a line is selected.
 void showRooms(HWND dialog, const LanRoomList& rooms) {
   HWND list = GetDlgItem(dialog, LanDialogs::ID_ROOM_LIST);
-  const LRESULT selection = SendMessageW(list, LB_GETCURSEL, 0, 0);
-  SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  const std::vector<LanRoom> found = rooms.rooms();
-  for (const LanRoom& room : found) {
-    const std::wstring line = utf8ToWide(room.name) + L" (" + utf8ToWide(room.address) + L")";
-    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  std::vector<std::wstring> lines;
+  for (const LanRoom& room : rooms.rooms()) {
+    lines.push_back(utf8ToWide(room.name) + L" (" + utf8ToWide(room.address) + L")");
   }
-  if (selection != LB_ERR && selection < static_cast<LRESULT>(found.size())) {
-    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(selection), 0);
+  const LRESULT shown = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  bool stillShown = shown >= 0 && static_cast<size_t>(shown) <= lines.size();
+  for (LRESULT i = 0; stillShown && i < shown; ++i) stillShown = listLine(list, i) == lines[static_cast<size_t>(i)];
+  size_t first = static_cast<size_t>(shown);
+  std::wstring selected;
+  if (!stillShown) {
+    const LRESULT selection = SendMessageW(list, LB_GETCURSEL, 0, 0);
+    if (selection != LB_ERR) selected = listLine(list, selection);
+    SendMessageW(list, LB_RESETCONTENT, 0, 0);
+    first = 0;
+  }
+  for (size_t i = first; i < lines.size(); ++i) {
+    SendMessageW(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(lines[i].c_str()));
+  }
+  if (!selected.empty()) {
+    const LRESULT again = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                       reinterpret_cast<LPARAM>(selected.c_str()));
+    if (again != LB_ERR) SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(again), 0);
   }
   EnableWindow(GetDlgItem(dialog, IDOK), SendMessageW(list, LB_GETCURSEL, 0, 0) != LB_ERR);
 }

@@ -290,7 +290,6 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
       {"switch sides", 204, L"提示", IDOK, L"局域网对战中不支持切换执红/黑，请先结束当前对局", false},
       {"review", 205, L"提示", IDOK, L"当前局域网对战会话中暂不支持进入复盘，请先结束当前对局", false},
       {"load kept", 101, L"确认加载棋谱", IDNO, L"当前为局域网对战，加载棋谱将离开房间并替换当前对局，是否继续？", false},
-      {"new game", 100, L"确认新游戏", IDYES, L"当前为局域网对战，开始新局将离开房间并结束当前对局，是否继续？", true},
       {"two players", 200, L"确认切换模式", IDYES, L"当前为局域网对战，切换模式将离开房间并结束当前对局，是否继续？", true},
       {"stop", 209, nullptr, 0, nullptr, true},
   };
@@ -321,6 +320,54 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
       EXPECT_TRUE(lanTimerWasRunning()) << c.name;
     }
   }
+}
+
+// 新游戏 in a LAN game (asked first), or once its game is over, leaves the room for the
+// LAN game start; cancelled there, it leaves no game on the board.
+TEST_F(LanWindowTest, NewGameLeavesTheRoomForTheLanStartAndCancellingLeavesNoGame) {
+  for (const bool mated : {false, true}) {
+    fresh();
+    ScriptedPeer peer;
+    hostGame(peer);
+    KeepAlive alive(peer);
+    if (mated) game().setGameState(RED_WIN);  // as a mate leaves it: the session still plays
+    DialogWatcher confirm(L"确认新游戏", [](HWND box) { DialogWatcher::press(box, IDYES); }, mated ? 0 : kLong);
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDCANCEL); }, kLong);
+    command(100);
+    EXPECT_EQ(confirm.wait(), !mated);
+    EXPECT_TRUE(setup.wait()) << mated;
+    EXPECT_TRUE(peerGot(peer, LanProtocol::makeBye("manual_leave"))) << mated;
+    EXPECT_EQ(lanState(), LANSessionState::IDLE) << mated;
+    EXPECT_FALSE(lanTimerWasRunning()) << mated;
+    SendMessageW(window(), WM_KEYDOWN, VK_NUMPAD6, 0);  // keypad notation entry
+    EXPECT_TRUE(hear(L"当前未开始对局，请从游戏菜单选择模式", 3000)) << mated;
+  }
+}
+
+// What the session cannot send now is not spoken as sent, and the session's timer runs on:
+// before the first ply, and while the host waits for its peer to come back.
+TEST_F(LanWindowTest, RefusedRequestsSayWhyAndKeepTheSessionsTimer) {
+  auto peer = std::make_unique<ScriptedPeer>();
+  hostGame(*peer);
+  auto alive = std::make_unique<KeepAlive>(*peer);
+  const auto refused = [&](int id, const wchar_t* reason) {
+    heard->clear();
+    DialogWatcher confirm(L"确认认输", [](HWND box) { DialogWatcher::press(box, IDYES); }, id == 208 ? kLong : 0);
+    command(id);
+    EXPECT_TRUE(hear(reason, 3000)) << id << ::testing::PrintToString(heard->all());
+    EXPECT_FALSE(heard->has(L"已发送")) << id;
+    EXPECT_TRUE(lanTimerWasRunning()) << id;
+    SetTimer(window(), TIMER_LAN_POLL, 1000, nullptr);
+  };
+  refused(203, L"步数不足，无法悔棋");
+  EXPECT_TRUE(peer->receivedWithKey("UNDO_REQ").empty());
+  DialogWatcher lost(L"连接中断", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
+  alive.reset();
+  peer.reset();
+  ASSERT_TRUE(hear(L"已进入等待重连模式"));
+  refused(208, L"当前无法认输");
+  refused(207, L"当前无法提出和棋");
+  refused(203, L"当前无法悔棋");
 }
 
 TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {

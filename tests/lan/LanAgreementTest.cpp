@@ -70,8 +70,9 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   RelayedGame g;
   ASSERT_TRUE(g.start());
   ASSERT_TRUE(playPlies(g, 1));
-  g.host.controller.requestUndo();  // one ply: nothing is sent
-  g.client.controller.requestUndo();
+  // One ply: nothing is sent, and the caller is told why.
+  EXPECT_EQ(g.host.controller.requestUndo(), LanRequestResult::TooFewPlies);
+  EXPECT_EQ(g.client.controller.requestUndo(), LanRequestResult::TooFewPlies);
   g.tickFor(1);
   EXPECT_EQ(g.relay->arrivedCount(Direction::ToHost, "UNDO_REQ") +
                 g.relay->arrivedCount(Direction::ToClient, "UNDO_REQ"), 0);
@@ -97,8 +98,10 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("drawRequested") == 1; }));
   g.relay->cut();
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1; }));
-  g.host.controller.respondDraw(true);
+  EXPECT_EQ(g.host.controller.respondDraw(true), LanRequestResult::NotNow);
   EXPECT_EQ(g.host.game.getGameState(), PLAYING);
+  EXPECT_EQ(g.host.controller.requestDraw(), LanRequestResult::NotNow);
+  EXPECT_EQ(g.host.controller.resign(), LanRequestResult::NotNow);
 
   RelayedGame second;
   ASSERT_TRUE(second.start());

@@ -170,6 +170,34 @@ TEST(LanRoomSearchDialog, ListsEachRoomOnceAndConnectsOnlyWithALineSelected) {
   EXPECT_FALSE(data.closed);
 }
 
+// A list box emptied and refilled is read again by a screen reader: ticks with the same
+// rooms leave its lines (and their item data) alone, a new room is added below, and the
+// selected room stays selected.
+TEST(LanRoomSearchDialog, TicksChangeTheListOnlyWhenARoomIsNew) {
+  LanRoomList rooms;
+  rooms.add("老王", "192.168.1.5", 8888);
+  LanDialogs::RoomSearchData data{&rooms};
+  std::vector<LRESULT> seen;  // the first line's mark, the second's, the count, the selection
+  DialogWatcher watcher(L"搜索房间", [&](HWND dialog) {
+    const auto list = [&](UINT message, WPARAM wParam, LPARAM lParam = 0) {
+      return SendDlgItemMessageW(dialog, LanDialogs::ID_ROOM_LIST, message, wParam, lParam);
+    };
+    const auto tick = [&] { SendMessageW(dialog, WM_TIMER, LanDialogs::REFRESH_TIMER, 0); };
+    tick();
+    list(LB_SETITEMDATA, 0, 7);
+    list(LB_SETCURSEL, 0);
+    tick();
+    tick();
+    rooms.add("小李", "192.168.1.6", 8888);
+    tick();
+    seen = {list(LB_GETITEMDATA, 0), list(LB_GETITEMDATA, 1), list(LB_GETCOUNT, 0), list(LB_GETCURSEL, 0)};
+    DialogWatcher::press(dialog, IDCANCEL);
+  });
+  LanDialogs::runRoomSearch(nullptr, data);
+  ASSERT_TRUE(watcher.wait());
+  EXPECT_EQ(seen, (std::vector<LRESULT>{7, 0, 2, 0}));
+}
+
 TEST(LanRoomSearchDialog, CancelMarksTheSearchClosed) {
   LanRoomList rooms;
   LanDialogs::RoomSearchData data{&rooms};

@@ -122,6 +122,41 @@ TEST(LanSession, LostAcknowledgementIsRepairedByThePeersPosition) {
   EXPECT_EQ(g.host.fen(), g.client.fen());
 }
 
+// The client's tenth ply makes it ask for a SYNC while the host's reply is on its way: the
+// answer leaves that unacknowledged ply out, the client refuses it, the host takes it back,
+// and both boards stay equal; played again, it goes through.
+TEST(LanSession, SyncAnsweredWhileAMoveAwaitsItsAcknowledgementLeavesThatPlyOut) {
+  ManualClock clock;
+  LanPeer host(clock), client(clock);
+  ASSERT_TRUE(startGame(host, client, "red", "black"));
+  // Ply n takes the left knight of Red (even n) or Black out, then home again.
+  const auto ply = [](int n) {
+    const Move out{{1, n % 2 == 0 ? 9 : 0}, {2, n % 2 == 0 ? 7 : 2}};
+    return n / 2 % 2 == 0 ? out : Move{out.to, out.from};
+  };
+  const auto settled = [&](std::size_t plies) {
+    return pumpUntil({&host, &client}, [&] {
+      return host.plies() == plies && client.plies() == plies &&
+             host.controller.getState() == LANSessionState::PLAYING &&
+             client.controller.getState() == LANSessionState::PLAYING;
+    });
+  };
+  for (int n = 0; n < 9; ++n) {
+    ASSERT_TRUE((n % 2 == 0 ? host : client).play(ply(n)));
+    ASSERT_TRUE(settled(n + 1u)) << "ply " << n;
+  }
+  ASSERT_TRUE(client.play(ply(9)));
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 10; }));  // acknowledged
+  ASSERT_TRUE(host.play(ply(10)));
+  ASSERT_TRUE(settled(10));
+  EXPECT_EQ(host.count("rejected:11:game_not_playing"), 1);
+  EXPECT_EQ(client.count("sync:1"), 1);
+  EXPECT_EQ(host.fen(), client.fen());
+  ASSERT_TRUE(host.play(ply(10)));
+  ASSERT_TRUE(settled(11));
+  EXPECT_EQ(host.fen(), client.fen());
+}
+
 TEST(LanSession, RoomSearchFindsTheRoomUnderItsAddressAndJoinsIt) {
   ManualClock clock;
   LanPeer host(clock), searcher(clock);

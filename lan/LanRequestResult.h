@@ -1,0 +1,12 @@
+#pragma once
+// What became of the local player's request or answer: sent as given, or why not.
+
+namespace Tavrune {
+
+enum class LanRequestResult {
+  Sent,
+  TooFewPlies,  // an undo with fewer than two plies to take back
+  NotNow,       // the session or the game does not allow it now
+};
+
+}  // namespace Tavrune
