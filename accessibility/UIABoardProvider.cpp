@@ -13,12 +13,6 @@ namespace {
 const wchar_t kBoardName[] = L"象棋棋盘";
 const wchar_t kBoardAutomationId[] = L"tavrune_board";
 const wchar_t kFrameworkId[] = L"Win32";
-
-// Every element handed out goes through QueryInterface, so the caller owns a reference.
-template <typename Interface, typename Object>
-HRESULT handOut(Object* object, Interface** out) {
-  return object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(out));
-}
 }  // namespace
 
 UIABoardProvider::UIABoardProvider(HWND window, PieceQuery pieceQuery)
@@ -74,34 +68,6 @@ void UIABoardProvider::disconnect() {
 
 void UIABoardProvider::raiseEvent(EVENTID id) {
   UiaCore::raiseAutomationEvent(static_cast<IRawElementProviderSimple*>(this), id);
-}
-
-HRESULT UIABoardProvider::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  if (riid == IID_IUnknown || riid == __uuidof(IRawElementProviderSimple)) {
-    *object = static_cast<IRawElementProviderSimple*>(this);
-  } else if (riid == __uuidof(IRawElementProviderFragment)) {
-    *object = static_cast<IRawElementProviderFragment*>(this);
-  } else if (riid == __uuidof(IRawElementProviderFragmentRoot)) {
-    *object = static_cast<IRawElementProviderFragmentRoot*>(this);
-  } else if (riid == __uuidof(IGridProvider)) {
-    *object = static_cast<IGridProvider*>(this);
-  } else if (riid == __uuidof(ISelectionProvider)) {
-    *object = static_cast<ISelectionProvider*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG UIABoardProvider::AddRef() { return ++refCount_; }
-
-ULONG UIABoardProvider::Release() {
-  const ULONG count = --refCount_;
-  if (count == 0) delete this;
-  return count;
 }
 
 HRESULT UIABoardProvider::get_ProviderOptions(ProviderOptions* options) {

@@ -14,11 +14,6 @@ namespace Tavrune {
 
 namespace {
 const wchar_t kFrameworkId[] = L"Win32";
-
-template <typename Interface, typename Object>
-HRESULT handOut(Object* object, Interface** out) {
-  return object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(out));
-}
 }  // namespace
 
 UIACellProvider::UIACellProvider(HWND window, const Position& pos, PieceQuery pieceQuery,
@@ -42,32 +37,6 @@ std::wstring UIACellProvider::nameFor(PieceType piece) const {
 
 void UIACellProvider::raiseEvent(EVENTID id) {
   UiaCore::raiseAutomationEvent(static_cast<IRawElementProviderSimple*>(this), id);
-}
-
-HRESULT UIACellProvider::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  if (riid == IID_IUnknown || riid == __uuidof(IRawElementProviderSimple)) {
-    *object = static_cast<IRawElementProviderSimple*>(this);
-  } else if (riid == __uuidof(IRawElementProviderFragment)) {
-    *object = static_cast<IRawElementProviderFragment*>(this);
-  } else if (riid == __uuidof(IGridItemProvider)) {
-    *object = static_cast<IGridItemProvider*>(this);
-  } else if (riid == __uuidof(ISelectionItemProvider)) {
-    *object = static_cast<ISelectionItemProvider*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG UIACellProvider::AddRef() { return ++refCount_; }
-
-ULONG UIACellProvider::Release() {
-  const ULONG count = --refCount_;
-  if (count == 0) delete this;
-  return count;
 }
 
 HRESULT UIACellProvider::get_ProviderOptions(ProviderOptions* options) {
