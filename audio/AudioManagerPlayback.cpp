@@ -33,16 +33,19 @@ Vec3 AudioManager::squarePoint(Position square, PieceColor side) const {
   return SoundPlacement::squareToListener(square, side, geometry_);
 }
 
-void AudioManager::playSound(SoundType type) {
-  Lock guard(lock_);
+bool AudioManager::mayPlay(SoundType type) const {
   if (!initialized_ || !enabled_) {
-    return;
+    return false;
   }
   const auto found = soundConfigs_.find(type);
-  if (found != soundConfigs_.end() && !found->second.enabled) {
-    return;
+  return found == soundConfigs_.end() || found->second.enabled;
+}
+
+void AudioManager::playSound(SoundType type) {
+  Lock guard(lock_);
+  if (mayPlay(type)) {
+    playSoundInternal(type, {}, std::nullopt);
   }
-  playSoundInternal(type, {}, std::nullopt);
 }
 
 void AudioManager::playCursorSound(Position square, PieceColor side) {
@@ -51,14 +54,9 @@ void AudioManager::playCursorSound(Position square, PieceColor side) {
 
 void AudioManager::playSoundAtSquare(SoundType type, Position square, PieceColor side) {
   Lock guard(lock_);
-  if (!initialized_ || !enabled_) {
-    return;
+  if (mayPlay(type)) {
+    playSoundInternal(type, squarePoint(square, side), std::nullopt);
   }
-  const auto found = soundConfigs_.find(type);
-  if (found != soundConfigs_.end() && !found->second.enabled) {
-    return;
-  }
-  playSoundInternal(type, squarePoint(square, side), std::nullopt);
 }
 
 void AudioManager::playMoveSound(const Move& move, bool isCheck, PieceColor side) {
