@@ -5,6 +5,7 @@
 #include "accessibility/ComValues.h"
 #include "accessibility/UIACellProvider.h"
 #include "accessibility/UiaCore.h"
+#include "accessibility/UiaElementProperties.h"
 #include "accessibility/UiaIdentifiers.h"
 
 namespace Tavrune {
@@ -12,7 +13,6 @@ namespace Tavrune {
 namespace {
 const wchar_t kBoardName[] = L"象棋棋盘";
 const wchar_t kBoardAutomationId[] = L"tavrune_board";
-const wchar_t kFrameworkId[] = L"Win32";
 }  // namespace
 
 UIABoardProvider::UIABoardProvider(HWND window, PieceQuery pieceQuery)
@@ -106,21 +106,10 @@ HRESULT UIABoardProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* value
     case Uia::kHasKeyboardFocusProperty:
       ComValues::setBool(value, ::GetFocus() == window_);
       return S_OK;
-    case Uia::kIsKeyboardFocusableProperty:
-    case Uia::kIsEnabledProperty:
-    case Uia::kIsControlElementProperty:
-    case Uia::kIsContentElementProperty:
-      ComValues::setBool(value, true);
-      return S_OK;
     case Uia::kAutomationIdProperty:
       return ComValues::setBstr(value, kBoardAutomationId);
-    case Uia::kIsOffscreenProperty:
-      ComValues::setBool(value, false);
-      return S_OK;
-    case Uia::kFrameworkIdProperty:
-      return ComValues::setBstr(value, kFrameworkId);
     default:
-      return S_OK;  // VT_EMPTY: "not supported here", UIA asks the host provider
+      return sharedElementProperty(propertyId, value);
   }
 }
 

@@ -8,13 +8,10 @@
 #include "accessibility/ComValues.h"
 #include "accessibility/UIABoardProvider.h"
 #include "accessibility/UiaCore.h"
+#include "accessibility/UiaElementProperties.h"
 #include "accessibility/UiaIdentifiers.h"
 
 namespace Tavrune {
-
-namespace {
-const wchar_t kFrameworkId[] = L"Win32";
-}  // namespace
 
 UIACellProvider::UIACellProvider(HWND window, const Position& pos, PieceQuery pieceQuery,
                                  UIABoardProvider* board, bool redNumbering)
@@ -75,21 +72,10 @@ HRESULT UIACellProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* value)
       case Uia::kHasKeyboardFocusProperty:
         ComValues::setBool(value, ::GetFocus() == window_ && board_->focusPoint() == position_);
         return S_OK;
-      case Uia::kIsKeyboardFocusableProperty:
-      case Uia::kIsEnabledProperty:
-      case Uia::kIsControlElementProperty:
-      case Uia::kIsContentElementProperty:
-        ComValues::setBool(value, true);
-        return S_OK;
       case Uia::kAutomationIdProperty:
         return ComValues::setBstr(value, L"cell_" + std::to_wstring(index_));
-      case Uia::kIsOffscreenProperty:
-        ComValues::setBool(value, false);
-        return S_OK;
-      case Uia::kFrameworkIdProperty:
-        return ComValues::setBstr(value, kFrameworkId);
       default:
-        return S_OK;
+        return sharedElementProperty(propertyId, value);
     }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;
