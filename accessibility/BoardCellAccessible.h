@@ -4,31 +4,21 @@
 #include <windows.h>
 #include <oleacc.h>
 
-#include <atomic>
 #include <string>
 
+#include "accessibility/AccessibleWithoutTypeInfo.h"
 #include "accessibility/BoardGeometry.h"
 #include "accessibility/PieceQuery.h"
 
 namespace Tavrune {
 
-class BoardCellAccessible final : public IAccessible {
+// IUnknown and IDispatch come from AccessibleWithoutTypeInfo.
+class BoardCellAccessible final : public AccessibleWithoutTypeInfo {
  public:
   // Starts with one reference, held by the board root.
   BoardCellAccessible(HWND window, const Position& pos, PieceQuery pieceQuery, bool redNumbering,
                       const BoardGeometry& geometry);
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch: no type information; a late-bound caller is told so.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                          DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
   // IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
@@ -69,10 +59,9 @@ class BoardCellAccessible final : public IAccessible {
   bool connected() const { return window_ != nullptr; }
 
  private:
-  virtual ~BoardCellAccessible() = default;
+  ~BoardCellAccessible() override = default;
   HRESULT screenLocation(long* left, long* top, long* width, long* height) const;
 
-  std::atomic<ULONG> refCount_{1};
   HWND window_;
   long childId_;
   Position position_;

@@ -74,48 +74,6 @@ void BoardWindowAccessible::disconnect() {
   Release();
 }
 
-HRESULT BoardWindowAccessible::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
-    *object = static_cast<IAccessible*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG BoardWindowAccessible::AddRef() { return ++refCount_; }
-
-ULONG BoardWindowAccessible::Release() {
-  const ULONG count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
-HRESULT BoardWindowAccessible::GetTypeInfoCount(UINT* count) {
-  if (!count) return E_INVALIDARG;
-  *count = 0;
-  return S_OK;
-}
-
-HRESULT BoardWindowAccessible::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-  if (!info) return E_INVALIDARG;
-  *info = nullptr;
-  return E_NOTIMPL;
-}
-
-HRESULT BoardWindowAccessible::GetIDsOfNames(REFIID, LPOLESTR*, UINT count, LCID, DISPID* ids) {
-  if (!ids) return E_INVALIDARG;
-  for (UINT i = 0; i < count; ++i) ids[i] = DISPID_UNKNOWN;
-  return DISP_E_UNKNOWNNAME;
-}
-
-HRESULT BoardWindowAccessible::Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                      UINT*) {
-  return DISP_E_MEMBERNOTFOUND;
-}
-
 HRESULT BoardWindowAccessible::get_accParent(IDispatch** parent) {
   if (!parent) return E_INVALIDARG;
   *parent = nullptr;

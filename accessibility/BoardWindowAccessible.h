@@ -6,9 +6,9 @@
 #include <oleacc.h>
 
 #include <array>
-#include <atomic>
 #include <string>
 
+#include "accessibility/AccessibleWithoutTypeInfo.h"
 #include "accessibility/BoardGeometry.h"
 #include "accessibility/PieceQuery.h"
 
@@ -16,7 +16,8 @@ namespace Tavrune {
 
 class BoardCellAccessible;
 
-class BoardWindowAccessible final : public IAccessible {
+// IUnknown and IDispatch come from AccessibleWithoutTypeInfo.
+class BoardWindowAccessible final : public AccessibleWithoutTypeInfo {
  public:
   static constexpr int kCellCount = 90;
 
@@ -24,17 +25,6 @@ class BoardWindowAccessible final : public IAccessible {
   // child id n is cell n - 1.
   BoardWindowAccessible(HWND window, PieceQuery pieceQuery, bool redNumbering);
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
-  // IDispatch: no type information; a late-bound caller is told so.
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                          DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
   // IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;
@@ -80,10 +70,9 @@ class BoardWindowAccessible final : public IAccessible {
   bool connected() const { return window_ != nullptr; }
 
  private:
-  virtual ~BoardWindowAccessible();
+  ~BoardWindowAccessible() override;
   BoardCellAccessible* cellForChild(long childId) const;
 
-  std::atomic<ULONG> refCount_{1};
   HWND window_;
   Position focus_{4, 5};
   PieceQuery pieceQuery_;

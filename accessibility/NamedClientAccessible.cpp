@@ -37,25 +37,6 @@ void NamedClientAccessible::disconnect() {
   Release();
 }
 
-HRESULT NamedClientAccessible::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID_IAccessible) {
-    *object = static_cast<IAccessible*>(this);
-    AddRef();
-    return S_OK;
-  }
-  *object = nullptr;
-  return E_NOINTERFACE;
-}
-
-ULONG NamedClientAccessible::AddRef() { return static_cast<ULONG>(InterlockedIncrement(&refCount_)); }
-
-ULONG NamedClientAccessible::Release() {
-  const LONG count = InterlockedDecrement(&refCount_);
-  if (count == 0) delete this;
-  return static_cast<ULONG>(count);
-}
-
 HRESULT NamedClientAccessible::GetTypeInfoCount(UINT* count) { TAVRUNE_FORWARD(GetTypeInfoCount(count)); }
 HRESULT NamedClientAccessible::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
   TAVRUNE_FORWARD(GetTypeInfo(index, lcid, info));

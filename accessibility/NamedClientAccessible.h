@@ -8,9 +8,12 @@
 
 #include <string>
 
+#include "accessibility/ComObject.h"
+
 namespace Tavrune {
 
-class NamedClientAccessible final : public IAccessible {
+// IUnknown comes from ComObject; IDispatch is the standard object's.
+class NamedClientAccessible final : public ComObject<IAccessible> {
  public:
   // Starts with one reference, held by the creator.
   NamedClientAccessible(HWND window, std::wstring name, std::wstring description);
@@ -23,10 +26,6 @@ class NamedClientAccessible final : public IAccessible {
   // When the window goes: clients still holding the object are cut off.
   void disconnect();
 
-  // IUnknown
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IDispatch
   HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
   HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
@@ -59,9 +58,8 @@ class NamedClientAccessible final : public IAccessible {
   HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override;
 
  private:
-  ~NamedClientAccessible();
+  ~NamedClientAccessible() override;
 
-  LONG refCount_ = 1;
   IAccessible* standard_ = nullptr;  // null once disconnected
   std::wstring name_;
   std::wstring description_;

@@ -5,6 +5,7 @@
 #include "accessibility/ComValues.h"
 #include "accessibility/UIACellProvider.h"
 #include "accessibility/UiaCore.h"
+#include "accessibility/UiaElementProperties.h"
 #include "accessibility/UiaIdentifiers.h"
 
 namespace Tavrune {
@@ -12,13 +13,6 @@ namespace Tavrune {
 namespace {
 const wchar_t kBoardName[] = L"象棋棋盘";
 const wchar_t kBoardAutomationId[] = L"tavrune_board";
-const wchar_t kFrameworkId[] = L"Win32";
-
-// Every element handed out goes through QueryInterface, so the caller owns a reference.
-template <typename Interface, typename Object>
-HRESULT handOut(Object* object, Interface** out) {
-  return object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(out));
-}
 }  // namespace
 
 UIABoardProvider::UIABoardProvider(HWND window, PieceQuery pieceQuery)
@@ -76,34 +70,6 @@ void UIABoardProvider::raiseEvent(EVENTID id) {
   UiaCore::raiseAutomationEvent(static_cast<IRawElementProviderSimple*>(this), id);
 }
 
-HRESULT UIABoardProvider::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  if (riid == IID_IUnknown || riid == __uuidof(IRawElementProviderSimple)) {
-    *object = static_cast<IRawElementProviderSimple*>(this);
-  } else if (riid == __uuidof(IRawElementProviderFragment)) {
-    *object = static_cast<IRawElementProviderFragment*>(this);
-  } else if (riid == __uuidof(IRawElementProviderFragmentRoot)) {
-    *object = static_cast<IRawElementProviderFragmentRoot*>(this);
-  } else if (riid == __uuidof(IGridProvider)) {
-    *object = static_cast<IGridProvider*>(this);
-  } else if (riid == __uuidof(ISelectionProvider)) {
-    *object = static_cast<ISelectionProvider*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG UIABoardProvider::AddRef() { return ++refCount_; }
-
-ULONG UIABoardProvider::Release() {
-  const ULONG count = --refCount_;
-  if (count == 0) delete this;
-  return count;
-}
-
 HRESULT UIABoardProvider::get_ProviderOptions(ProviderOptions* options) {
   if (!options) return E_INVALIDARG;
   *options = static_cast<ProviderOptions>(ProviderOptions_ServerSideProvider |
@@ -140,21 +106,10 @@ HRESULT UIABoardProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* value
     case Uia::kHasKeyboardFocusProperty:
       ComValues::setBool(value, ::GetFocus() == window_);
       return S_OK;
-    case Uia::kIsKeyboardFocusableProperty:
-    case Uia::kIsEnabledProperty:
-    case Uia::kIsControlElementProperty:
-    case Uia::kIsContentElementProperty:
-      ComValues::setBool(value, true);
-      return S_OK;
     case Uia::kAutomationIdProperty:
       return ComValues::setBstr(value, kBoardAutomationId);
-    case Uia::kIsOffscreenProperty:
-      ComValues::setBool(value, false);
-      return S_OK;
-    case Uia::kFrameworkIdProperty:
-      return ComValues::setBstr(value, kFrameworkId);
     default:
-      return S_OK;  // VT_EMPTY: "not supported here", UIA asks the host provider
+      return sharedElementProperty(propertyId, value);
   }
 }
 

@@ -6,9 +6,9 @@
 #include <uiautomationcore.h>
 
 #include <array>
-#include <atomic>
 
 #include "accessibility/BoardGeometry.h"
+#include "accessibility/ComObject.h"
 #include "accessibility/PieceQuery.h"
 #include "accessibility/UiaPatternProviders.h"
 
@@ -16,21 +16,16 @@ namespace Tavrune {
 
 class UIACellProvider;
 
-class UIABoardProvider final : public IRawElementProviderSimple,
-                               public IRawElementProviderFragment,
-                               public IRawElementProviderFragmentRoot,
-                               public IGridProvider,
-                               public ISelectionProvider {
+// IUnknown (ComObject) is shared by all five interfaces.
+class UIABoardProvider final : public ComObject<IRawElementProviderSimple, IRawElementProviderFragment,
+                                                IRawElementProviderFragmentRoot, IGridProvider,
+                                                ISelectionProvider> {
  public:
   static constexpr int kCellCount = 90;
 
   // Starts with one reference, held by the creator.
   UIABoardProvider(HWND window, PieceQuery pieceQuery);
 
-  // IUnknown, shared by all five interfaces
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IRawElementProviderSimple
   HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* options) override;
   HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID patternId, IUnknown** pattern) override;
@@ -81,9 +76,8 @@ class UIABoardProvider final : public IRawElementProviderSimple,
   void raiseEvent(EVENTID id);
 
  private:
-  virtual ~UIABoardProvider();
+  ~UIABoardProvider() override;
 
-  std::atomic<ULONG> refCount_{1};
   HWND window_;
   Position focus_{4, 5};
   Position selected_{-1, -1};

@@ -8,18 +8,10 @@
 #include "accessibility/ComValues.h"
 #include "accessibility/UIABoardProvider.h"
 #include "accessibility/UiaCore.h"
+#include "accessibility/UiaElementProperties.h"
 #include "accessibility/UiaIdentifiers.h"
 
 namespace Tavrune {
-
-namespace {
-const wchar_t kFrameworkId[] = L"Win32";
-
-template <typename Interface, typename Object>
-HRESULT handOut(Object* object, Interface** out) {
-  return object->QueryInterface(__uuidof(Interface), reinterpret_cast<void**>(out));
-}
-}  // namespace
 
 UIACellProvider::UIACellProvider(HWND window, const Position& pos, PieceQuery pieceQuery,
                                  UIABoardProvider* board, bool redNumbering)
@@ -42,32 +34,6 @@ std::wstring UIACellProvider::nameFor(PieceType piece) const {
 
 void UIACellProvider::raiseEvent(EVENTID id) {
   UiaCore::raiseAutomationEvent(static_cast<IRawElementProviderSimple*>(this), id);
-}
-
-HRESULT UIACellProvider::QueryInterface(REFIID riid, void** object) {
-  if (!object) return E_INVALIDARG;
-  if (riid == IID_IUnknown || riid == __uuidof(IRawElementProviderSimple)) {
-    *object = static_cast<IRawElementProviderSimple*>(this);
-  } else if (riid == __uuidof(IRawElementProviderFragment)) {
-    *object = static_cast<IRawElementProviderFragment*>(this);
-  } else if (riid == __uuidof(IGridItemProvider)) {
-    *object = static_cast<IGridItemProvider*>(this);
-  } else if (riid == __uuidof(ISelectionItemProvider)) {
-    *object = static_cast<ISelectionItemProvider*>(this);
-  } else {
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  AddRef();
-  return S_OK;
-}
-
-ULONG UIACellProvider::AddRef() { return ++refCount_; }
-
-ULONG UIACellProvider::Release() {
-  const ULONG count = --refCount_;
-  if (count == 0) delete this;
-  return count;
 }
 
 HRESULT UIACellProvider::get_ProviderOptions(ProviderOptions* options) {
@@ -106,21 +72,10 @@ HRESULT UIACellProvider::GetPropertyValue(PROPERTYID propertyId, VARIANT* value)
       case Uia::kHasKeyboardFocusProperty:
         ComValues::setBool(value, ::GetFocus() == window_ && board_->focusPoint() == position_);
         return S_OK;
-      case Uia::kIsKeyboardFocusableProperty:
-      case Uia::kIsEnabledProperty:
-      case Uia::kIsControlElementProperty:
-      case Uia::kIsContentElementProperty:
-        ComValues::setBool(value, true);
-        return S_OK;
       case Uia::kAutomationIdProperty:
         return ComValues::setBstr(value, L"cell_" + std::to_wstring(index_));
-      case Uia::kIsOffscreenProperty:
-        ComValues::setBool(value, false);
-        return S_OK;
-      case Uia::kFrameworkIdProperty:
-        return ComValues::setBstr(value, kFrameworkId);
       default:
-        return S_OK;
+        return sharedElementProperty(propertyId, value);
     }
   } catch (const std::bad_alloc&) {
     return E_OUTOFMEMORY;

@@ -5,9 +5,9 @@
 #include <ole2.h>
 #include <uiautomationcore.h>
 
-#include <atomic>
 #include <string>
 
+#include "accessibility/ComObject.h"
 #include "accessibility/PieceQuery.h"
 #include "accessibility/UiaPatternProviders.h"
 
@@ -15,20 +15,15 @@ namespace Tavrune {
 
 class UIABoardProvider;
 
-class UIACellProvider final : public IRawElementProviderSimple,
-                              public IRawElementProviderFragment,
-                              public IGridItemProvider,
-                              public ISelectionItemProvider {
+// IUnknown (ComObject) is shared by all four interfaces.
+class UIACellProvider final : public ComObject<IRawElementProviderSimple, IRawElementProviderFragment,
+                                               IGridItemProvider, ISelectionItemProvider> {
  public:
   // Starts with one reference, held by the board, which outlives its use of `board`
   // and detaches every cell before it goes.
   UIACellProvider(HWND window, const Position& pos, PieceQuery pieceQuery, UIABoardProvider* board,
                   bool redNumbering);
 
-  // IUnknown, shared by all four interfaces
-  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** object) override;
-  ULONG STDMETHODCALLTYPE AddRef() override;
-  ULONG STDMETHODCALLTYPE Release() override;
   // IRawElementProviderSimple
   HRESULT STDMETHODCALLTYPE get_ProviderOptions(ProviderOptions* options) override;
   HRESULT STDMETHODCALLTYPE GetPatternProvider(PATTERNID patternId, IUnknown** pattern) override;
@@ -68,10 +63,9 @@ class UIACellProvider final : public IRawElementProviderSimple,
   void raiseEvent(EVENTID id);
 
  private:
-  virtual ~UIACellProvider() = default;
+  ~UIACellProvider() override = default;
   HRESULT selectWithEvent(EVENTID cellEvent);
 
-  std::atomic<ULONG> refCount_{1};
   HWND window_;
   int index_;
   Position position_;

@@ -94,6 +94,8 @@ class AudioManager {
  private:
   using Lock = std::lock_guard<std::recursive_mutex>;
 
+  // Initialised, switched on, and the sound's entry (if any) enabled; the lock is held.
+  bool mayPlay(SoundType type) const;
   void playSoundInternal(SoundType type, Vec3 position, std::optional<Vec3> end);
   // requested: the point as asked for (logged); position: where the sound is placed.
   void playPooledSound(SoundType type, const SoundConfig& entry, Vec3 requested, Vec3 position, bool spatial,

@@ -6,7 +6,7 @@
 #include <iphlpapi.h>
 #include <mswsock.h>
 
-#include <cstring>
+#include "platform/AddrInfoEndpoints.h"
 
 namespace Tavrune::Sockets {
 
@@ -148,18 +148,7 @@ bool resolve(const std::string& host, int port, std::vector<Endpoint>& endpoints
     WSASetLastError(result != 0 ? result : WSAHOST_NOT_FOUND);
     return false;
   }
-  for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
-    if (entry->ai_addrlen > sizeof(Endpoint::address)) continue;
-    Endpoint endpoint;
-    endpoint.familyCode = entry->ai_family;
-    endpoint.family = entry->ai_family == AF_INET6 ? Family::IPv6
-                      : entry->ai_family == AF_INET ? Family::IPv4
-                                                    : Family::Other;
-    std::memcpy(endpoint.address, entry->ai_addr, entry->ai_addrlen);
-    endpoint.length = static_cast<int>(entry->ai_addrlen);
-    endpoint.numericHost = numericHost(entry->ai_addr, static_cast<int>(entry->ai_addrlen));
-    endpoints.push_back(endpoint);
-  }
+  appendEndpoints(list, AF_INET, AF_INET6, numericHost, endpoints);
   freeaddrinfo(list);
   return true;
 }
