@@ -332,11 +332,12 @@ void scrollIntoView(HWND dialog, HWND window) {
     RECT rect{};
     GetWindowRect(row, &rect);
     MapWindowPoints(nullptr, state.rowArea, reinterpret_cast<POINT*>(&rect), 2);
-    SetWindowPos(row, nullptr, rect.left, rect.top + shift, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(row, nullptr, rect.left, rect.top + shift, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
   }
   state.scrollPos = wanted;
   showScrollPosition(dialog, state, visible);
-  InvalidateRect(state.rowArea, nullptr, TRUE);
+  RedrawWindow(state.rowArea, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 ControlWidget* findWidgetByWindow(SettingsDialogState& state, HWND window) {
