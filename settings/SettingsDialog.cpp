@@ -260,7 +260,8 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
     case WM_NEXTDLGCTL: {
       // Tab and Shift+Tab: the row about to get the focus is scrolled into view first
       // (a trackbar does not say when it gets the focus); the dialog then moves the focus.
-      HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(dialog, GetFocus(), BOOL(wParam));
+      HWND next =
+          LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(dialog, GetFocus(), BOOL(wParam));
       scrollIntoView(dialog, next);
       return FALSE;
     }

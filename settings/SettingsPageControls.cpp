@@ -75,7 +75,9 @@ HWND createRowArea(HWND dialog) {
   HWND area = CreateWindowExW(WS_EX_CONTROLPARENT, kRowAreaClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, left,
                               frame.top + kFirstRowTop, right - left, visibleAreaHeight(dialog), dialog, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
-  if (area) SetWindowPos(area, GetDlgItem(dialog, IDC_SETTINGS_FRAME), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (area) {
+    SetWindowPos(area, GetDlgItem(dialog, IDC_SETTINGS_FRAME), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
   return area;
 }
 

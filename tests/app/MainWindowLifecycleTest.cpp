@@ -488,7 +488,8 @@ TEST_F(EngineChooserTest, AfterASaveTheProgramRunsTheEngineTheFileNames) {
     DialogWatcher::press(dialog, IDOK);
   }, 20000);
   DialogWatcher chooser(L"选择引擎版本", [usable](HWND dialog) {
-    SendMessageW(GetDlgItem(dialog, IDC_ENGINE_LIST), LB_SETCURSEL, usable - 1, 0);  // a usable build other than the best
+    // A usable build other than the best, which heads the list.
+    SendMessageW(GetDlgItem(dialog, IDC_ENGINE_LIST), LB_SETCURSEL, usable - 1, 0);
     DialogWatcher::press(dialog, IDOK);
   }, 20000);
   DialogWatcher confirmation(L"引擎选择", [](HWND box) { DialogWatcher::press(box, IDOK); }, 20000);
