@@ -7,6 +7,7 @@
 #include "app/MainWindow.h"
 #include "app/resource.h"
 #include "core/ConfigManager.h"
+#include "core/EnginePaths.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
 
@@ -68,7 +69,7 @@ bool MainWindow::showEngineSelectionDialog(HWND parent) {
     refuse(owner, chosen);
     return false;
   }
-  const std::string path = joinPath(joinPath(ConfigManager::getExecutableDirectory(), "engines"), chosen.fileName);
+  const std::string path = bundledEnginePath(chosen.fileName);
   const std::wstring message = EngineChoiceTexts::confirmation(chosen, CpuFeatures::selectBestEngine());
   announcer->announce(message);
   MessageBoxW(owner, message.c_str(), EngineChoiceTexts::kConfirmationCaption, MB_OK | MB_ICONINFORMATION);

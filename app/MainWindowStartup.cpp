@@ -6,6 +6,7 @@
 #include "audio/AudioManager.h"
 #include "core/AIConfig.h"
 #include "core/ConfigManager.h"
+#include "core/EnginePaths.h"
 #include "core/Log.h"
 #include "engine/CpuFeatures.h"
 
@@ -24,7 +25,7 @@ void MainWindow::configureFromSettings() {
   if (config.autoSelectEngine || config.engineVariant == "auto") {
     CpuFeatures::detect();
     const EngineVariantInfo best = CpuFeatures::selectBestEngine();
-    enginePath = joinPath(joinPath(ConfigManager::getExecutableDirectory(), "engines"), best.fileName);
+    enginePath = bundledEnginePath(best.fileName);
     logInfo("[MainWindow] Auto-selected engine: " + best.fileName);
     logInfo("[MainWindow] Engine display name: " + best.description);
   }

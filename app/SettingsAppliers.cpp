@@ -5,7 +5,7 @@
 #include "accessibility/AccessibilityManager.h"
 #include "app/IEngineFrontEnd.h"
 #include "audio/AudioManager.h"
-#include "core/ConfigManager.h"
+#include "core/EnginePaths.h"
 #include "core/Log.h"
 #include "engine/CpuFeatures.h"
 #include "settings/ConfigKeyTable.h"
@@ -114,9 +114,7 @@ void registerEngineAppliers(CallbackActionExecutor& executor, const SettingsTarg
     if (!automatic) return;
     CpuFeatures::detect();
     const EngineVariantInfo best = CpuFeatures::selectBestEngine();
-    // The same path as at start-up, through the wide-character program folder, so a
-    // program folder with Chinese characters works.
-    enginePath = joinPath(joinPath(ConfigManager::getExecutableDirectory(), "engines"), best.fileName);
+    enginePath = bundledEnginePath(best.fileName);  // the same path as at start-up
     engine.setEnginePath(enginePath);
     logInfo("[SoftwareSettings] Auto-selected engine: " + best.fileName);
   });

@@ -40,6 +40,9 @@ NumberLimits numberLimitsOf(const ControlSpec& control) {
 
 int32_t snapToStep(int64_t value, const NumberLimits& limits) {
   const int64_t step = std::max<int32_t>(1, limits.step);
+  // Beyond one step outside the limits the answer is already the nearer limit; pulling the
+  // value in first keeps the arithmetic inside 64 bits for any value.
+  value = std::clamp<int64_t>(value, int64_t(limits.minimum) - step, int64_t(limits.maximum) + step);
   int64_t t = value - limits.minimum + step / 2;
   t -= t % step;
   int64_t snapped = t + limits.minimum;

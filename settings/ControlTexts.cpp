@@ -1,23 +1,40 @@
 #include "settings/ControlTexts.h"
 
 #include <algorithm>
+#include <string_view>
 
 namespace Tavrune::Settings {
 
 namespace {
 
+constexpr std::string_view kFullStop = "。";
+
+bool endsWithFullStop(std::string_view text) { return text.ends_with(kFullStop); }
+
+std::string_view withoutFullStop(std::string_view text) {
+  if (endsWithFullStop(text)) text.remove_suffix(kFullStop.size());
+  return text;
+}
+
+// A text that differs from one already taken only by its closing full stop says nothing new.
 void addDistinct(std::vector<std::string>& texts, const std::string& text) {
-  if (!text.empty() && std::find(texts.begin(), texts.end(), text) == texts.end()) texts.push_back(text);
+  if (text.empty()) return;
+  const bool taken = std::any_of(texts.begin(), texts.end(), [&text](const std::string& other) {
+    return withoutFullStop(other) == withoutFullStop(text);
+  });
+  if (!taken) texts.push_back(text);
 }
 
-std::string joined(const std::vector<std::string>& texts, const std::string& separator) {
-  std::string out;
-  for (const std::string& text : texts) out += (out.empty() ? "" : separator) + text;
-  return out;
-}
-
+// Sentences joined by full stops, never two in a row.
 std::string appendSentence(std::string text, const std::string& sentence) {
-  return text.empty() ? sentence : text + "。" + sentence;
+  if (!text.empty() && !endsWithFullStop(text)) text += kFullStop;
+  return text + sentence;
+}
+
+std::string joined(const std::vector<std::string>& texts) {
+  std::string out;
+  for (const std::string& text : texts) out = appendSentence(std::move(out), text);
+  return out;
 }
 
 }  // namespace
@@ -34,12 +51,12 @@ std::string buildAccessibleDescription(const ControlSpec& control) {
   std::vector<std::string> texts;
   addDistinct(texts, control.accessibility.accessibleDescription);
   for (const std::string& line : explanatoryLines(control)) addDistinct(texts, line);
-  return joined(texts, "。");
+  return joined(texts);
 }
 
 std::string buildControlSummary(const ControlSpec& control) {
   std::string summary = control.label;
-  for (const std::string& line : explanatoryLines(control)) summary += "。" + line;
+  for (const std::string& line : explanatoryLines(control)) summary = appendSentence(std::move(summary), line);
   return summary;
 }
 

@@ -22,6 +22,13 @@ double asDouble(const SettingValue& value) {
   return 0.0;
 }
 
+bool hasControlCharacter(const std::string& text) {
+  return std::any_of(text.begin(), text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
 bool isChoice(EditorKind kind) {
   return kind == EditorKind::Choice || kind == EditorKind::ChoiceGroup;
 }
@@ -89,6 +96,8 @@ bool Provider::openSession(std::string* error) {
   return true;
 }
 
+void Provider::forgetCommitted(const std::string& key) { committedValues.erase(key); }
+
 bool Provider::setDraftValue(const std::string& key, const SettingValue& value,
                              std::string* error) {
   if (!sessionOpen) return fail(error, "session is not open");
@@ -114,6 +123,11 @@ bool Provider::validateValue(const ControlSpec& control, const SettingValue& val
     const bool offered = std::any_of(control.options.begin(), control.options.end(),
                                      [&](const ChoiceOption& o) { return valuesEqual(o.value, value); });
     if (!offered) return fail(error, "value is not in options for control: " + control.id);
+  }
+  // The file drops control characters when it is read; refused here, what is saved is what
+  // comes back.
+  if (const std::string* text = std::get_if<std::string>(&value); text && hasControlCharacter(*text)) {
+    return fail(error, "value has control characters for control: " + control.id);
   }
   if (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal) {
     const double x = asDouble(value);

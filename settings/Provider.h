@@ -40,6 +40,10 @@ class Provider {
   // Loads the store into a fresh session; settings the store lacks take their defaults in
   // the draft only, so they count as changed at the next commit. Reopening reloads.
   bool openSession(std::string* error);
+  // The running program no longer holds the value loaded for the key (something outside
+  // the session changed it): the next commit hands the key to its applier whatever the
+  // draft holds, so what runs afterwards is what was stored.
+  void forgetCommitted(const std::string& key);
   // Checks the value (read-only rows excepted) and puts it into the draft.
   bool setDraftValue(const std::string& key, const SettingValue& value, std::string* error);
   bool validateValue(const ControlSpec& control, const SettingValue& value,

@@ -7,7 +7,7 @@
 
 #include "app/resource.h"
 #include "audio/AudioManager.h"
-#include "core/ConfigManager.h"
+#include "core/EnginePaths.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
 #include "engine/CpuFeatures.h"
@@ -115,13 +115,16 @@ void onSliderMoved(SettingsDialogState& state, HWND trackbar) {
 bool storeAutomaticEngine(HWND dialog, SettingsDialogState& state) {
   CpuFeatures::detect();
   const std::string name = CpuFeatures::selectBestEngine().fileName;
-  // The wide-character program folder, so a folder with Chinese characters works.
-  const std::string path = joinPath(joinPath(ConfigManager::getExecutableDirectory(), "engines"), name);
   return setDraftFromWidget(state, "ai.engineVariant", name, dialog) &&
-         setDraftFromWidget(state, "ai.enginePath", path, dialog);
+         setDraftFromWidget(state, "ai.enginePath", bundledEnginePath(name), dialog);
 }
 
 bool storeChosenEngine(HWND dialog, SettingsDialogState& state) {
+  // The chooser has switched the running engine and written the file itself: whatever the
+  // session then saves about the engine must reach the running program too.
+  for (const char* key : {"ai.enginePath", "ai.engineVariant", "ai.autoSelectEngine"}) {
+    state.provider->forgetCommitted(key);
+  }
   const std::string path = state.host->currentEnginePath();
   return setDraftSkippingReadOnly(state, "ai.enginePath", path, dialog) &&
          setDraftSkippingReadOnly(state, "ai.engineVariant", engineFileNameOf(path), dialog) &&
@@ -215,6 +218,7 @@ INT_PTR onCommand(HWND dialog, SettingsDialogState& state, WPARAM wParam, LPARAM
     return TRUE;
   }
   if (code == EN_SETFOCUS || code == CBN_SETFOCUS || code == BN_SETFOCUS) {
+    scrollIntoView(dialog, from);
     updateStatusForFocus(dialog, from);
     return TRUE;
   }
@@ -254,8 +258,17 @@ INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LP
       return TRUE;
     case WM_COMMAND:
       return onCommand(dialog, *state, wParam, lParam);
+    case WM_NEXTDLGCTL: {
+      // Tab and Shift+Tab: the row about to get the focus is scrolled into view first
+      // (a trackbar does not say when it gets the focus); the dialog then moves the focus.
+      HWND next =
+          LOWORD(lParam) ? reinterpret_cast<HWND>(wParam) : GetNextDlgTabItem(dialog, GetFocus(), BOOL(wParam));
+      scrollIntoView(dialog, next);
+      return FALSE;
+    }
     case WM_NOTIFY:
       if (reinterpret_cast<const NMHDR*>(lParam)->code != UINT(NM_SETFOCUS)) return FALSE;
+      scrollIntoView(dialog, reinterpret_cast<const NMHDR*>(lParam)->hwndFrom);
       updateStatusForFocus(dialog, reinterpret_cast<const NMHDR*>(lParam)->hwndFrom);
       return TRUE;
     case WM_HSCROLL:

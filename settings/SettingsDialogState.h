@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ struct ControlWidget {
   int32_t step = 1;
   int32_t digitCount = 0;
   bool isDecimal = false;
+  int32_t rowTop = 0;  // the row's place in the page's content, in pixels
+  int32_t rowHeight = 0;
+  SettingValue shownValue;  // what reading the editor gave right after the page was built
 };
 
 // Lives on the opener's stack for the dialog's life; the dialog keeps a pointer to it.
@@ -36,6 +40,7 @@ struct SettingsDialogState {
   std::vector<SettingsPageEntry> pages;
   int32_t currentPage = 0;
   bool saved = false;
+  HWND rowArea = nullptr;  // the rows' parent: the control area inside the frame, which clips them
   std::vector<HWND> createdWindows;
   std::vector<ControlWidget> widgets;
   int32_t scrollPos = 0;
@@ -46,6 +51,7 @@ struct SettingsDialogState {
   int32_t nextControlId = 24000;
   std::string focusedKey;
   bool focusOnNumberBox = false;
+  bool restoringFocus = false;  // a rebuild puts the focus back: the page keeps its scroll position
 };
 
 // Runs the dialog modally over an open session and ends it: saved, or cancelled with the
@@ -55,9 +61,16 @@ void showSettingsDialog(HWND owner, SettingsDialogHost& host, Provider& provider
 INT_PTR CALLBACK settingsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 bool saveAndVerifySettings(HWND dialog, bool closeAfter);
 
-// Every editable control of the page into the draft; false at the first value that cannot
-// be read or is refused, after its box.
+// Every editable control of the page that the player changed into the draft; false at the
+// first value that cannot be read or is refused, after its box.
 bool parseControlText(HWND dialog);
+// What an editor holds, in its setting's kind: nothing for a row that is not read, or the
+// message for a text that does not parse.
+struct EditorReading {
+  std::optional<SettingValue> value;
+  const wchar_t* refusal = nullptr;
+};
+EditorReading readEditor(const ControlWidget& widget);
 // The value into the draft; a refusal other than a control the value before it made
 // inactive (or, for the second, a read-only row) is shown on `owner`.
 bool setDraftFromWidget(SettingsDialogState& state, const std::string& key, const SettingValue& value, HWND owner);
@@ -73,6 +86,8 @@ void showNumber(SettingsDialogState& state, const ControlWidget& widget, int32_t
 void createPageControlWidgets(HWND dialog);
 ControlWidget* findWidgetByWindow(SettingsDialogState& state, HWND window);
 void updateStatusForFocus(HWND dialog, HWND focused);
+// Scrolls the page, without rebuilding it, so that the row of the window is wholly shown.
+void scrollIntoView(HWND dialog, HWND window);
 void refreshControlSummary(HWND dialog, const ControlWidget& widget);
 // The trackbar's accessible value: its place in the range, in percent.
 void sliderPositionToPercent(SettingsDialogState& state, HWND trackbar, int32_t minimum, int32_t maximum,

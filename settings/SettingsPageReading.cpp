@@ -32,17 +32,22 @@ void warn(HWND owner, const std::wstring& message) {
 
 // The trackbar and its box agree on one number, snapped to the step: a box that does
 // not parse is repaired from the trackbar, one that does moves the trackbar.
-int32_t readNumber(SettingsDialogState& state, const ControlWidget& widget) {
+int32_t numberShown(const ControlWidget& widget) {
   int32_t position = static_cast<int32_t>(SendMessageW(widget.editor, TBM_GETPOS, 0, 0));
-  const NumberLimits limits{widget.minimum, widget.maximum, widget.step};
   if (widget.numberBox) {
     const std::optional<int32_t> typed =
         parseLeadingInt32(wideToUtf8(windowText(widget.numberBox, kNumberBoxChars)));
     if (typed) position = std::clamp(*typed, widget.minimum, std::max(widget.minimum, widget.maximum));
   }
-  if (widget.control->valueKind == ValueKind::Integer) position = snapToStep(position, limits);
-  showNumber(state, widget, position);
+  if (widget.control->valueKind == ValueKind::Integer) {
+    position = snapToStep(position, {widget.minimum, widget.maximum, widget.step});
+  }
   return position;
+}
+
+bool isNumberRow(const ControlSpec& control) {
+  return control.editorKind == EditorKind::Number &&
+         (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
 }
 
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
@@ -81,45 +86,55 @@ bool setDraftSkippingReadOnly(SettingsDialogState& state, const std::string& key
   return setDraft(state, key, value, dialog, "control is read-only:");
 }
 
+EditorReading readEditor(const ControlWidget& widget) {
+  const ControlSpec* control = widget.control;
+  if (!control || !widget.editor || control->readOnly || !control->editable ||
+      control->editorKind == EditorKind::Action) {
+    return {};
+  }
+  const bool choice = control->editorKind == EditorKind::Choice || control->editorKind == EditorKind::ChoiceGroup;
+  if (control->editorKind == EditorKind::Toggle) {
+    return {SendMessageW(widget.editor, BM_GETCHECK, 0, 0) == BST_CHECKED};
+  }
+  if (choice && !control->options.empty()) {
+    const LRESULT index = SendMessageW(widget.editor, CB_GETCURSEL, 0, 0);
+    if (index < 0 || size_t(index) >= control->options.size()) return {};
+    return {control->options[size_t(index)].value};
+  }
+  if (isNumberRow(*control)) {
+    const int32_t position = numberShown(widget);
+    if (widget.isDecimal) return {double(position)};
+    return {int64_t(position)};
+  }
+  const std::string text = wideToUtf8(windowText(widget.editor, kTextChars));
+  if (control->valueKind == ValueKind::Integer) {
+    const std::optional<int64_t> number = parseLeadingInteger(text);
+    if (!number) return {std::nullopt, L"整数格式无效"};
+    return {*number};
+  }
+  if (control->valueKind == ValueKind::Decimal) {
+    const std::optional<double> number = parseLeadingDecimal(text);
+    if (!number) return {std::nullopt, L"小数格式无效"};
+    return {*number};
+  }
+  return {text};
+}
+
 bool parseControlText(HWND dialog) {
   SettingsDialogState& state = *dialogState(dialog);
   for (const ControlWidget& widget : state.widgets) {
-    const ControlSpec* control = widget.control;
-    if (!control || !widget.editor || control->readOnly || !control->editable ||
-        control->editorKind == EditorKind::Action) {
-      continue;
+    const EditorReading reading = readEditor(widget);
+    if (reading.refusal) return warn(dialog, reading.refusal), false;
+    if (!reading.value) continue;
+    if (isNumberRow(*widget.control)) {
+      const SettingValue& number = *reading.value;
+      showNumber(state, widget,
+                 widget.isDecimal ? int32_t(std::get<double>(number)) : int32_t(std::get<int64_t>(number)));
     }
-    SettingValue value;
-    const bool choice = control->editorKind == EditorKind::Choice || control->editorKind == EditorKind::ChoiceGroup;
-    if (control->editorKind == EditorKind::Toggle) {
-      value = SendMessageW(widget.editor, BM_GETCHECK, 0, 0) == BST_CHECKED;
-    } else if (choice && !control->options.empty()) {
-      const LRESULT index = SendMessageW(widget.editor, CB_GETCURSEL, 0, 0);
-      if (index < 0 || size_t(index) >= control->options.size()) continue;
-      value = control->options[size_t(index)].value;
-    } else if (control->editorKind == EditorKind::Number &&
-               (control->valueKind == ValueKind::Integer || control->valueKind == ValueKind::Decimal)) {
-      const int32_t position = readNumber(state, widget);
-      if (widget.isDecimal) {
-        value = double(position);
-      } else {
-        value = int64_t(position);
-      }
-    } else {
-      const std::string text = wideToUtf8(windowText(widget.editor, kTextChars));
-      if (control->valueKind == ValueKind::Integer) {
-        const std::optional<int64_t> number = parseLeadingInteger(text);
-        if (!number) return warn(dialog, L"整数格式无效"), false;
-        value = *number;
-      } else if (control->valueKind == ValueKind::Decimal) {
-        const std::optional<double> number = parseLeadingDecimal(text);
-        if (!number) return warn(dialog, L"小数格式无效"), false;
-        value = *number;
-      } else {
-        value = text;
-      }
-    }
-    if (!setDraftFromWidget(state, control->id, value, dialog)) return false;
+    // A row the player left as it was shown keeps the stored value, even one the editor
+    // cannot show as it is (a choice spelt in other letter case, a number out of range).
+    if (Provider::valuesEqual(*reading.value, widget.shownValue)) continue;
+    if (!setDraftFromWidget(state, widget.control->id, *reading.value, dialog)) return false;
   }
   return true;
 }

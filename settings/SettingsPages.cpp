@@ -37,6 +37,11 @@ int32_t PageScroll::clampPosition(int32_t position, int32_t contentHeight, int32
 
 int32_t PageScroll::rangeEnd(int32_t contentHeight, int32_t visible) { return std::max(visible, contentHeight); }
 
+int32_t PageScroll::positionShowing(int32_t position, int32_t rowTop, int32_t rowHeight, int32_t visible) {
+  if (rowTop + rowHeight > position + visible) position = rowTop + rowHeight - visible;
+  return std::min(position, rowTop);
+}
+
 std::string engineFileNameOf(const std::string& path) {
   const size_t separator = path.find_last_of("\\/");
   if (separator == std::string::npos || separator + 1 == path.size()) return path;

@@ -31,6 +31,8 @@ struct PageScroll {
   static int32_t clampPosition(int32_t position, int32_t contentHeight, int32_t visible);
   // The scroll bar's range end: never below the visible height.
   static int32_t rangeEnd(int32_t contentHeight, int32_t visible);
+  // The nearest position that shows the whole row (its top when it is taller than the area).
+  static int32_t positionShowing(int32_t position, int32_t rowTop, int32_t rowHeight, int32_t visible);
 };
 
 // The file name of an engine path: after the last '\\' or '/', the whole path when it

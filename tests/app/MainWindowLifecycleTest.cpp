@@ -12,6 +12,7 @@
 #include "app/CapturedLog.h"
 #include "app/DialogWatcher.h"
 #include "app/InstallerRequest.h"
+#include "app/MenuCommand.h"
 #include "app/WindowTestRig.h"
 #include "app/resource.h"
 #include "core/ConfigManager.h"
@@ -22,6 +23,7 @@
 #include "game/IUICallback.h"
 #include "game/ReviewManager.h"
 #include "platform/WinUICallback.h"
+#include "settings/SettingsDialogState.h"
 #include "update/WinSparkleAdapter.h"
 
 namespace Tavrune {
@@ -84,13 +86,13 @@ TEST(StartupTest, SavedSettingsReachTheEngineInOrder) {
   EXPECT_EQ(rig.window().currentEnginePath(), "engines\\custom.exe");
 }
 
-TEST(StartupTest, AutomaticEngineChoiceGivesAnAbsolutePath) {
+TEST(StartupTest, AutomaticEngineChoiceGivesAPathInsideTheProgramFolder) {
   for (const bool byVariant : {false, true}) {
     SavedSettings settings;
     settings.ai.autoSelectEngine = !byVariant;
     settings.ai.engineVariant = byVariant ? "auto" : "pikafish-sse41.exe";
     WindowTestRig rig(settings);
-    const std::string expected = rig.programFolder().utf8() + "\\engines\\" + CpuFeatures::selectBestEngine().fileName;
+    const std::string expected = "engines\\" + CpuFeatures::selectBestEngine().fileName;
     EXPECT_EQ(rig.window().currentEnginePath(), expected);
     EXPECT_EQ(rig.engine().callsStartingWith("setEnginePath(").at(0), "setEnginePath(" + expected + ")");
     EXPECT_FALSE(rig.window().isBoardFlipped());
@@ -199,6 +201,28 @@ TEST(SaveSettingsTest, MirrorsReplaceTheFileButTheBuildChoiceStays) {
   EXPECT_TRUE(rig.window().saveSettings());
   std::ifstream second(ScratchFolder::fromUtf8(rig.configPath()), std::ios::binary);
   EXPECT_EQ(std::string((std::istreambuf_iterator<char>(second)), {}), before);
+}
+
+TEST(SaveSettingsTest, AnEngineInsideTheProgramFolderIsSavedRelativeToIt) {
+  // "@" stands for the program folder; an empty path for the automatic choice.
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "engines\\" + CpuFeatures::selectBestEngine().fileName},
+      {"@/Engines\\custom.exe", "Engines\\custom.exe"},
+      {"@2\\custom.exe", "@2\\custom.exe"}};  // a neighbour whose name begins the same
+  for (const auto& [path, saved] : cases) {
+    std::string program;
+    const auto inFolder = [&program](std::string text) { return text.rfind('@', 0) ? text : program + text.substr(1); };
+    WindowTestRig rig(std::nullopt, [&](const ScratchFolder& folder) {
+      program = folder.utf8();
+      SavedSettings settings;
+      settings.ai.autoSelectEngine = path.empty();
+      settings.ai.engineVariant = path.empty() ? "auto" : "custom.exe";
+      settings.ai.enginePath = inFolder(path);
+      ConfigManager::saveConfig(settings.ai, 0, settings.accessibility, &settings.system, &settings.audio);
+    });
+    ASSERT_TRUE(rig.window().saveSettings());  // as the professional-notation command does
+    EXPECT_EQ(rig.readSettings().ai.enginePath, inFolder(saved)) << path;
+  }
 }
 
 TEST(SaveSettingsTest, AFailedWriteIsReported) {
@@ -425,7 +449,7 @@ TEST_F(EngineChooserTest, ChoosingABuildSavesItAndKeepsThePlayersSide) {
   ASSERT_TRUE(confirmationBox.wait());
   EXPECT_EQ(confirmation.rfind(L"您选择了：", 0), 0u);
   EXPECT_NE(confirmation.find(L"这正是当前 CPU 的最优推荐！"), std::wstring::npos);
-  const std::string expectedPath = rig.programFolder().utf8() + "\\engines\\" + best.fileName;
+  const std::string expectedPath = "engines\\" + best.fileName;
   EXPECT_EQ(rig.window().currentEnginePath(), expectedPath);
   EXPECT_EQ(rig.engine().callsStartingWith("setEnginePath("), std::vector<std::string>{"setEnginePath(" + expectedPath + ")"});
   const SavedSettings saved = rig.readSettings();
@@ -434,6 +458,41 @@ TEST_F(EngineChooserTest, ChoosingABuildSavesItAndKeepsThePlayersSide) {
   EXPECT_EQ(saved.ai.enginePath, expectedPath);
   EXPECT_EQ(saved.ai.playerColor, 2);  // the saved side survives the choice
   EXPECT_EQ(saved.ai.timeLimit, 6000);
+}
+
+TEST_F(EngineChooserTest, AfterASaveTheProgramRunsTheEngineTheFileNames) {
+  int usable = 0;
+  for (const EngineVariantInfo& build : CpuFeatures::listAllVariants()) usable += build.supported ? 1 : 0;
+  if (usable < 2) GTEST_SKIP() << "this processor runs one build only";
+  WindowTestRig rig{SavedSettings{}};  // the best build, chosen automatically
+  ASSERT_TRUE(rig.create());
+  ASSERT_TRUE(rig.window().saveSettings());  // a volume key: the file names the best build
+  // On the engine page: another build from the chooser, then the automatic choice ticked.
+  DialogWatcher settings(L"软件设置", [](HWND dialog) {
+    HWND list = GetDlgItem(dialog, IDC_SETTINGS_PAGE_LIST);
+    SendMessageW(list, LB_SETCURSEL, 2, 0);
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_SETTINGS_PAGE_LIST, LBN_SELCHANGE), LPARAM(list));
+    for (const char* key : {"ai.engineSelectDialog", "ai.autoSelectEngine"}) {
+      HWND button = nullptr;  // each click rebuilds the page
+      for (const Settings::ControlWidget& widget : Settings::dialogState(dialog)->widgets) {
+        if (widget.control->id == key) button = widget.editor;
+      }
+      SendMessageW(button, BM_CLICK, 0, 0);
+    }
+    DialogWatcher::press(dialog, IDOK);
+  }, 20000);
+  DialogWatcher chooser(L"选择引擎版本", [usable](HWND dialog) {
+    // The last usable build: the best heads the list.
+    SendMessageW(GetDlgItem(dialog, IDC_ENGINE_LIST), LB_SETCURSEL, usable - 1, 0);
+    DialogWatcher::press(dialog, IDOK);
+  }, 20000);
+  DialogWatcher confirmation(L"引擎选择", [](HWND box) { DialogWatcher::press(box, IDOK); }, 20000);
+  SendMessageW(rig.window().handle(), WM_COMMAND, static_cast<WPARAM>(MenuCommand::Settings), 0);
+  ASSERT_TRUE(settings.wait() && chooser.wait() && confirmation.wait());
+  const SavedSettings saved = rig.readSettings();
+  EXPECT_EQ(saved.ai.enginePath, "engines\\" + CpuFeatures::selectBestEngine().fileName);
+  EXPECT_EQ(rig.window().currentEnginePath(), saved.ai.enginePath);
+  EXPECT_EQ(rig.engine().callsStartingWith("setEnginePath(").back(), "setEnginePath(" + saved.ai.enginePath + ")");
 }
 
 TEST(VersionTest, ResourceCarriesTheProgramsVersion) {

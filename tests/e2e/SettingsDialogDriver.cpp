@@ -53,7 +53,9 @@ std::wstring textOf(HWND control) {
 }
 
 HWND editorOf(HWND dialog, const std::wstring& label) {
-  for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+  // The rows live in the area inside the page's frame.
+  HWND rows = FindWindowExW(dialog, nullptr, L"TavruneSettingsRows", nullptr);
+  for (HWND child = GetWindow(rows, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (GetDlgCtrlID(child) < 24000 && className(child) != L"Static") continue;
     if (textOf(child) != label) continue;
     return className(child) == L"Static" ? GetWindow(child, GW_HWNDNEXT) : child;

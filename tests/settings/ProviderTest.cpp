@@ -37,6 +37,11 @@ TEST(SettingsProvider, RefusesWhatTheCatalogueForbidsAndKeepsTheDraft) {
        "value does not fit step for control: audio.masterVolumePercent"},
       {"ai.depth", {{"ai.searchLimitMode", int64_t{1}}, {"ai.depthProfile", int64_t{-1}}}, int64_t{0}, ""},
       {"ai.clearHash", {}, SettingValue{}, ""},
+      {"ai.debugLogFile", {}, std::string("engine\tlog.txt"),
+       "value has control characters for control: ai.debugLogFile"},
+      {"audio.hrtfPreferred", {}, std::string("default\x7f"),
+       "value has control characters for control: audio.hrtfPreferred"},
+      {"ai.debugLogFile", {}, std::string("引擎 log.txt"), ""},
   };
   for (const auto& c : cases) {
     SessionLog log;

@@ -21,6 +21,7 @@ TEST(SettingsDialogNumbers, SnapsToTheStepWithinTheLimits) {
   } cases[] = {
       {37, volume, 35}, {38, volume, 40}, {100, volume, 100}, {99, volume, 100}, {-3, volume, 0},
       {250, volume, 100}, {149, time, 100}, {150, time, 200}, {299999, time, 300000}, {12, {0, 245, 1}, 12},
+      {INT64_MAX, volume, 100}, {INT64_MIN, volume, 0}, {INT64_MAX - 1, time, 300000}, {101, {0, 100, 7}, 98},
   };
   for (const auto& c : cases) EXPECT_EQ(snapToStep(c.value, c.limits), c.snapped) << c.value;
 
@@ -88,6 +89,18 @@ TEST(SettingsDialogTexts, DescribeEachControlOnceAndInOrder) {
   EXPECT_EQ(rowAccessibleTexts(greyed, 0, 100).numberBoxName, "");
   EXPECT_EQ(rowAccessibleTexts(makeIntegerControl("x.n", "n", 0, 0, 9, 1), 0, 9).numberBoxDescription,
             "可输入范围 0 到 9");
+
+  // A sentence that already ends in a full stop gets no second one, and the same sentence
+  // with and without its full stop is said once.
+  const RowAccessibleTexts elo =
+      rowAccessibleTexts(makeIntegerControl("ai.customElo", "自定义 ELO", 1280, 1280, 3133, 1, "精细调整 AI 强度。"),
+                         1280, 3133);
+  EXPECT_EQ(elo.editorDescription, "精细调整 AI 强度。可用左右方向键调节");
+  EXPECT_EQ(elo.numberBoxDescription, "精细调整 AI 强度。可输入范围 1280 到 3133");
+  ControlSpec uia = makeBoolControl("a11y.windowsUiaProviderEnabled", "Windows UIA 提供程序", false, "开发中请勿启用");
+  uia.noteText = "开发中请勿启用。";
+  EXPECT_EQ(buildAccessibleDescription(uia), "开发中请勿启用");
+  EXPECT_EQ(buildControlSummary(uia), "Windows UIA 提供程序。开发中请勿启用");
 }
 
 class SettingsDialogPages : public ::testing::Test {

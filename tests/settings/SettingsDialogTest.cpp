@@ -6,12 +6,12 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <map>
 #include <mutex>
 
 #include "app/DialogWatcher.h"
 #include "app/resource.h"
-#include "core/ConfigManager.h"
 #include "settings/CataloguePieces.h"
 #include "settings/ControlFactories.h"
 #include "settings/SettingsDialogState.h"
@@ -120,6 +120,29 @@ std::wstring answerBoxAfter(HWND dialog, const std::wstring& caption, const std:
   return text;
 }
 
+std::wstring boxText(HWND dialog, const std::string& key) {
+  return DialogWatcher::controlText(dialogState(dialog)->rowArea, widgetOf(dialog, key)->numberBoxId);
+}
+
+// The window that has the keyboard focus in the dialog's thread.
+HWND focusOf(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  return info.hwndFocus;
+}
+
+RECT screenRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+bool inside(const RECT& inner, const RECT& outer) {
+  RECT both{};
+  return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
+}
+
 class SettingsDialogWindow : public ::testing::Test {
  protected:
   // Opens the dialog over the session and runs the script against it from a helper
@@ -210,8 +233,7 @@ TEST_F(SettingsDialogWindow, ReadsSlidersAndNumberBoxesIntoTheDraft) {
     EXPECT_EQ(sliderAt(dialog, "audio.masterVolumePercent"), 100);
     EXPECT_EQ(sliderAt(dialog, "audio.gameSfxVolumePercent"), 35);
     EXPECT_EQ(sliderAt(dialog, "audio.backgroundVolumePercent"), 40);
-    EXPECT_EQ(DialogWatcher::controlText(dialog, widgetOf(dialog, "audio.gameSfxVolumePercent")->numberBoxId),
-              L"35");
+    EXPECT_EQ(boxText(dialog, "audio.gameSfxVolumePercent"), L"35");
     showPage(dialog, kBasic);
     EXPECT_EQ(sliderAt(dialog, "ai.depth"), 125);
   });
@@ -253,7 +275,7 @@ TEST_F(SettingsDialogWindow, CancelUndoesPreviewsAndKeepsTheStoreAsItWas) {
   run([](HWND dialog) {
     showPage(dialog, kAudio);
     slide(dialog, "audio.masterVolumePercent", 37);
-    EXPECT_EQ(DialogWatcher::controlText(dialog, widgetOf(dialog, "audio.masterVolumePercent")->numberBoxId), L"35");
+    EXPECT_EQ(boxText(dialog, "audio.masterVolumePercent"), L"35");
   });
   EXPECT_EQ(host.restores, 1);
   EXPECT_TRUE(log.stored.empty());
@@ -296,14 +318,65 @@ TEST_F(SettingsDialogWindow, EngineButtonsStoreOnlyWhatWasChosen) {
     EXPECT_EQ(draft("ai.engineVariant"), SettingValue(std::string("pikafish-bmi2.exe")));
 
     click(dialog, "ai.autoSelectEngine");  // ticked again: the best build beside the program
-    const std::string path = std::get<std::string>(draft("ai.enginePath"));
-    EXPECT_EQ(path.rfind(ConfigManager::getExecutableDirectory() + "\\engines\\", 0), 0u) << path;
-    EXPECT_EQ(path.substr(path.rfind('\\') + 1), std::get<std::string>(draft("ai.engineVariant")));
+    EXPECT_EQ(draft("ai.enginePath"), SettingValue("engines\\" + std::get<std::string>(draft("ai.engineVariant"))));
 
     showPage(dialog, kAdvanced);
     click(dialog, "ai.clearHash");
     EXPECT_EQ(host.actions, std::vector<std::string>{"ai.clearHash"});
   });
+}
+
+TEST_F(SettingsDialogWindow, RowsStayInsideTheFrameAndTabShowsEachOne) {
+  run([](HWND dialog) {
+    showPage(dialog, kAdvanced);
+    const SettingsDialogState& state = *dialogState(dialog);
+    const RECT area = screenRect(state.rowArea);
+    EXPECT_TRUE(inside(area, screenRect(GetDlgItem(dialog, IDC_SETTINGS_FRAME))));
+    EXPECT_TRUE(std::all_of(state.createdWindows.begin(), state.createdWindows.end(),
+                            [&state](HWND row) { return GetParent(row) == state.rowArea; }));
+
+    // Tab from the page list reaches the last row, scrolled into view.
+    const ControlWidget& lastRow = state.widgets.back();
+    HWND last = lastRow.numberBox ? lastRow.numberBox : lastRow.editor;
+    SendMessageW(dialog, WM_NEXTDLGCTL, WPARAM(GetDlgItem(dialog, IDC_SETTINGS_PAGE_LIST)), TRUE);
+    for (int presses = 0; presses < 100 && focusOf(dialog) != last; ++presses) {
+      SendMessageW(dialog, WM_NEXTDLGCTL, 0, 0);
+      if (findWidgetByWindow(*dialogState(dialog), focusOf(dialog))) {
+        EXPECT_TRUE(inside(screenRect(focusOf(dialog)), area));
+      }
+    }
+    ASSERT_EQ(focusOf(dialog), last);
+    EXPECT_GT(state.scrollPos, 0);
+
+    // A click at the centre of 应用 reaches 应用.
+    const RECT apply = screenRect(GetDlgItem(dialog, IDC_SETTINGS_APPLY));
+    const POINT centre{(apply.left + apply.right) / 2, (apply.top + apply.bottom) / 2};
+    HWND hit = WindowFromPoint(centre);
+    POINT at = centre;
+    ScreenToClient(hit, &at);
+    EXPECT_EQ(answerBoxAfter(dialog, L"软件设置", [&] {
+                PostMessageW(hit, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+                PostMessageW(hit, WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+              }),
+              L"设置已应用。");
+  });
+}
+
+TEST_F(SettingsDialogWindow, RowsLeftAsTheyWereShownAreSavedAsTheyWereRead) {
+  log.stored = {{"audio.backendType", std::string("MiniAudio")},
+                {"ai.hashSize", int64_t{0}},
+                {"ai.difficultyTier", int64_t{5}},
+                {"ai.customElo", int64_t{0}}};
+  run([](HWND dialog) {
+    EXPECT_EQ(boxText(dialog, "ai.customElo"), L"1280");  // the range's nearer end
+    showPage(dialog, kAdvanced);
+    showPage(dialog, kAudio);
+    EXPECT_EQ(SendMessageW(widgetOf(dialog, "audio.backendType")->editor, CB_GETCURSEL, 0, 0), 1);  // Miniaudio
+    DialogWatcher::press(dialog, IDOK);
+  });
+  EXPECT_EQ(stored("audio.backendType"), SettingValue(std::string("MiniAudio")));
+  EXPECT_EQ(stored("ai.hashSize"), SettingValue(int64_t{0}));
+  EXPECT_EQ(stored("ai.customElo"), SettingValue(int64_t{0}));
 }
 
 }  // namespace
