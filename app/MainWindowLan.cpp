@@ -1,7 +1,6 @@
 // LAN play in the window: the LAN game start with its dialogs, the session's reports
 // turned into speech, boxes, sound and repaint on the UI thread, and the session's work
 // carried over to the UI thread, where the game lives.
-#include <cstdio>
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
@@ -75,7 +74,10 @@ void showError(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, L"错
 }  // namespace
 
 void MainWindow::onNetworkConnected() {
-  // A host hears of its client on the wait thread; the announcer belongs to the UI thread.
+  // A host hears of its guest once the handshake completes (OpponentConnected), not on
+  // accept: a connection that never says HELLO is nobody.
+  if (network->isServer()) return;
+  // A guest connects off the UI thread; the announcer belongs to the UI thread.
   postLanTask(hwnd, [this] { announcer->announce(L"网络连接成功"); });
 }
 
@@ -169,6 +171,7 @@ void MainWindow::installLanCallbacks() {
 void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
   switch (static_cast<LanUiEvent>(code)) {
     case LanUiEvent::OpponentConnected:
+      if (network->isServer()) announcer->announce(L"网络连接成功");
       announcer->announce(L"对手已连接");
       break;
     case LanUiEvent::ConnectionLost:
@@ -381,15 +384,13 @@ void MainWindow::hostLanRoom() {
   }
   announcer->announce(L"房间已创建，等待对手连接...");
   startLanTimer();
-  wchar_t text[512] = {};
-  swprintf(text, sizeof(text) / sizeof(text[0]),
-           L"正在等待对手连接...\n\n本地IP地址: %S\n端口: 8888\n\n提示: 告诉对手输入此IP地址即可直连",
-           network->getLocalIPAddress().c_str());
   LanDialogs::WaitingData waiting;
-  waiting.text = text;
+  waiting.text = L"正在等待对手连接...\n\n本地IP地址: " + utf8ToWide(network->getLocalIPAddress()) +
+                 L"\n端口: 8888\n\n提示: 告诉对手输入此IP地址即可直连";
+  // The room waits until a guest has completed the handshake.
   waiting.opponentArrived = [this] {
     const LANSessionState state = lanController->getState();
-    return state == LANSessionState::HANDSHAKING || state == LANSessionState::PLAYING;
+    return state != LANSessionState::HOSTING && state != LANSessionState::HANDSHAKING;
   };
   waiting.cancelWait = [this] {
     lanController->leaveRoom();

@@ -83,19 +83,33 @@ void LANGameController::adoptConnection() {
 
 void LANGameController::handleLineFrom(uint64_t connection, const std::string& line) {
   const std::optional<LanMessage> message = LanProtocol::parse(line);
-  std::lock_guard<std::mutex> guard(mutex);
+  std::unique_lock<std::mutex> guard(mutex);
   if (connection != activeConnection || activeConnection == 0) return;
   if (!message) {
     logWarning("LANGameController: 无法解析消息: " + line);
     return;
   }
   dispatch(*message);
+  const bool stopDiscovery = std::exchange(discoveryToStop, false);
+  guard.unlock();
+  // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
+  if (stopDiscovery) network->stopDiscovery();
 }
 
 void LANGameController::handleDisconnectFrom(uint64_t connection) {
-  std::lock_guard<std::mutex> guard(mutex);
+  std::unique_lock<std::mutex> guard(mutex);
   if (connection != activeConnection || activeConnection == 0) return;
-  handleConnectionLost("连接异常中断，可等待对方重连");
+  if (isHost && state == State::HANDSHAKING) {
+    // Nobody arrived yet: a port scan or a guest that gave up leaves the room waiting.
+    logWarning("LANGameController: 握手前连接已关闭，继续等待");
+    retireConnection();
+    state = State::HOSTING;
+    const bool resume = waitingReconnect;
+    guard.unlock();
+    startWaitThread(resume);
+    return;
+  }
+  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
 }
 
 void LANGameController::onMessage(const std::string& line) {
@@ -110,7 +124,7 @@ void LANGameController::onMessage(const std::string& line) {
 
 void LANGameController::onNetworkDisconnected() {
   std::lock_guard<std::mutex> guard(mutex);
-  handleConnectionLost("连接异常中断，可等待对方重连");
+  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
 }
 
 void LANGameController::dispatch(const LanMessage& message) {
@@ -129,7 +143,10 @@ void LANGameController::dispatch(const LanMessage& message) {
     case LanMessageType::DRAW_REQ: onDrawRequest(); break;
     case LanMessageType::DRAW_ACK: onDrawAck(message); break;
     case LanMessageType::BYE: onBye(message); break;
-    case LanMessageType::HEARTBEAT: send(LanProtocol::makeHeartbeatAck()); break;
+    case LanMessageType::HEARTBEAT:
+      // Before the handshake a peer gets nothing but the handshake's answer.
+      if (state != State::HANDSHAKING) send(LanProtocol::makeHeartbeatAck());
+      break;
     case LanMessageType::HEARTBEAT_ACK: break;
     default: logWarning("LANGameController: 未处理的消息类型"); break;
   }
@@ -254,10 +271,7 @@ void LANGameController::waitForClient(bool resume) {
     resuming = resume;
     logInfo("LANGameController: 客户端已连接，等待握手");
     adoptConnection();
-    fire(callbacks.opponentConnected);
   }
-  // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
-  network->stopDiscovery();
 }
 
 bool LANGameController::joinRoom(const std::string& name, const std::string& side,
@@ -361,6 +375,9 @@ void LANGameController::onHello(const LanMessage& message) {
   state = State::PLAYING;
   resumable = waitingReconnect = false;
   gameStarted = true;
+  // Only now has someone arrived: the room stops announcing itself.
+  discoveryToStop = true;
+  fire(callbacks.opponentConnected);
   logInfo(std::string("LANGameController: 握手完成，本地执") + sideName(localColor));
   if (resumed) {
     fire(callbacks.statusText, std::string("对手已重连，正在同步棋局"));
@@ -454,6 +471,7 @@ void LANGameController::onMove(const LanMessage& message) {
   }
   send(LanProtocol::makeMoveAck(seq, true, ""));
   logInfo("LANGameController: 对方走棋 seq=" + std::to_string(seq) + " 已确认");
+  if (gameOver()) closeRoom();
   // The move as the game played it: the wire's piece codes are the peer's word only.
   const std::vector<Move> history = game->getMoveHistory();
   const Move played = history.empty() ? move : history.back();
@@ -472,6 +490,7 @@ void LANGameController::onMoveAck(const LanMessage& message) {
   state = State::PLAYING;
   if (message.accepted) {
     logInfo("LANGameController: 走棋 seq=" + std::to_string(seq) + " 已被确认");
+    if (gameOver()) closeRoom();
     fire(callbacks.moveAcked, seq);
     if (moveSeq >= 1 && moveSeq % 10 == 0) {
       requestSync();
@@ -506,6 +525,7 @@ void LANGameController::sendSyncState() {
 }
 
 void LANGameController::onSyncRequest(const LanMessage& message) {
+  if (state == State::HANDSHAKING) return;
   sendSyncState();
   logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
 }
@@ -574,7 +594,7 @@ void LANGameController::checkHandshakeTimeout(AfterTick& after) {
   if (state != State::HANDSHAKING) return;
   if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
   after.dropConnection = true;
-  if (waitingReconnect) {
+  if (waitingReconnect || isHost) {
     logWarning("LANGameController: 重连握手超时，继续等待重连");
     retireConnection();
     if (isHost) {
@@ -629,6 +649,7 @@ void LANGameController::reconnectDeadlinePassed() {
   resumable = waitingReconnect = resuming = false;
   state = State::ENDED;
   retireConnection();
+  closeRoom();
   fire(callbacks.statusText, std::string("重连等待超时"));
   fire(callbacks.connectionLost);
 }
@@ -638,6 +659,8 @@ bool LANGameController::enterReconnectWait(int seconds) {
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (!resumable) return false;
+    // Already waiting: a second wait thread would join the first, blocked in accept.
+    if (waitingReconnect) return true;
     waitingReconnect = resuming = true;
     const int wait = seconds < 1 ? LanTimings::DEFAULT_RECONNECT_WAIT_SECONDS : seconds;
     reconnectDeadline = now() + std::chrono::seconds(wait);
@@ -647,8 +670,11 @@ bool LANGameController::enterReconnectWait(int seconds) {
     fire(callbacks.statusText, std::string("已进入等待重连模式"));
   }
   // Outside the lock: a wait thread still handing over would need it. The room's server is
-  // still listening.
-  if (host) startWaitThread(true);
+  // still listening; whoever queued before the wait began is not the returning player.
+  if (host) {
+    network->dropQueuedClients();
+    startWaitThread(true);
+  }
   return true;
 }
 
@@ -656,6 +682,7 @@ void LANGameController::declineReconnect() {
   std::lock_guard<std::mutex> guard(mutex);
   if (state == State::RECONNECTING || (state == State::HOSTING && resuming)) state = State::ENDED;
   resumable = waitingReconnect = resuming = false;
+  closeRoom();
 }
 
 void LANGameController::handleConnectionLost(const std::string& notice) {
@@ -666,12 +693,18 @@ void LANGameController::handleConnectionLost(const std::string& notice) {
     state = State::ENDED;
     resumable = waitingReconnect = resuming = false;
   } else {
-    resumable = gameStarted;
+    // A finished game has nothing to resume.
+    resumable = gameStarted && !gameOver();
     waitingReconnect = resuming = false;
     state = State::ENDED;
-    fire(callbacks.statusText, notice);
+    if (!notice.empty()) fire(callbacks.statusText, notice);
   }
+  if (!resumable) closeRoom();
   fire(callbacks.connectionLost);
+}
+
+void LANGameController::closeRoom() {
+  if (isHost) network->stopListening();
 }
 
 // ---- Draw, undo, resignation and leaving ------------------------------------------------
@@ -685,6 +718,7 @@ void LANGameController::takeBackTwoPlies() {
 
 void LANGameController::endInDraw() {
   state = State::ENDED;
+  closeRoom();
   fire(callbacks.setGameState, DRAW);
 }
 
@@ -844,6 +878,7 @@ void LANGameController::resign() {
   if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) return;
   send(LanProtocol::makeResign());
   state = State::ENDED;
+  closeRoom();
   fire(callbacks.setGameState, localColor == RED ? BLACK_WIN : RED_WIN);
   logInfo("LANGameController: 认输");
 }
@@ -854,6 +889,7 @@ void LANGameController::onResign() {
     return;
   }
   state = State::ENDED;
+  closeRoom();
   logInfo("LANGameController: 对方认输");
   fire(callbacks.setGameState, localColor == RED ? RED_WIN : BLACK_WIN);
   fire(callbacks.opponentResigned);
@@ -863,6 +899,7 @@ void LANGameController::onBye(const LanMessage& message) {
   peerLeft = true;
   resumable = waitingReconnect = resuming = false;
   state = State::ENDED;
+  closeRoom();
   // The reason is the peer's text and is spoken: bounded like a nickname.
   fire(callbacks.statusText, "对方主动离开(" + LanNickname::fromPeer(message.reason) + ")");
   fire(callbacks.connectionLost);

@@ -160,6 +160,8 @@ class LANGameController {
   void checkConnectionHealth();
   void handleConnectionLost(const std::string& notice);
   void reconnectDeadlinePassed();
+  // A host's room takes no one in once nothing can be resumed: the listener closes.
+  void closeRoom();
   // What tick leaves to do once the lock is released.
   struct AfterTick {
     bool dropConnection = false;
@@ -217,6 +219,8 @@ class LANGameController {
   uint64_t activeConnection = 0;
   TimePoint handshakeStartedAt;
   bool roomTableFullWarned = false;
+  // The host's handshake completed: discovery stops once the lock is released.
+  bool discoveryToStop = false;
   // Queued work checks this before it touches the controller.
   std::shared_ptr<Lifetime> lifetime = std::make_shared<Lifetime>();
 };

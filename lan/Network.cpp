@@ -264,9 +264,29 @@ void Network::closeListener() {
   // The waiting thread owns the listener while it waits; it sees the stop within a slice.
   // Once it hands a connection over (and on its own thread) the listener is no longer in use.
   if (waiter != std::this_thread::get_id()) listenIdle.wait(lock, [this] { return !waiting || handingOver; });
-  Sockets::close(serverSocket);
+  if (serverSocket != Sockets::INVALID_HANDLE) Sockets::close(serverSocket);
   serverSocket = Sockets::INVALID_HANDLE;
   boundPort = 0;
+}
+
+void Network::stopListening() {
+  listenStop = true;
+  closeListener();
+}
+
+int Network::dropQueuedClients() {
+  std::lock_guard lock(listenMutex);
+  if (serverSocket == Sockets::INVALID_HANDLE || waiting) return 0;
+  int dropped = 0;
+  for (;;) {
+    std::string peer;
+    const Sockets::Handle socket = Sockets::accept(serverSocket, peer);
+    if (socket == Sockets::INVALID_HANDLE) break;
+    logInfo("[Network] Closing a connection that queued before the wait: " + peer);
+    Sockets::close(socket);
+    ++dropped;
+  }
+  return dropped;
 }
 
 void Network::stopServer() {
@@ -284,8 +304,15 @@ std::shared_ptr<Network::Connection> Network::currentConnection() const {
   return connection;
 }
 
+Sockets::Handle Network::currentSocket() const {
+  const std::shared_ptr<Connection> conn = currentConnection();
+  return conn ? conn->socket : Sockets::INVALID_HANDLE;
+}
+
 void Network::adoptConnection(Sockets::Handle socket, const std::string& peer) {
   Sockets::setNonBlocking(socket);
+  // Every message is one send: without this a move waits for the peer's delayed ACK.
+  Sockets::setNoDelay(socket);
   auto fresh = std::make_shared<Connection>(socket, peer);
   for (;;) {
     std::shared_ptr<Connection> old;

@@ -67,6 +67,11 @@ class Network {
   void disconnect();
   // Ends the connection and closes the listening socket, ending a waitForClient.
   void stopServer();
+  // Closes only the listening socket (ending a waitForClient): the connection stays.
+  void stopListening();
+  // Accepts and closes every connection waiting in the listen queue, unanswered; none
+  // while a waitForClient runs. Returns how many.
+  int dropQueuedClients();
 
   bool isConnected() const;
   bool isServer() const;
@@ -116,6 +121,8 @@ class Network {
   }
 
   std::shared_ptr<Connection> currentConnection() const;
+  // The current connection's socket (INVALID_HANDLE without one), for the tests' checks.
+  Sockets::Handle currentSocket() const;
   // Installs a connected socket as the current connection after retiring the old one.
   void adoptConnection(Sockets::Handle socket, const std::string& peer);
   // Wakes and ends a connection's receive thread (detached when called on it), then closes

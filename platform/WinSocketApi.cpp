@@ -84,6 +84,14 @@ bool hasExclusiveAddress(Handle socket) {
 }
 
 bool setReuseAddress(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1); }
+bool setNoDelay(Handle socket) { return setIntOption(socket, IPPROTO_TCP, TCP_NODELAY, 1); }
+
+bool hasNoDelay(Handle socket) {
+  int value = 0;
+  int length = sizeof value;
+  return getsockopt(raw(socket), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<char*>(&value), &length) == 0 &&
+         value != 0;
+}
 bool setBroadcast(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_BROADCAST, 1); }
 
 bool joinMulticastGroup(Handle socket, const std::string& group) {

@@ -17,6 +17,7 @@
 #include "app/PostedPayload.h"
 #include "app/ProgramMessages.h"
 #include "app/WindowTestRig.h"
+#include "core/TextConversion.h"
 #include "game/GameEngine.h"
 #include "lan/LANGameController.h"
 #include "lan/LanDialogs.h"
@@ -145,12 +146,19 @@ class LanWindowTest : public ::testing::Test {
       wchar_t shown[300] = {};
       GetWindowTextW(FindWindowExW(dialog, nullptr, L"Static", nullptr), shown, 300);
       waitingText = shown;
+      {
+        // A connection that closes unannounced leaves the room waiting.
+        ScriptedPeer stray;
+        ASSERT_TRUE(stray.connectTo(Network::DEFAULT_GAME_PORT));
+      }
       ASSERT_TRUE(peer.connectTo(Network::DEFAULT_GAME_PORT));
       peer.send(LanProtocol::makeHello("老王", "random"));
     }, kLong);
     command(202);  // returns once the waiting dialog has closed itself
     ASSERT_TRUE(setup.wait() && way.wait() && waiting.wait());
-    EXPECT_NE(waitingText.find(L"端口: 8888"), std::wstring::npos) << ::testing::PrintToString(waitingText);
+    const std::wstring address = utf8ToWide(Network().getLocalIPAddress());
+    EXPECT_NE(waitingText.find(L"本地IP地址: " + address + L"\n端口: 8888"), std::wstring::npos)
+        << ::testing::PrintToString(waitingText);
     ASSERT_TRUE(hear(L"对手 老王 已连接，你执红方")) << ::testing::PrintToString(heard->all());
     EXPECT_TRUE(peerGot(peer, LanProtocol::makeHelloAck("小明", "black")));
   }
@@ -165,6 +173,7 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
   KeepAlive alive(peer);
   EXPECT_TRUE(heard->inOrder({L"房间已创建，等待对手连接...", L"网络连接成功", L"对手已连接", L"对手 老王 已连接，你执红方"}))
       << ::testing::PrintToString(heard->all());
+  EXPECT_FALSE(heard->has(L"中断")) << ::testing::PrintToString(heard->all());
   EXPECT_EQ(rig().window().playerColor(), RED);
   EXPECT_FALSE(rig().window().isBoardFlipped());
 

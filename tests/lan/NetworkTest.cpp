@@ -21,6 +21,7 @@ class NetworkTestAccess {
     std::lock_guard lock(network.listenMutex);
     return network.serverSocket;
   }
+  static Sockets::Handle connectionSocket(Network& network) { return network.currentSocket(); }
 };
 
 namespace {
@@ -39,6 +40,9 @@ TEST(Network, LinesCrossLoopbackInOrderOverBothFamilies) {
     EXPECT_TRUE(host.network.isServer());
     EXPECT_EQ(host.network.peerAddress(), std::string(address) == "[::1]" ? "::1" : "::ffff:127.0.0.1");
     EXPECT_EQ(guest.connectedCount(), 1);
+    for (Network* end : {&host.network, &guest.network}) {
+      EXPECT_TRUE(Sockets::hasNoDelay(NetworkTestAccess::connectionSocket(*end)));
+    }
 
     // Two lines in one chunk, then one line cut across two chunks.
     ASSERT_TRUE(guest.network.sendMessage("HELLO:a:red\nHEARTBEAT:\nMOVE:1:7,9"));

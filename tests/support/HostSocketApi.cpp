@@ -10,6 +10,7 @@
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -116,6 +117,13 @@ bool hasExclusiveAddress(Handle socket) {
 }
 
 bool setReuseAddress(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1); }
+bool setNoDelay(Handle socket) { return setIntOption(socket, IPPROTO_TCP, TCP_NODELAY, 1); }
+
+bool hasNoDelay(Handle socket) {
+  int value = 0;
+  socklen_t length = sizeof value;
+  return getsockopt(fd(socket), IPPROTO_TCP, TCP_NODELAY, &value, &length) == 0 && value != 0;
+}
 bool setBroadcast(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_BROADCAST, 1); }
 
 bool joinMulticastGroup(Handle socket, const std::string& group) {
