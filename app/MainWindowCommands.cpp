@@ -84,6 +84,7 @@ void MainWindow::onCommand(int commandId) {
     if (!ConfirmationChooser::goesOn(box.kind, answer)) return;
   }
 
+  if (*command == MenuCommand::NewGame || *command == MenuCommand::StopOrResume) cancelLanConnect();
   switch (*command) {
     case MenuCommand::NewGame:
     case MenuCommand::TwoPlayerMode:

@@ -127,6 +127,7 @@ void MainWindow::installLanCallbacks() {
   const HWND window = hwnd;
   LANCallbacks table;
   table.opponentConnected = [window] { postLanEvent(window, LanUiEvent::OpponentConnected); };
+  table.connectFailed = [window] { postLanEvent(window, LanUiEvent::ConnectFailed); };
   table.connectionLost = [window] { postLanEvent(window, LanUiEvent::ConnectionLost); };
   table.gameReady = [window](PieceColor side, const std::string& opponent) {
     postLanEvent(window, LanUiEvent::GameReady, std::make_unique<LanGameReadyEvent>(LanGameReadyEvent{side, opponent}));
@@ -176,6 +177,11 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
       break;
     case LanUiEvent::ConnectionLost:
       onLanConnectionLost();
+      break;
+    case LanUiEvent::ConnectFailed:
+      stopLanTimer();
+      announcer->announce(L"连接失败");
+      showError(hwnd, lanConnectFailureText);
       break;
     case LanUiEvent::GameReady:
       if (const auto ready = PostedPayload<LanGameReadyEvent>::take(payload)) {
@@ -403,14 +409,23 @@ void MainWindow::hostLanRoom() {
 void MainWindow::connectLanByAddress() {
   LanDialogs::ConnectData connect;
   if (LanDialogs::runConnect(hwnd, connect) != IDOK || !connect.confirmed) return;
-  if (lanController->joinRoom(lanNickname, lanSidePreference, wideToUtf8(LanDialogs::lastAddress()),
-                              LanDialogs::lastPort())) {
+  joinLanRoom(wideToUtf8(LanDialogs::lastAddress()), LanDialogs::lastPort(), L"连接失败，请检查 IP 地址和端口");
+}
+
+void MainWindow::joinLanRoom(const std::string& address, int32_t port, const wchar_t* failureText) {
+  // The connect runs off this thread; its failure comes back as ConnectFailed.
+  lanConnectFailureText = failureText;
+  if (lanController->joinRoom(lanNickname, lanSidePreference, address, port)) {
     announcer->announce(L"正在连接...");
     startLanTimer();
     return;
   }
   announcer->announce(L"连接失败");
-  showError(hwnd, L"连接失败，请检查 IP 地址和端口");
+  showError(hwnd, failureText);
+}
+
+void MainWindow::cancelLanConnect() {
+  if (lanController && lanController->getState() == LANSessionState::CONNECTING) leaveLanRoom();
 }
 
 void MainWindow::searchLanRooms() {
@@ -434,13 +449,7 @@ void MainWindow::searchLanRooms() {
   const INT_PTR index = result - LanDialogs::ROOM_RESULT_BASE;
   if (result >= LanDialogs::ROOM_RESULT_BASE && index < static_cast<INT_PTR>(rooms.size())) {
     const LanRoom& room = rooms[static_cast<size_t>(index)];
-    if (lanController->joinRoom(lanNickname, lanSidePreference, room.address, room.port)) {
-      announcer->announce(L"正在连接...");
-      startLanTimer();
-      return;
-    }
-    announcer->announce(L"连接失败");
-    showError(hwnd, L"连接失败，请检查网络");
+    joinLanRoom(room.address, room.port, L"连接失败，请检查网络");
     return;
   }
   if (search.closed && !lanRooms.found() &&

@@ -1,6 +1,7 @@
 #include "lan/LANGameController.h"
 
 #include <algorithm>
+#include <atomic>
 #include <random>
 #include <system_error>
 #include <utility>
@@ -59,13 +60,54 @@ void LANGameController::post(Task work) {
 
 void LANGameController::bindNetworkCallbacks() {
   network->setMessageCallback([this](const std::string& line) {
-    const uint64_t connection = network->connectionNumber();
-    post([this, connection, line] { handleLineFrom(connection, line); });
+    if (!queueInbound(Inbound{network->connectionNumber(), false, line})) {
+      logError("LANGameController: 对方消息过多，断开连接");
+      network->refusePeer();
+    }
   });
-  network->setDisconnectedCallback([this] {
-    const uint64_t connection = network->connectionNumber();
-    post([this, connection] { handleDisconnectFrom(connection); });
-  });
+  network->setDisconnectedCallback([this] { queueInbound(Inbound{network->connectionNumber(), true, {}}); });
+}
+
+// On the transport's threads. One hand-over is posted at a time, so a flood can neither
+// bury the window's own messages nor fill its queue.
+bool LANGameController::queueInbound(Inbound item) {
+  bool postNow = false;
+  {
+    std::lock_guard<std::mutex> guard(inboxMutex);
+    if (!item.lost) {
+      if (inboxLines >= LanTimings::MAX_UNHANDLED_LINES) return false;
+      ++inboxLines;
+    }
+    inbox.push_back(std::move(item));
+    postNow = !std::exchange(inboxPosted, true);
+  }
+  if (postNow) post([this] { drainInbox(); });
+  return true;
+}
+
+// A batch at a time, in arrival order (a loss report after the lines before it); the
+// rest follows behind whatever else was posted meanwhile.
+void LANGameController::drainInbox() {
+  std::vector<Inbound> batch;
+  bool more = false;
+  {
+    std::lock_guard<std::mutex> guard(inboxMutex);
+    while (!inbox.empty() && batch.size() < LanTimings::LINES_PER_BATCH) {
+      if (!inbox.front().lost) --inboxLines;
+      batch.push_back(std::move(inbox.front()));
+      inbox.pop_front();
+    }
+    more = !inbox.empty();
+    inboxPosted = more;
+  }
+  for (const Inbound& item : batch) {
+    if (item.lost) {
+      handleDisconnectFrom(item.connection);
+    } else {
+      handleLineFrom(item.connection, item.line);
+    }
+  }
+  if (more) post([this] { drainInbox(); });
 }
 
 void LANGameController::unbindNetworkCallbacks() {
@@ -276,6 +318,7 @@ void LANGameController::waitForClient(bool resume) {
 
 bool LANGameController::joinRoom(const std::string& name, const std::string& side,
                                  const std::string& host, int32_t port) {
+  stopConnectThread();
   std::lock_guard<std::mutex> guard(mutex);
   if (state != State::IDLE) return false;
   bindNetworkCallbacks();
@@ -284,7 +327,7 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
   hostAddress = host;
   isHost = false;
   moveSeq = 0;
-  localLeft = peerLeft = false;
+  gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
   gamePort = port;
 
   candidateAddresses.clear();
@@ -299,27 +342,88 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
     candidateAddresses.push_back(address);
   }
 
-  if (!connectToCandidates()) {
-    logError("LANGameController: 连接失败 " + hostAddress + ":" + std::to_string(port));
+  if (candidateAddresses.empty()) {
+    logError("LANGameController: 没有可连接的地址");
     return false;
   }
-  state = State::HANDSHAKING;
-  gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
-  lastReceived = handshakeStartedAt = now();
-  logInfo("LANGameController: 已连接到候选地址，发送握手");
-  fire(callbacks.opponentConnected);
-  send(LanProtocol::makeHello(localName, sidePreference));
+  state = State::CONNECTING;
+  startConnectAttempt();
   return true;
 }
 
-bool LANGameController::connectToCandidates() {
-  for (const std::string& address : candidateAddresses) {
-    if (!network->connectToServer(address, gamePort)) continue;
-    logInfo("LANGameController: 候选地址连接成功 " + address + ":" + std::to_string(gamePort));
-    adoptConnection();
-    return true;
+// A connect may take seconds per address: it runs on a thread of its own, which never
+// takes the lock, and posts its result.
+void LANGameController::startConnectAttempt() {
+  cancelConnect();
+  auto cancel = std::make_shared<std::atomic<bool>>(false);
+  connectCancel = cancel;
+  const uint64_t attempt = ++connectAttempt;
+  connecting = true;
+  std::lock_guard<std::mutex> threads(connectThreadMutex);
+  // An earlier attempt has posted its result or was cancelled: its thread is ending.
+  if (connectThread.joinable()) connectThread.join();
+  connectThread = std::thread([this, attempt, cancel, addresses = candidateAddresses, port = gamePort] {
+    uint64_t connection = 0;
+    for (const std::string& address : addresses) {
+      if (*cancel) break;
+      if (network->connectToServer(address, port, cancel.get())) {
+        logInfo("LANGameController: 候选地址连接成功 " + address + ":" + std::to_string(port));
+        connection = network->connectionNumber();
+        break;
+      }
+    }
+    post([this, attempt, connection] { onConnectResult(attempt, connection); });
+  });
+}
+
+void LANGameController::cancelConnect() {
+  if (connectCancel) *connectCancel = true;
+  ++connectAttempt;
+  connecting = false;
+}
+
+void LANGameController::stopConnectThread() {
+  std::thread finished;
+  {
+    std::lock_guard<std::mutex> threads(connectThreadMutex);
+    finished = std::move(connectThread);
   }
-  return false;
+  if (finished.joinable()) finished.join();
+}
+
+void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
+  std::unique_lock<std::mutex> guard(mutex);
+  const bool current = connecting && attempt == connectAttempt &&
+                       (state == State::CONNECTING || state == State::RECONNECTING);
+  if (!current) {
+    // Given up meanwhile: a connection it made belongs to nobody.
+    const bool orphan = connection != 0 && connection != activeConnection &&
+                        network->connectionNumber() == connection;
+    guard.unlock();
+    if (orphan) network->disconnect();
+    return;
+  }
+  connecting = false;
+  if (connection == 0) {
+    // A reconnection tries again after its interval.
+    if (state != State::CONNECTING) return;
+    logError("LANGameController: 连接失败 " + hostAddress + ":" + std::to_string(gamePort));
+    state = State::IDLE;
+    fire(callbacks.connectFailed);
+    return;
+  }
+  const bool first = state == State::CONNECTING;
+  activeConnection = connection;
+  network->startReceiving();
+  state = State::HANDSHAKING;
+  lastReceived = handshakeStartedAt = now();
+  if (first) {
+    logInfo("LANGameController: 已连接到候选地址，发送握手");
+    fire(callbacks.opponentConnected);
+    send(LanProtocol::makeHello(localName, sidePreference));
+  } else {
+    send(LanProtocol::makeHello(localName, "resume"));
+  }
 }
 
 void LANGameController::leaveRoom() {
@@ -327,6 +431,7 @@ void LANGameController::leaveRoom() {
   {
     std::lock_guard<std::mutex> guard(mutex);
     sayBye = network->isConnected() && state != State::IDLE;
+    cancelConnect();
     localLeft = true;
     resumable = waitingReconnect = false;
     state = State::IDLE;
@@ -340,7 +445,9 @@ void LANGameController::leaveRoom() {
     pendingMove.resendCount = 0;
     retireConnection();
   }
-  // Outside the lock: the sends and stops below wait for threads that may want it.
+  // Outside the lock: the sends and stops below wait for threads that may want it. A
+  // cancelled connect ends first, so the disconnect below also ends what it made.
+  stopConnectThread();
   if (sayBye) network->sendMessage(LanProtocol::makeBye("manual_leave"));
   network->stopDiscovery();
   unbindNetworkCallbacks();
@@ -637,18 +744,17 @@ void LANGameController::tryReconnect() {
     reconnectDeadlinePassed();
     return;
   }
+  if (connecting) return;
   if (now() - lastReconnectAttempt < LanTimings::RECONNECT_ATTEMPT_INTERVAL) return;
   lastReconnectAttempt = now();
-  if (!connectToCandidates()) return;
-  state = State::HANDSHAKING;
-  send(LanProtocol::makeHello(localName, "resume"));
-  lastReceived = handshakeStartedAt = now();
+  startConnectAttempt();
 }
 
 void LANGameController::reconnectDeadlinePassed() {
   resumable = waitingReconnect = resuming = false;
   state = State::ENDED;
   retireConnection();
+  cancelConnect();
   closeRoom();
   fire(callbacks.statusText, std::string("重连等待超时"));
   fire(callbacks.connectionLost);
@@ -682,6 +788,7 @@ void LANGameController::declineReconnect() {
   std::lock_guard<std::mutex> guard(mutex);
   if (state == State::RECONNECTING || (state == State::HOSTING && resuming)) state = State::ENDED;
   resumable = waitingReconnect = resuming = false;
+  cancelConnect();
   closeRoom();
 }
 

@@ -223,7 +223,7 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
                                             std::make_unique<LanMoveRejectedEvent>(LanMoveRejectedEvent{3, "illegal"}));
   EXPECT_TRUE(hear(L"走棋被拒绝"));
   heard->clear();
-  for (WPARAM code : {6, 13, 14}) PostMessageW(window(), WM_LAN_EVENT, code, 0);
+  for (WPARAM code : {6, 13, 99}) PostMessageW(window(), WM_LAN_EVENT, code, 0);
   rig().pumpFor(300);
   EXPECT_EQ(heard->all(), L"");
 

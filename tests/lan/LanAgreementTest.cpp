@@ -111,7 +111,9 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   }
   // The room has ended: a guest arriving now is not taken in.
   LanPeer late(second.clock);
-  EXPECT_FALSE(late.controller.joinRoom("late", "random", "127.0.0.1", roomPort));
+  ASSERT_TRUE(late.controller.joinRoom("late", "random", "127.0.0.1", roomPort));
+  EXPECT_TRUE(pumpUntil({&late}, [&] { return late.count("connectFailed") == 1; }));
+  EXPECT_EQ(late.controller.getState(), State::IDLE);
   second.client.controller.leaveRoom();
   ASSERT_TRUE(second.pumpUntil([&] { return second.host.count("lost") == 1; }));
   EXPECT_EQ(second.host.count("status:对方主动离开(manual_leave)"), 1);

@@ -78,6 +78,20 @@ TEST(Network, LinesCrossLoopbackInOrderOverBothFamilies) {
   }
 }
 
+// Sends are queued: what was queued before a local close still leaves, in order, first.
+TEST(Network, QueuedLinesLeaveBeforeALocalClose) {
+  RecordingEndpoint host, guest;
+  ASSERT_TRUE(connectPair(host, guest, "127.0.0.1"));
+  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(guest.network.sendMessage("L" + std::to_string(i) + ":\n"));
+  ASSERT_TRUE(guest.network.sendMessage("BYE:manual_leave\n"));
+  guest.network.disconnect();
+  ASSERT_TRUE(waitUntil([&] { return host.disconnectedCount() == 1; }, 10s));
+  const std::vector<std::string> lines = host.lines();
+  ASSERT_EQ(lines.size(), 1001u);
+  EXPECT_EQ(lines[999], "L999:");
+  EXPECT_EQ(lines.back(), "BYE:manual_leave");
+}
+
 TEST(Network, HostilePeersAreCutOffAndReportedOnce) {
   RecordingEndpoint host;
   ASSERT_TRUE(host.network.startServer(0));
