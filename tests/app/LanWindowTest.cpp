@@ -24,7 +24,9 @@
 #include "lan/LanProtocol.h"
 #include "lan/Network.h"
 #include "lan/LanPeer.h"
+#include "lan/LoopbackSockets.h"
 #include "lan/ScriptedPeer.h"
+#include "lan/SilentAddress.h"
 
 namespace Tavrune {
 namespace {
@@ -357,6 +359,47 @@ TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {
   command(202);
   EXPECT_TRUE(waiting.wait());
   EXPECT_TRUE(hear(L"已取消等待，房间已关闭"));
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
+  const auto connectTo = [&](int port) {
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, kLong);
+    DialogWatcher address(L"连接到对手", [port](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_ADDRESS, L"127.0.0.1");
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(port));
+      DialogWatcher::press(dialog, IDOK);
+    }, kLong);
+    command(202);
+    EXPECT_TRUE(setup.wait() && way.wait() && address.wait());
+  };
+
+  // A host that does not answer: the command returns while the connect waits, and
+  // stopping the game gives the connect up.
+  {
+    Tavrune::Test::SilentAddress silent;
+    connectTo(silent.port());
+    EXPECT_EQ(lanState(), LANSessionState::CONNECTING);
+    command(209);
+    EXPECT_EQ(lanState(), LANSessionState::IDLE);
+    EXPECT_TRUE(hear(L"正在连接..."));
+  }
+
+  // Nobody on the port: said and shown as before.
+  int closedPort = 0;
+  Sockets::close(Tavrune::Test::listenLoopback(closedPort));
+  std::wstring text;
+  DialogWatcher failed(L"错误", [&](HWND box) {
+    text = DialogWatcher::messageBoxText(box);
+    DialogWatcher::press(box, IDOK);
+  }, kLong);
+  heard->clear();
+  connectTo(closedPort);
+  EXPECT_TRUE(rig().pumpUntil([&] { return !text.empty(); }, kLong));
+  EXPECT_TRUE(failed.wait());
+  EXPECT_EQ(text, L"连接失败，请检查 IP 地址和端口");
+  EXPECT_TRUE(heard->inOrder({L"正在连接...", L"连接失败"})) << ::testing::PrintToString(heard->all());
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
 }
 
