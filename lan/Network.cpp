@@ -402,6 +402,7 @@ void Network::writeLoop(std::shared_ptr<Connection> conn) {
     if (!sendAll(*conn, text, SEND_STALL_MS)) {
       if (conn->stop) break;
       logError("[Network] The peer " + conn->peer + " does not take its data; the connection is lost");
+      std::lock_guard lock(conn->queueMutex);
       conn->overflowed = true;
       break;
     }
