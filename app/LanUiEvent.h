@@ -23,6 +23,7 @@ enum class LanUiEvent : uint32_t {
   DrawResponse = 11,      // LanAnswerEvent
   SyncResult = 12,        // 1 consistent, 0 not
   StatusText = 13,        // LanStatusTextEvent
+  ConnectFailed = 14,
 };
 
 struct LanGameReadyEvent {

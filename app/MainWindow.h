@@ -283,6 +283,10 @@ class MainWindow {
   void hostLanRoom();
   void connectLanByAddress();
   void searchLanRooms();
+  // Starts joining a room; the failure's box says `failureText`.
+  void joinLanRoom(const std::string& address, int32_t port, const wchar_t* failureText);
+  // A connect still under way is given up (新游戏, 停止对局).
+  void cancelLanConnect();
   // From the discovery thread during a search.
   void onLanRoomFound(const std::string& name, const std::string& address, int32_t port);
   void startLanTimer();
@@ -347,6 +351,7 @@ class MainWindow {
   EngineSettingsMirror engineSettings;
   std::string lanNickname;
   std::string lanSidePreference = "random";
+  const wchar_t* lanConnectFailureText = L"";  // the box of the join under way
   std::unique_ptr<WinSparkleAdapter> updater;
   // Speaks the held notices before any box, dialog or menu of the UI thread opens.
   std::unique_ptr<WinWindowOpeningHook> windowOpeningHook;

@@ -82,6 +82,7 @@ void MainWindow::onCommand(int commandId) {
     if (!ConfirmationChooser::goesOn(box.kind, answer)) return;
   }
 
+  if (*command == MenuCommand::NewGame || *command == MenuCommand::StopOrResume) cancelLanConnect();
   switch (*command) {
     case MenuCommand::NewGame:
       // A LAN board cannot go on without its room, even once its game is over.

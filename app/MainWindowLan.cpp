@@ -1,7 +1,6 @@
 // LAN play in the window: the LAN game start with its dialogs, the session's reports
 // turned into speech, boxes, sound and repaint on the UI thread, and the session's work
 // carried over to the UI thread, where the game lives.
-#include <cstdio>
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
@@ -76,7 +75,10 @@ void showError(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, L"错
 }  // namespace
 
 void MainWindow::onNetworkConnected() {
-  // A host hears of its client on the wait thread; the announcer belongs to the UI thread.
+  // A host hears of its guest once the handshake completes (OpponentConnected), not on
+  // accept: a connection that never says HELLO is nobody.
+  if (network->isServer()) return;
+  // A guest connects off the UI thread; the announcer belongs to the UI thread.
   postLanTask(hwnd, [this] { announcer->announce(L"网络连接成功"); });
 }
 
@@ -126,6 +128,7 @@ void MainWindow::installLanCallbacks() {
   const HWND window = hwnd;
   LANCallbacks table;
   table.opponentConnected = [window] { postLanEvent(window, LanUiEvent::OpponentConnected); };
+  table.connectFailed = [window] { postLanEvent(window, LanUiEvent::ConnectFailed); };
   table.connectionLost = [window] { postLanEvent(window, LanUiEvent::ConnectionLost); };
   table.gameReady = [window](PieceColor side, const std::string& opponent) {
     postLanEvent(window, LanUiEvent::GameReady, std::make_unique<LanGameReadyEvent>(LanGameReadyEvent{side, opponent}));
@@ -170,10 +173,16 @@ void MainWindow::installLanCallbacks() {
 void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
   switch (static_cast<LanUiEvent>(code)) {
     case LanUiEvent::OpponentConnected:
+      if (network->isServer()) announcer->announce(L"网络连接成功");
       announcer->announce(L"对手已连接");
       break;
     case LanUiEvent::ConnectionLost:
       onLanConnectionLost();
+      break;
+    case LanUiEvent::ConnectFailed:
+      stopLanTimer();
+      announcer->announce(L"连接失败");
+      showError(hwnd, lanConnectFailureText);
       break;
     case LanUiEvent::GameReady:
       if (const auto ready = PostedPayload<LanGameReadyEvent>::take(payload)) {
@@ -386,15 +395,13 @@ void MainWindow::hostLanRoom() {
   }
   announcer->announce(L"房间已创建，等待对手连接...");
   startLanTimer();
-  wchar_t text[512] = {};
-  swprintf(text, sizeof(text) / sizeof(text[0]),
-           L"正在等待对手连接...\n\n本地IP地址: %S\n端口: 8888\n\n提示: 告诉对手输入此IP地址即可直连",
-           network->getLocalIPAddress().c_str());
   LanDialogs::WaitingData waiting;
-  waiting.text = text;
+  waiting.text = L"正在等待对手连接...\n\n本地IP地址: " + utf8ToWide(network->getLocalIPAddress()) +
+                 L"\n端口: 8888\n\n提示: 告诉对手输入此IP地址即可直连";
+  // The room waits until a guest has completed the handshake.
   waiting.opponentArrived = [this] {
     const LANSessionState state = lanController->getState();
-    return state == LANSessionState::HANDSHAKING || state == LANSessionState::PLAYING;
+    return state != LANSessionState::HOSTING && state != LANSessionState::HANDSHAKING;
   };
   waiting.cancelWait = [this] {
     lanController->leaveRoom();
@@ -407,14 +414,23 @@ void MainWindow::hostLanRoom() {
 void MainWindow::connectLanByAddress() {
   LanDialogs::ConnectData connect;
   if (LanDialogs::runConnect(hwnd, connect) != IDOK || !connect.confirmed) return;
-  if (lanController->joinRoom(lanNickname, lanSidePreference, wideToUtf8(LanDialogs::lastAddress()),
-                              LanDialogs::lastPort())) {
+  joinLanRoom(wideToUtf8(LanDialogs::lastAddress()), LanDialogs::lastPort(), L"连接失败，请检查 IP 地址和端口");
+}
+
+void MainWindow::joinLanRoom(const std::string& address, int32_t port, const wchar_t* failureText) {
+  // The connect runs off this thread; its failure comes back as ConnectFailed.
+  lanConnectFailureText = failureText;
+  if (lanController->joinRoom(lanNickname, lanSidePreference, address, port)) {
     announcer->announce(L"正在连接...");
     startLanTimer();
     return;
   }
   announcer->announce(L"连接失败");
-  showError(hwnd, L"连接失败，请检查 IP 地址和端口");
+  showError(hwnd, failureText);
+}
+
+void MainWindow::cancelLanConnect() {
+  if (lanController && lanController->getState() == LANSessionState::CONNECTING) leaveLanRoom();
 }
 
 void MainWindow::searchLanRooms() {
@@ -438,13 +454,7 @@ void MainWindow::searchLanRooms() {
   const INT_PTR index = result - LanDialogs::ROOM_RESULT_BASE;
   if (result >= LanDialogs::ROOM_RESULT_BASE && index < static_cast<INT_PTR>(rooms.size())) {
     const LanRoom& room = rooms[static_cast<size_t>(index)];
-    if (lanController->joinRoom(lanNickname, lanSidePreference, room.address, room.port)) {
-      announcer->announce(L"正在连接...");
-      startLanTimer();
-      return;
-    }
-    announcer->announce(L"连接失败");
-    showError(hwnd, L"连接失败，请检查网络");
+    joinLanRoom(room.address, room.port, L"连接失败，请检查网络");
     return;
   }
   if (search.closed && !lanRooms.found() &&

@@ -33,6 +33,7 @@ struct LANCallbacks {
   std::function<void(GameState state)> setGameState;                         // 16
   std::function<bool(const std::string& fen, const std::vector<Move>& moves, bool force)>
       applySyncState;                                                        // 17
+  std::function<void()> connectFailed;                                       // 18
 };
 
 }  // namespace Tavrune

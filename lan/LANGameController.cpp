@@ -1,6 +1,7 @@
 #include "lan/LANGameController.h"
 
 #include <algorithm>
+#include <atomic>
 #include <random>
 #include <system_error>
 #include <utility>
@@ -59,13 +60,54 @@ void LANGameController::post(Task work) {
 
 void LANGameController::bindNetworkCallbacks() {
   network->setMessageCallback([this](const std::string& line) {
-    const uint64_t connection = network->connectionNumber();
-    post([this, connection, line] { handleLineFrom(connection, line); });
+    if (!queueInbound(Inbound{network->connectionNumber(), false, line})) {
+      logError("LANGameController: 对方消息过多，断开连接");
+      network->refusePeer();
+    }
   });
-  network->setDisconnectedCallback([this] {
-    const uint64_t connection = network->connectionNumber();
-    post([this, connection] { handleDisconnectFrom(connection); });
-  });
+  network->setDisconnectedCallback([this] { queueInbound(Inbound{network->connectionNumber(), true, {}}); });
+}
+
+// On the transport's threads. One hand-over is posted at a time, so a flood can neither
+// bury the window's own messages nor fill its queue.
+bool LANGameController::queueInbound(Inbound item) {
+  bool postNow = false;
+  {
+    std::lock_guard<std::mutex> guard(inboxMutex);
+    if (!item.lost) {
+      if (inboxLines >= LanTimings::MAX_UNHANDLED_LINES) return false;
+      ++inboxLines;
+    }
+    inbox.push_back(std::move(item));
+    postNow = !std::exchange(inboxPosted, true);
+  }
+  if (postNow) post([this] { drainInbox(); });
+  return true;
+}
+
+// A batch at a time, in arrival order (a loss report after the lines before it); the
+// rest follows behind whatever else was posted meanwhile.
+void LANGameController::drainInbox() {
+  std::vector<Inbound> batch;
+  bool more = false;
+  {
+    std::lock_guard<std::mutex> guard(inboxMutex);
+    while (!inbox.empty() && batch.size() < LanTimings::LINES_PER_BATCH) {
+      if (!inbox.front().lost) --inboxLines;
+      batch.push_back(std::move(inbox.front()));
+      inbox.pop_front();
+    }
+    more = !inbox.empty();
+    inboxPosted = more;
+  }
+  for (const Inbound& item : batch) {
+    if (item.lost) {
+      handleDisconnectFrom(item.connection);
+    } else {
+      handleLineFrom(item.connection, item.line);
+    }
+  }
+  if (more) post([this] { drainInbox(); });
 }
 
 void LANGameController::unbindNetworkCallbacks() {
@@ -83,19 +125,33 @@ void LANGameController::adoptConnection() {
 
 void LANGameController::handleLineFrom(uint64_t connection, const std::string& line) {
   const std::optional<LanMessage> message = LanProtocol::parse(line);
-  std::lock_guard<std::mutex> guard(mutex);
+  std::unique_lock<std::mutex> guard(mutex);
   if (connection != activeConnection || activeConnection == 0) return;
   if (!message) {
     logWarning("LANGameController: 无法解析消息: " + line);
     return;
   }
   dispatch(*message);
+  const bool stopDiscovery = std::exchange(discoveryToStop, false);
+  guard.unlock();
+  // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
+  if (stopDiscovery) network->stopDiscovery();
 }
 
 void LANGameController::handleDisconnectFrom(uint64_t connection) {
-  std::lock_guard<std::mutex> guard(mutex);
+  std::unique_lock<std::mutex> guard(mutex);
   if (connection != activeConnection || activeConnection == 0) return;
-  handleConnectionLost("连接异常中断，可等待对方重连");
+  if (isHost && state == State::HANDSHAKING) {
+    // Nobody arrived yet: a port scan or a guest that gave up leaves the room waiting.
+    logWarning("LANGameController: 握手前连接已关闭，继续等待");
+    retireConnection();
+    state = State::HOSTING;
+    const bool resume = waitingReconnect;
+    guard.unlock();
+    startWaitThread(resume);
+    return;
+  }
+  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
 }
 
 void LANGameController::onMessage(const std::string& line) {
@@ -110,7 +166,7 @@ void LANGameController::onMessage(const std::string& line) {
 
 void LANGameController::onNetworkDisconnected() {
   std::lock_guard<std::mutex> guard(mutex);
-  handleConnectionLost("连接异常中断，可等待对方重连");
+  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
 }
 
 void LANGameController::dispatch(const LanMessage& message) {
@@ -129,7 +185,10 @@ void LANGameController::dispatch(const LanMessage& message) {
     case LanMessageType::DRAW_REQ: onDrawRequest(); break;
     case LanMessageType::DRAW_ACK: onDrawAck(message); break;
     case LanMessageType::BYE: onBye(message); break;
-    case LanMessageType::HEARTBEAT: send(LanProtocol::makeHeartbeatAck()); break;
+    case LanMessageType::HEARTBEAT:
+      // Before the handshake a peer gets nothing but the handshake's answer.
+      if (state != State::HANDSHAKING) send(LanProtocol::makeHeartbeatAck());
+      break;
     case LanMessageType::HEARTBEAT_ACK: break;
     default: logWarning("LANGameController: 未处理的消息类型"); break;
   }
@@ -254,14 +313,12 @@ void LANGameController::waitForClient(bool resume) {
     resuming = resume;
     logInfo("LANGameController: 客户端已连接，等待握手");
     adoptConnection();
-    fire(callbacks.opponentConnected);
   }
-  // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
-  network->stopDiscovery();
 }
 
 bool LANGameController::joinRoom(const std::string& name, const std::string& side,
                                  const std::string& host, int32_t port) {
+  stopConnectThread();
   std::lock_guard<std::mutex> guard(mutex);
   if (state != State::IDLE) return false;
   bindNetworkCallbacks();
@@ -270,7 +327,7 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
   hostAddress = host;
   isHost = false;
   moveSeq = 0;
-  localLeft = peerLeft = false;
+  gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
   gamePort = port;
 
   candidateAddresses.clear();
@@ -285,27 +342,88 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
     candidateAddresses.push_back(address);
   }
 
-  if (!connectToCandidates()) {
-    logError("LANGameController: 连接失败 " + hostAddress + ":" + std::to_string(port));
+  if (candidateAddresses.empty()) {
+    logError("LANGameController: 没有可连接的地址");
     return false;
   }
-  state = State::HANDSHAKING;
-  gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
-  lastReceived = handshakeStartedAt = now();
-  logInfo("LANGameController: 已连接到候选地址，发送握手");
-  fire(callbacks.opponentConnected);
-  send(LanProtocol::makeHello(localName, sidePreference));
+  state = State::CONNECTING;
+  startConnectAttempt();
   return true;
 }
 
-bool LANGameController::connectToCandidates() {
-  for (const std::string& address : candidateAddresses) {
-    if (!network->connectToServer(address, gamePort)) continue;
-    logInfo("LANGameController: 候选地址连接成功 " + address + ":" + std::to_string(gamePort));
-    adoptConnection();
-    return true;
+// A connect may take seconds per address: it runs on a thread of its own, which never
+// takes the lock, and posts its result.
+void LANGameController::startConnectAttempt() {
+  cancelConnect();
+  auto cancel = std::make_shared<std::atomic<bool>>(false);
+  connectCancel = cancel;
+  const uint64_t attempt = ++connectAttempt;
+  connecting = true;
+  std::lock_guard<std::mutex> threads(connectThreadMutex);
+  // An earlier attempt has posted its result or was cancelled: its thread is ending.
+  if (connectThread.joinable()) connectThread.join();
+  connectThread = std::thread([this, attempt, cancel, addresses = candidateAddresses, port = gamePort] {
+    uint64_t connection = 0;
+    for (const std::string& address : addresses) {
+      if (*cancel) break;
+      if (network->connectToServer(address, port, cancel.get())) {
+        logInfo("LANGameController: 候选地址连接成功 " + address + ":" + std::to_string(port));
+        connection = network->connectionNumber();
+        break;
+      }
+    }
+    post([this, attempt, connection] { onConnectResult(attempt, connection); });
+  });
+}
+
+void LANGameController::cancelConnect() {
+  if (connectCancel) *connectCancel = true;
+  ++connectAttempt;
+  connecting = false;
+}
+
+void LANGameController::stopConnectThread() {
+  std::thread finished;
+  {
+    std::lock_guard<std::mutex> threads(connectThreadMutex);
+    finished = std::move(connectThread);
   }
-  return false;
+  if (finished.joinable()) finished.join();
+}
+
+void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
+  std::unique_lock<std::mutex> guard(mutex);
+  const bool current = connecting && attempt == connectAttempt &&
+                       (state == State::CONNECTING || state == State::RECONNECTING);
+  if (!current) {
+    // Given up meanwhile: a connection it made belongs to nobody.
+    const bool orphan = connection != 0 && connection != activeConnection &&
+                        network->connectionNumber() == connection;
+    guard.unlock();
+    if (orphan) network->disconnect();
+    return;
+  }
+  connecting = false;
+  if (connection == 0) {
+    // A reconnection tries again after its interval.
+    if (state != State::CONNECTING) return;
+    logError("LANGameController: 连接失败 " + hostAddress + ":" + std::to_string(gamePort));
+    state = State::IDLE;
+    fire(callbacks.connectFailed);
+    return;
+  }
+  const bool first = state == State::CONNECTING;
+  activeConnection = connection;
+  network->startReceiving();
+  state = State::HANDSHAKING;
+  lastReceived = handshakeStartedAt = now();
+  if (first) {
+    logInfo("LANGameController: 已连接到候选地址，发送握手");
+    fire(callbacks.opponentConnected);
+    send(LanProtocol::makeHello(localName, sidePreference));
+  } else {
+    send(LanProtocol::makeHello(localName, "resume"));
+  }
 }
 
 void LANGameController::leaveRoom() {
@@ -313,6 +431,7 @@ void LANGameController::leaveRoom() {
   {
     std::lock_guard<std::mutex> guard(mutex);
     sayBye = network->isConnected() && state != State::IDLE;
+    cancelConnect();
     localLeft = true;
     resumable = waitingReconnect = false;
     state = State::IDLE;
@@ -326,7 +445,9 @@ void LANGameController::leaveRoom() {
     pendingMove.resendCount = 0;
     retireConnection();
   }
-  // Outside the lock: the sends and stops below wait for threads that may want it.
+  // Outside the lock: the sends and stops below wait for threads that may want it. A
+  // cancelled connect ends first, so the disconnect below also ends what it made.
+  stopConnectThread();
   if (sayBye) network->sendMessage(LanProtocol::makeBye("manual_leave"));
   network->stopDiscovery();
   unbindNetworkCallbacks();
@@ -361,6 +482,9 @@ void LANGameController::onHello(const LanMessage& message) {
   state = State::PLAYING;
   resumable = waitingReconnect = false;
   gameStarted = true;
+  // Only now has someone arrived: the room stops announcing itself.
+  discoveryToStop = true;
+  fire(callbacks.opponentConnected);
   logInfo(std::string("LANGameController: 握手完成，本地执") + sideName(localColor));
   if (resumed) {
     fire(callbacks.statusText, std::string("对手已重连，正在同步棋局"));
@@ -454,6 +578,7 @@ void LANGameController::onMove(const LanMessage& message) {
   }
   send(LanProtocol::makeMoveAck(seq, true, ""));
   logInfo("LANGameController: 对方走棋 seq=" + std::to_string(seq) + " 已确认");
+  if (gameOver()) closeRoom();
   // The move as the game played it: the wire's piece codes are the peer's word only.
   const std::vector<Move> history = game->getMoveHistory();
   const Move played = history.empty() ? move : history.back();
@@ -472,6 +597,7 @@ void LANGameController::onMoveAck(const LanMessage& message) {
   state = State::PLAYING;
   if (message.accepted) {
     logInfo("LANGameController: 走棋 seq=" + std::to_string(seq) + " 已被确认");
+    if (gameOver()) closeRoom();
     fire(callbacks.moveAcked, seq);
     if (moveSeq >= 1 && moveSeq % 10 == 0) {
       requestSync();
@@ -506,6 +632,7 @@ void LANGameController::sendSyncState() {
 }
 
 void LANGameController::onSyncRequest(const LanMessage& message) {
+  if (state == State::HANDSHAKING) return;
   if (state == State::WAITING_ACK) {
     // The own move awaiting its acknowledgement is left out: the peer, waiting for this
     // SYNC, refuses that move, and the refusal takes it back here.
@@ -584,7 +711,7 @@ void LANGameController::checkHandshakeTimeout(AfterTick& after) {
   if (state != State::HANDSHAKING) return;
   if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
   after.dropConnection = true;
-  if (waitingReconnect) {
+  if (waitingReconnect || isHost) {
     logWarning("LANGameController: 重连握手超时，继续等待重连");
     retireConnection();
     if (isHost) {
@@ -627,18 +754,18 @@ void LANGameController::tryReconnect() {
     reconnectDeadlinePassed();
     return;
   }
+  if (connecting) return;
   if (now() - lastReconnectAttempt < LanTimings::RECONNECT_ATTEMPT_INTERVAL) return;
   lastReconnectAttempt = now();
-  if (!connectToCandidates()) return;
-  state = State::HANDSHAKING;
-  send(LanProtocol::makeHello(localName, "resume"));
-  lastReceived = handshakeStartedAt = now();
+  startConnectAttempt();
 }
 
 void LANGameController::reconnectDeadlinePassed() {
   resumable = waitingReconnect = resuming = false;
   state = State::ENDED;
   retireConnection();
+  cancelConnect();
+  closeRoom();
   fire(callbacks.statusText, std::string("重连等待超时"));
   fire(callbacks.connectionLost);
 }
@@ -648,6 +775,8 @@ bool LANGameController::enterReconnectWait(int seconds) {
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (!resumable) return false;
+    // Already waiting: a second wait thread would join the first, blocked in accept.
+    if (waitingReconnect) return true;
     waitingReconnect = resuming = true;
     const int wait = seconds < 1 ? LanTimings::DEFAULT_RECONNECT_WAIT_SECONDS : seconds;
     reconnectDeadline = now() + std::chrono::seconds(wait);
@@ -657,8 +786,11 @@ bool LANGameController::enterReconnectWait(int seconds) {
     fire(callbacks.statusText, std::string("已进入等待重连模式"));
   }
   // Outside the lock: a wait thread still handing over would need it. The room's server is
-  // still listening.
-  if (host) startWaitThread(true);
+  // still listening; whoever queued before the wait began is not the returning player.
+  if (host) {
+    network->dropQueuedClients();
+    startWaitThread(true);
+  }
   return true;
 }
 
@@ -666,6 +798,8 @@ void LANGameController::declineReconnect() {
   std::lock_guard<std::mutex> guard(mutex);
   if (state == State::RECONNECTING || (state == State::HOSTING && resuming)) state = State::ENDED;
   resumable = waitingReconnect = resuming = false;
+  cancelConnect();
+  closeRoom();
 }
 
 void LANGameController::handleConnectionLost(const std::string& notice) {
@@ -676,12 +810,18 @@ void LANGameController::handleConnectionLost(const std::string& notice) {
     state = State::ENDED;
     resumable = waitingReconnect = resuming = false;
   } else {
-    resumable = gameStarted;
+    // A finished game has nothing to resume.
+    resumable = gameStarted && !gameOver();
     waitingReconnect = resuming = false;
     state = State::ENDED;
-    fire(callbacks.statusText, notice);
+    if (!notice.empty()) fire(callbacks.statusText, notice);
   }
+  if (!resumable) closeRoom();
   fire(callbacks.connectionLost);
+}
+
+void LANGameController::closeRoom() {
+  if (isHost) network->stopListening();
 }
 
 // ---- Draw, undo, resignation and leaving ------------------------------------------------
@@ -695,6 +835,7 @@ void LANGameController::takeBackTwoPlies() {
 
 void LANGameController::endInDraw() {
   state = State::ENDED;
+  closeRoom();
   fire(callbacks.setGameState, DRAW);
 }
 
@@ -865,6 +1006,7 @@ LanRequestResult LANGameController::resign() {
   }
   send(LanProtocol::makeResign());
   state = State::ENDED;
+  closeRoom();
   fire(callbacks.setGameState, localColor == RED ? BLACK_WIN : RED_WIN);
   logInfo("LANGameController: 认输");
   return LanRequestResult::Sent;
@@ -876,6 +1018,7 @@ void LANGameController::onResign() {
     return;
   }
   state = State::ENDED;
+  closeRoom();
   logInfo("LANGameController: 对方认输");
   fire(callbacks.setGameState, localColor == RED ? RED_WIN : BLACK_WIN);
   fire(callbacks.opponentResigned);
@@ -885,6 +1028,7 @@ void LANGameController::onBye(const LanMessage& message) {
   peerLeft = true;
   resumable = waitingReconnect = resuming = false;
   state = State::ENDED;
+  closeRoom();
   // The reason is the peer's text and is spoken: bounded like a nickname.
   fire(callbacks.statusText, "对方主动离开(" + LanNickname::fromPeer(message.reason) + ")");
   fire(callbacks.connectionLost);

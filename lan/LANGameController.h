@@ -7,11 +7,14 @@
 //
 // Threads. One non-recursive mutex guards every field, and every LANCallbacks slot is
 // called with it held. Received lines and disconnect reports do not run on the receive
-// thread: they are handed to the executor given at construction (the window posts them to
-// its UI thread, tests to a queue), so the game is only ever touched on that one thread.
-// The wait-for-client thread's hand-over and the discovery callbacks stay on their own
-// threads and never touch the game.
+// thread: they are handed in batches to the executor given at construction (the window
+// posts them to its UI thread, tests to a queue), so the game is only ever touched on that
+// one thread; a peer whose unhandled lines pass a cap is refused. Connection attempts run
+// on a thread of their own and post their result. The wait-for-client thread's hand-over
+// and the discovery callbacks stay on their own threads and never touch the game.
+#include <atomic>
 #include <chrono>
+#include <deque>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -59,8 +62,9 @@ class LANGameController {
   // Opens a room on `port` (0: any free port) and waits for a client on a thread of its
   // own; false outside IDLE or when the port cannot be opened.
   bool createRoom(const std::string& name, const std::string& sidePreference, int32_t port);
-  // Connects to the host (then to the room's other known addresses) and says HELLO; false
-  // outside IDLE or when no address connects.
+  // Starts connecting to the host (then to the room's other known addresses) and returns
+  // (CONNECTING); once connected it says HELLO, else connectFailed is reported. False
+  // outside IDLE or without an address.
   bool joinRoom(const std::string& name, const std::string& sidePreference,
                 const std::string& hostAddress, int32_t port);
   // Says BYE when connected and tears the session down; any state, any number of times.
@@ -137,7 +141,23 @@ class LANGameController {
   void stopWaitThread();
   void waitForClient(bool resume);
 
-  bool connectToCandidates();
+  // Connection attempts: started with the lock held; a result counts only while its
+  // attempt is the current one.
+  void startConnectAttempt();
+  void cancelConnect();
+  // Waits for the attempt's thread (quick once cancelled); without the lock.
+  void stopConnectThread();
+  void onConnectResult(uint64_t attempt, uint64_t connection);
+
+  // What the transport's threads hand over: a line, or the report that the connection ended.
+  struct Inbound {
+    uint64_t connection = 0;
+    bool lost = false;
+    std::string line;
+  };
+  // False when the peer has too many lines waiting already.
+  bool queueInbound(Inbound item);
+  void drainInbox();
   void onHello(const LanMessage& message);
   void onHelloAck(const LanMessage& message);
 
@@ -162,6 +182,8 @@ class LANGameController {
   void checkConnectionHealth();
   void handleConnectionLost(const std::string& notice);
   void reconnectDeadlinePassed();
+  // A host's room takes no one in once nothing can be resumed: the listener closes.
+  void closeRoom();
   // What tick leaves to do once the lock is released.
   struct AfterTick {
     bool dropConnection = false;
@@ -219,6 +241,18 @@ class LANGameController {
   uint64_t activeConnection = 0;
   TimePoint handshakeStartedAt;
   bool roomTableFullWarned = false;
+  // The host's handshake completed: discovery stops once the lock is released.
+  bool discoveryToStop = false;
+  std::mutex connectThreadMutex;
+  std::thread connectThread;
+  std::shared_ptr<std::atomic<bool>> connectCancel;
+  uint64_t connectAttempt = 0;
+  bool connecting = false;
+
+  std::mutex inboxMutex;
+  std::deque<Inbound> inbox;
+  std::size_t inboxLines = 0;
+  bool inboxPosted = false;  // a drainInbox is posted and has not finished
   // Queued work checks this before it touches the controller.
   std::shared_ptr<Lifetime> lifetime = std::make_shared<Lifetime>();
 };

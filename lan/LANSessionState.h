@@ -17,6 +17,7 @@ enum class LANSessionState : uint32_t {
   WAITING_SYNC = 5,  // a SYNC_REQ was sent and its SYNC has not come
   RECONNECTING = 6,  // client: connection lost, retrying to connect
   ENDED = 7,         // game over or connection lost; waits for leaveRoom or a reconnection wait
+  CONNECTING = 8,    // client: the first connection to the room is being made off this thread
 };
 
 struct PendingMove {

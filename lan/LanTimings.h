@@ -19,5 +19,7 @@ inline constexpr int DEFAULT_RECONNECT_WAIT_SECONDS = 45;
 inline constexpr int ROOM_REPLY_INTERVAL_MS = 1500;  // host's periodic room announcement
 inline constexpr int ROOM_SEARCH_INTERVAL_MS = 1000; // searcher's periodic request
 inline constexpr std::size_t MAX_ROOMS = 64;         // the room table ignores any more
+inline constexpr std::size_t MAX_UNHANDLED_LINES = 1000;  // a peer that sends more is refused
+inline constexpr std::size_t LINES_PER_BATCH = 64;   // handed to the game's thread at once
 
 }  // namespace Tavrune::LanTimings

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <deque>
 #include <vector>
 
 #include "core/Log.h"
@@ -19,11 +20,14 @@ using std::chrono::milliseconds;
 // How soon a stop request reaches a thread waiting on a socket: every wait is cut into
 // slices this long, so no thread ever has to close a handle under another.
 constexpr int WAKE_SLICE_MS = 100;
-// One connectToServer gives up after this, all resolved addresses sharing it: it runs on
-// the UI thread, also at every reconnection attempt.
+// One connectToServer gives up after this, all resolved addresses sharing it.
 constexpr int CONNECT_TIMEOUT_MS = 3000;
 // A send that makes no progress for this long fails (a peer that stopped reading).
 constexpr int SEND_STALL_MS = 5000;
+// Queued and not yet sent: a peer that lets more pile up is not reading.
+constexpr std::size_t MAX_QUEUED_BYTES = 1024 * 1024;
+// A local close first gives what is queued (a farewell) this long to leave.
+constexpr int FLUSH_MS = 1000;
 // The farewell to a peer that broke the protocol is only worth a short try.
 constexpr int FAREWELL_STALL_MS = 1000;
 constexpr std::size_t RECEIVE_CHUNK_BYTES = 4095;
@@ -80,7 +84,25 @@ struct Network::Connection {
   bool closed = false;
 
   std::string receiveBuffer;  // receive thread only
+  std::atomic<bool> refused{false};  // the owner found the peer breaking the protocol
+
+  // What is queued for the peer, sent in order by the writer thread.
+  std::mutex queueMutex;
+  std::condition_variable queueChanged;
+  std::deque<std::string> queued;
+  std::size_t queuedBytes = 0;
+  bool overflowed = false;  // the peer let too much pile up: lost
+  bool flushing = false;    // the owner closes: send what is queued, then end
+  bool writerDone = false;
+  std::thread writer;  // under threadMutex
 };
+
+namespace {
+
+// The connection whose lines this thread is handing to onMessage, for refusePeer.
+thread_local Network::Connection* dispatching = nullptr;
+
+}  // namespace
 
 struct Network::Discovery {
   explicit Discovery(Sockets::Handle s) : socket(s) {}
@@ -264,9 +286,29 @@ void Network::closeListener() {
   // The waiting thread owns the listener while it waits; it sees the stop within a slice.
   // Once it hands a connection over (and on its own thread) the listener is no longer in use.
   if (waiter != std::this_thread::get_id()) listenIdle.wait(lock, [this] { return !waiting || handingOver; });
-  Sockets::close(serverSocket);
+  if (serverSocket != Sockets::INVALID_HANDLE) Sockets::close(serverSocket);
   serverSocket = Sockets::INVALID_HANDLE;
   boundPort = 0;
+}
+
+void Network::stopListening() {
+  listenStop = true;
+  closeListener();
+}
+
+int Network::dropQueuedClients() {
+  std::lock_guard lock(listenMutex);
+  if (serverSocket == Sockets::INVALID_HANDLE || waiting) return 0;
+  int dropped = 0;
+  for (;;) {
+    std::string peer;
+    const Sockets::Handle socket = Sockets::accept(serverSocket, peer);
+    if (socket == Sockets::INVALID_HANDLE) break;
+    logInfo("[Network] Closing a connection that queued before the wait: " + peer);
+    Sockets::close(socket);
+    ++dropped;
+  }
+  return dropped;
 }
 
 void Network::stopServer() {
@@ -284,9 +326,20 @@ std::shared_ptr<Network::Connection> Network::currentConnection() const {
   return connection;
 }
 
+Sockets::Handle Network::currentSocket() const {
+  const std::shared_ptr<Connection> conn = currentConnection();
+  return conn ? conn->socket : Sockets::INVALID_HANDLE;
+}
+
 void Network::adoptConnection(Sockets::Handle socket, const std::string& peer) {
   Sockets::setNonBlocking(socket);
+  // Every message is one send: without this a move waits for the peer's delayed ACK.
+  Sockets::setNoDelay(socket);
   auto fresh = std::make_shared<Connection>(socket, peer);
+  {
+    std::lock_guard lock(fresh->threadMutex);
+    fresh->writer = std::thread(&Network::writeLoop, this, fresh);
+  }
   for (;;) {
     std::shared_ptr<Connection> old;
     {
@@ -313,7 +366,68 @@ void Network::joinReceiveThread(Connection& conn) {
   joinOrDetach(thread);
 }
 
+void Network::stopWriter(Connection& conn) {
+  std::thread writer;
+  {
+    std::lock_guard lock(conn.threadMutex);
+    writer = std::move(conn.writer);
+  }
+  {
+    // What is queued (a BYE or a RESIGN) still reaches the peer, within a bound.
+    std::unique_lock lock(conn.queueMutex);
+    conn.flushing = true;
+    conn.queueChanged.notify_all();
+    if (!isSelf(writer)) {
+      conn.queueChanged.wait_for(lock, milliseconds(FLUSH_MS), [&conn] { return conn.writerDone; });
+    }
+  }
+  conn.stop = true;
+  conn.queueChanged.notify_all();
+  joinOrDetach(writer);
+}
+
+void Network::writeLoop(std::shared_ptr<Connection> conn) {
+  for (;;) {
+    std::string text;
+    {
+      std::unique_lock lock(conn->queueMutex);
+      conn->queueChanged.wait(lock, [&] {
+        return !conn->queued.empty() || conn->overflowed || conn->flushing || conn->stop;
+      });
+      if (conn->overflowed || conn->stop || conn->queued.empty()) break;
+      text = std::move(conn->queued.front());
+      conn->queued.pop_front();
+      conn->queuedBytes -= text.size();
+    }
+    if (!sendAll(*conn, text, SEND_STALL_MS)) {
+      if (conn->stop) break;
+      logError("[Network] The peer " + conn->peer + " does not take its data; the connection is lost");
+      std::lock_guard lock(conn->queueMutex);
+      conn->overflowed = true;
+      break;
+    }
+    logInfo("[Network] Sent message: " + headOf(text, SENT_LOG_CHARS));
+  }
+  bool lost = false;
+  {
+    std::lock_guard lock(conn->queueMutex);
+    lost = conn->overflowed && !conn->stop;
+    conn->writerDone = true;
+  }
+  conn->queueChanged.notify_all();
+  if (lost) {
+    {
+      std::lock_guard lock(conn->sendMutex);
+      if (!conn->closed) Sockets::shutdownSend(conn->socket);
+    }
+    conn->open = false;
+    reportDisconnected(*conn);
+  }
+  // Nothing of this object is touched from here on, as in the receive loop.
+}
+
 void Network::endConnection(Connection& conn) {
+  stopWriter(conn);
   conn.stop = true;
   joinReceiveThread(conn);
   {
@@ -331,7 +445,8 @@ void Network::reportDisconnected(Connection& conn) {
   if (const DisconnectedCallback disconnected = snapshot(onDisconnected)) disconnected();
 }
 
-bool Network::connectToServer(const std::string& host, int port) {
+bool Network::connectToServer(const std::string& host, int port, const std::atomic<bool>* cancel) {
+  const auto cancelled = [cancel] { return cancel != nullptr && cancel->load(); };
   logInfo("[Network] Connecting to server: " + host + ":" + std::to_string(port));
   std::string name = host;
   if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
@@ -350,8 +465,12 @@ bool Network::connectToServer(const std::string& host, int port) {
     if (attempt == Sockets::INVALID_HANDLE) continue;
     bool connected = Sockets::setNonBlocking(attempt) && Sockets::startConnect(attempt, endpoint);
     if (connected) {
-      connected = Sockets::waitWritable(attempt, remainingMs(deadline)) == Sockets::Readiness::Ready &&
-                  Sockets::pendingError(attempt) == 0;
+      // In slices, so a cancel is seen.
+      Sockets::Readiness readiness = Sockets::Readiness::TimedOut;
+      while (readiness == Sockets::Readiness::TimedOut && remainingMs(deadline) > 0 && !cancelled()) {
+        readiness = Sockets::waitWritable(attempt, std::min(WAKE_SLICE_MS, remainingMs(deadline)));
+      }
+      connected = readiness == Sockets::Readiness::Ready && Sockets::pendingError(attempt) == 0 && !cancelled();
     }
     if (connected) {
       socket = attempt;
@@ -360,6 +479,7 @@ bool Network::connectToServer(const std::string& host, int port) {
     }
     logWarning("[Network] Connection attempt failed, trying next address");
     Sockets::close(attempt);
+    if (cancelled()) break;
   }
   if (socket == Sockets::INVALID_HANDLE) {
     logError("[Network] Failed to connect to " + host + ":" + std::to_string(port));
@@ -423,7 +543,15 @@ bool Network::dispatchLines(Connection& conn) {
       return false;
     }
     logInfo("[Network] Processing message: " + line);
-    if (const MessageCallback message = snapshot(onMessage)) message(line);
+    if (const MessageCallback message = snapshot(onMessage)) {
+      dispatching = &conn;
+      message(line);
+      dispatching = nullptr;
+    }
+    if (conn.refused) {
+      refuseOversizedLine(conn);
+      return false;
+    }
   }
   if (conn.receiveBuffer.size() > MAX_LINE_BYTES) {
     refuseOversizedLine(conn);
@@ -432,9 +560,17 @@ bool Network::dispatchLines(Connection& conn) {
   return !conn.stop;
 }
 
+void Network::refusePeer() {
+  if (dispatching != nullptr) dispatching->refused = true;
+}
+
 void Network::refuseOversizedLine(Connection& conn) {
-  logError("[Network] Peer " + conn.peer + " sent a line longer than " + std::to_string(MAX_LINE_BYTES) +
-           " bytes; closing the connection");
+  if (conn.refused) {
+    logError("[Network] Peer " + conn.peer + " sends more than can be handled; closing the connection");
+  } else {
+    logError("[Network] Peer " + conn.peer + " sent a line longer than " + std::to_string(MAX_LINE_BYTES) +
+             " bytes; closing the connection");
+  }
   conn.receiveBuffer.clear();
   conn.receiveBuffer.shrink_to_fit();
   sendAll(conn, LanProtocol::makeBye(PROTOCOL_ERROR_REASON), FAREWELL_STALL_MS);
@@ -485,9 +621,23 @@ bool Network::sendMessage(const std::string& text) {
     return false;
   }
   if (text.empty()) return true;
-  if (!sendAll(*conn, text, SEND_STALL_MS)) return false;
-  logInfo("[Network] Sent message: " + headOf(text, SENT_LOG_CHARS));
-  return true;
+  bool queued = false;
+  {
+    std::lock_guard lock(conn->queueMutex);
+    if (conn->overflowed || conn->flushing || conn->writerDone) return false;
+    if (conn->queuedBytes + text.size() > MAX_QUEUED_BYTES) {
+      // Reported lost by the writer thread, never on the caller's, which may hold its
+      // owner's lock.
+      logError("[Network] Too much is waiting for the peer " + conn->peer + "; the connection is lost");
+      conn->overflowed = true;
+    } else {
+      conn->queued.push_back(text);
+      conn->queuedBytes += text.size();
+      queued = true;
+    }
+  }
+  conn->queueChanged.notify_all();
+  return queued;
 }
 
 void Network::disconnect() {

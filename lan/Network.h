@@ -5,7 +5,8 @@
 // Winsock in the program and with POSIX sockets in the host tests.
 //
 // Threads: the callers' threads (start, connect, send, stop), one receive thread per
-// connection (onMessage, onDisconnected), the discovery receive thread (onDiscovery) and the
+// connection (onMessage, onDisconnected), one writer thread per connection (sends;
+// onDisconnected for a peer that stopped taking data), the discovery receive thread (onDiscovery) and the
 // periodic discovery sender. Callbacks are copied under a small lock and called outside it,
 // so they may be replaced at any time. Never call a stopping operation (disconnect,
 // stopServer, stopDiscovery, destruction) while holding a lock that a callback takes: it
@@ -46,6 +47,9 @@ class Network {
   Network(const Network&) = delete;
   Network& operator=(const Network&) = delete;
 
+  // One TCP connection's socket, threads and queues (defined in Network.cpp).
+  struct Connection;
+
   // Opens the exclusive listening socket (dual-stack IPv6, else IPv4). Port 0 binds a free
   // port, told by listeningPort(). False, with a log line, when the port is taken.
   bool startServer(int port);
@@ -56,17 +60,29 @@ class Network {
   // nothing until startReceiving().
   bool waitForClient();
   // Connects as a guest, trying each resolved address within one shared time-out of about
-  // 3 s. "[::1]" style literals are accepted. The connection receives after startReceiving().
-  bool connectToServer(const std::string& host, int port);
+  // 3 s; gives up soon after `cancel` is set. "[::1]" style literals are accepted. The
+  // connection receives after startReceiving().
+  bool connectToServer(const std::string& host, int port, const std::atomic<bool>* cancel = nullptr);
   // Starts the receive thread of the current connection, once its owner is ready for lines.
   void startReceiving();
-  // Sends the whole text; false when not connected or the send fails (not a loss by itself).
+  // Queues the whole text for the connection's writer thread and returns at once; false
+  // when not connected. A peer that does not take its data within a bounded time, or lets
+  // too much pile up, is reported lost (onDisconnected, on the writer thread).
   bool sendMessage(const std::string& text);
-  // Ends the current connection; onDisconnected is called once for a connection that had
-  // not been reported lost. Safe from inside onMessage and onDisconnected.
+  // Only from inside onMessage: the peer sends more than its owner can take. It gets
+  // BYE with PROTOCOL_ERROR_REASON and the end of the stream, and is reported lost.
+  void refusePeer();
+  // Ends the current connection, after giving what is still queued about a second to
+  // leave; onDisconnected is called once for a connection that had not been reported lost.
+  // Safe from inside onMessage and onDisconnected.
   void disconnect();
   // Ends the connection and closes the listening socket, ending a waitForClient.
   void stopServer();
+  // Closes only the listening socket (ending a waitForClient): the connection stays.
+  void stopListening();
+  // Accepts and closes every connection waiting in the listen queue, unanswered; none
+  // while a waitForClient runs. Returns how many.
+  int dropQueuedClients();
 
   bool isConnected() const;
   bool isServer() const;
@@ -97,7 +113,6 @@ class Network {
   bool sendDiscoverBroadcast(const std::string& payload, const std::string& address, int port);
 
  private:
-  struct Connection;
   struct Discovery;
   friend class NetworkTestAccess;
 
@@ -116,6 +131,8 @@ class Network {
   }
 
   std::shared_ptr<Connection> currentConnection() const;
+  // The current connection's socket (INVALID_HANDLE without one), for the tests' checks.
+  Sockets::Handle currentSocket() const;
   // Installs a connected socket as the current connection after retiring the old one.
   void adoptConnection(Sockets::Handle socket, const std::string& peer);
   // Wakes and ends a connection's receive thread (detached when called on it), then closes
@@ -124,10 +141,14 @@ class Network {
   // Calls onDisconnected unless this connection has been reported already.
   void reportDisconnected(Connection& connection);
   void receiveLoop(std::shared_ptr<Connection> connection);
+  void writeLoop(std::shared_ptr<Connection> connection);
+  // Lets the writer send what is queued (bounded), then ends it.
+  void stopWriter(Connection& connection);
   void joinReceiveThread(Connection& connection);
   // Hands every complete line to onMessage; false when the connection is to end.
   bool dispatchLines(Connection& connection);
-  // A line past MAX_LINE_BYTES: farewell, end of stream, one report.
+  // A line past MAX_LINE_BYTES, or a peer refused by the owner: farewell, end of stream,
+  // one report.
   void refuseOversizedLine(Connection& connection);
   // Sends under the connection's lock, waiting for room in short slices so a stop is seen;
   // fails after stallMs without progress.

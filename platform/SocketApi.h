@@ -62,6 +62,10 @@ bool setExclusiveAddress(Handle socket);
 // Reads the option setExclusiveAddress sets back.
 bool hasExclusiveAddress(Handle socket);
 bool setReuseAddress(Handle socket);
+// Sends each write at once instead of holding it for the peer's delayed acknowledgement.
+bool setNoDelay(Handle socket);
+// Reads the option setNoDelay sets back.
+bool hasNoDelay(Handle socket);
 bool setBroadcast(Handle socket);
 // Joins an IPv4 multicast group on the default interface.
 bool joinMulticastGroup(Handle socket, const std::string& group);

@@ -18,6 +18,13 @@ bool setIntOption(Handle socket, int level, int name, int value) {
   return setsockopt(raw(socket), level, name, reinterpret_cast<const char*>(&value), sizeof value) == 0;
 }
 
+// True when the option reads back as set.
+bool intOptionSet(Handle socket, int level, int name) {
+  int value = 0;
+  int length = sizeof value;
+  return getsockopt(raw(socket), level, name, reinterpret_cast<char*>(&value), &length) == 0 && value != 0;
+}
+
 Readiness waitFor(Handle socket, bool forWriting, int timeoutMs) {
   fd_set ready;
   fd_set failedSet;
@@ -76,14 +83,12 @@ bool setNonBlocking(Handle socket) {
 bool setDualStack(Handle socket) { return setIntOption(socket, IPPROTO_IPV6, IPV6_V6ONLY, 0); }
 bool setExclusiveAddress(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE, 1); }
 
-bool hasExclusiveAddress(Handle socket) {
-  int value = 0;
-  int length = sizeof value;
-  return getsockopt(raw(socket), SOL_SOCKET, SO_EXCLUSIVEADDRUSE, reinterpret_cast<char*>(&value), &length) == 0 &&
-         value != 0;
-}
+bool hasExclusiveAddress(Handle socket) { return intOptionSet(socket, SOL_SOCKET, SO_EXCLUSIVEADDRUSE); }
 
 bool setReuseAddress(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1); }
+bool setNoDelay(Handle socket) { return setIntOption(socket, IPPROTO_TCP, TCP_NODELAY, 1); }
+
+bool hasNoDelay(Handle socket) { return intOptionSet(socket, IPPROTO_TCP, TCP_NODELAY); }
 bool setBroadcast(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_BROADCAST, 1); }
 
 bool joinMulticastGroup(Handle socket, const std::string& group) {

@@ -17,13 +17,16 @@
 #include "app/PostedPayload.h"
 #include "app/ProgramMessages.h"
 #include "app/WindowTestRig.h"
+#include "core/TextConversion.h"
 #include "game/GameEngine.h"
 #include "lan/LANGameController.h"
 #include "lan/LanDialogs.h"
 #include "lan/LanProtocol.h"
 #include "lan/Network.h"
 #include "lan/LanPeer.h"
+#include "lan/LoopbackSockets.h"
 #include "lan/ScriptedPeer.h"
+#include "lan/SilentAddress.h"
 
 namespace Tavrune {
 namespace {
@@ -145,12 +148,19 @@ class LanWindowTest : public ::testing::Test {
       wchar_t shown[300] = {};
       GetWindowTextW(FindWindowExW(dialog, nullptr, L"Static", nullptr), shown, 300);
       waitingText = shown;
+      {
+        // A connection that closes unannounced leaves the room waiting.
+        ScriptedPeer stray;
+        ASSERT_TRUE(stray.connectTo(Network::DEFAULT_GAME_PORT));
+      }
       ASSERT_TRUE(peer.connectTo(Network::DEFAULT_GAME_PORT));
       peer.send(LanProtocol::makeHello("老王", "random"));
     }, kLong);
     command(202);  // returns once the waiting dialog has closed itself
     ASSERT_TRUE(setup.wait() && way.wait() && waiting.wait());
-    EXPECT_NE(waitingText.find(L"端口: 8888"), std::wstring::npos) << ::testing::PrintToString(waitingText);
+    const std::wstring address = utf8ToWide(Network().getLocalIPAddress());
+    EXPECT_NE(waitingText.find(L"本地IP地址: " + address + L"\n端口: 8888"), std::wstring::npos)
+        << ::testing::PrintToString(waitingText);
     ASSERT_TRUE(hear(L"对手 老王 已连接，你执红方")) << ::testing::PrintToString(heard->all());
     EXPECT_TRUE(peerGot(peer, LanProtocol::makeHelloAck("小明", "black")));
   }
@@ -165,6 +175,7 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
   KeepAlive alive(peer);
   EXPECT_TRUE(heard->inOrder({L"房间已创建，等待对手连接...", L"网络连接成功", L"对手已连接", L"对手 老王 已连接，你执红方"}))
       << ::testing::PrintToString(heard->all());
+  EXPECT_FALSE(heard->has(L"中断")) << ::testing::PrintToString(heard->all());
   EXPECT_EQ(rig().window().playerColor(), RED);
   EXPECT_FALSE(rig().window().isBoardFlipped());
 
@@ -214,7 +225,7 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
                                             std::make_unique<LanMoveRejectedEvent>(LanMoveRejectedEvent{3, "illegal"}));
   EXPECT_TRUE(hear(L"走棋被拒绝"));
   heard->clear();
-  for (WPARAM code : {6, 13, 14}) PostMessageW(window(), WM_LAN_EVENT, code, 0);
+  for (WPARAM code : {6, 13, 99}) PostMessageW(window(), WM_LAN_EVENT, code, 0);
   rig().pumpFor(300);
   EXPECT_EQ(heard->all(), L"");
 
@@ -395,6 +406,47 @@ TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {
   command(202);
   EXPECT_TRUE(waiting.wait());
   EXPECT_TRUE(hear(L"已取消等待，房间已关闭"));
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
+  const auto connectTo = [&](int port) {
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, kLong);
+    DialogWatcher address(L"连接到对手", [port](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_ADDRESS, L"127.0.0.1");
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(port));
+      DialogWatcher::press(dialog, IDOK);
+    }, kLong);
+    command(202);
+    EXPECT_TRUE(setup.wait() && way.wait() && address.wait());
+  };
+
+  // A host that does not answer: the command returns while the connect waits, and
+  // stopping the game gives the connect up.
+  {
+    Tavrune::Test::SilentAddress silent;
+    connectTo(silent.port());
+    EXPECT_EQ(lanState(), LANSessionState::CONNECTING);
+    command(209);
+    EXPECT_EQ(lanState(), LANSessionState::IDLE);
+    EXPECT_TRUE(hear(L"正在连接..."));
+  }
+
+  // Nobody on the port: said and shown as before.
+  int closedPort = 0;
+  Sockets::close(Tavrune::Test::listenLoopback(closedPort));
+  std::wstring text;
+  DialogWatcher failed(L"错误", [&](HWND box) {
+    text = DialogWatcher::messageBoxText(box);
+    DialogWatcher::press(box, IDOK);
+  }, kLong);
+  heard->clear();
+  connectTo(closedPort);
+  EXPECT_TRUE(rig().pumpUntil([&] { return !text.empty(); }, kLong));
+  EXPECT_TRUE(failed.wait());
+  EXPECT_EQ(text, L"连接失败，请检查 IP 地址和端口");
+  EXPECT_TRUE(heard->inOrder({L"正在连接...", L"连接失败"})) << ::testing::PrintToString(heard->all());
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
 }
 

@@ -105,12 +105,18 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
 
   RelayedGame second;
   ASSERT_TRUE(second.start());
+  const int roomPort = second.host.network.listeningPort();
   second.client.controller.resign();
   ASSERT_TRUE(second.pumpUntil([&] { return second.host.count("resigned") == 1; }));
   for (LanPeer* peer : {&second.host, &second.client}) {
     EXPECT_EQ(peer->game.getGameState(), RED_WIN);
     EXPECT_EQ(peer->controller.getState(), State::ENDED);
   }
+  // The room has ended: a guest arriving now is not taken in.
+  LanPeer late(second.clock);
+  ASSERT_TRUE(late.controller.joinRoom("late", "random", "127.0.0.1", roomPort));
+  EXPECT_TRUE(pumpUntil({&late}, [&] { return late.count("connectFailed") == 1; }));
+  EXPECT_EQ(late.controller.getState(), State::IDLE);
   second.client.controller.leaveRoom();
   ASSERT_TRUE(second.pumpUntil([&] { return second.host.count("lost") == 1; }));
   EXPECT_EQ(second.host.count("status:对方主动离开(manual_leave)"), 1);

@@ -14,6 +14,7 @@ LANCallbacks LanPeer::windowCallbacks() {
   LANCallbacks c;
   c.opponentConnected = [this] { record("connected"); };
   c.connectionLost = [this] { record("lost"); };
+  c.connectFailed = [this] { record("connectFailed"); };
   c.gameReady = [this](PieceColor side, const std::string& name) {
     record("ready:" + std::to_string(side) + ":" + name);
     queue.post([this] {

@@ -77,8 +77,15 @@ TEST(LanRecovery, CutConnectionResumesFromTheHostsGame) {
   EXPECT_EQ(g.client.count("status:连接异常中断，可等待对方重连"), 1);
   const std::string hostGame = g.host.fen();
 
+  // A connection that queued while the host was still deciding is not the peer's return.
+  ScriptedPeer queued;
+  ASSERT_TRUE(queued.connectTo(g.host.network.listeningPort()));
+  queued.send("HELLO:guest:resume\n");
   ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+  EXPECT_TRUE(g.host.controller.enterReconnectWait(45));  // already waiting: nothing restarts
   EXPECT_EQ(g.host.controller.getState(), State::HOSTING);
+  EXPECT_TRUE(g.pumpUntil([&] { return queued.closed(); }));
+  EXPECT_TRUE(queued.received().empty());
   ScriptedPeer stray;
   ASSERT_TRUE(stray.connectTo(g.host.network.listeningPort()));
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.getState() == State::HANDSHAKING; }));
@@ -116,6 +123,7 @@ TEST(LanRecovery, ClientWaitEndsAtTheDeadline) {
   EXPECT_FALSE(g.host.controller.canResume());
   EXPECT_FALSE(g.host.controller.enterReconnectWait(45));
   ASSERT_TRUE(g.client.controller.enterReconnectWait(0));  // 45 s
+  EXPECT_TRUE(g.client.controller.enterReconnectWait(100));  // a second call changes nothing
   bool sawHandshake = false;
   for (int second = 1; second < 45; ++second) {
     g.tickFor(1);

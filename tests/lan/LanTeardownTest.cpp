@@ -7,14 +7,15 @@
 
 #include "lan/LanPeer.h"
 #include "lan/ScriptedPeer.h"
+#include "lan/SilentAddress.h"
 
 namespace Tavrune::Test {
 namespace {
 
-enum class Moment { Hosting, Handshaking, Burst };
+enum class Moment { Hosting, Handshaking, Burst, Connecting };
 
-TEST(LanTeardown, LeaveAndDestructionWhileWaitingHandshakingOrFlooded) {
-  for (const Moment moment : {Moment::Hosting, Moment::Handshaking, Moment::Burst}) {
+TEST(LanTeardown, LeaveAndDestructionWhileWaitingHandshakingFloodedOrConnecting) {
+  for (const Moment moment : {Moment::Hosting, Moment::Handshaking, Moment::Burst, Moment::Connecting}) {
     for (int round = 0; round < 6; ++round) {
       SCOPED_TRACE(static_cast<int>(moment) * 100 + round);
       ManualClock clock;
@@ -26,12 +27,17 @@ TEST(LanTeardown, LeaveAndDestructionWhileWaitingHandshakingOrFlooded) {
           clock.source());
       ScriptedPeer peer;
       std::thread flood;
-      if (moment == Moment::Burst) {
+      SilentAddress silent;
+      if (moment == Moment::Connecting) {
+        ASSERT_TRUE(controller->joinRoom("guest", "red", "127.0.0.1", silent.port()));
+      } else if (moment == Moment::Burst) {
         ASSERT_TRUE(controller->joinRoom("guest", "red", "127.0.0.1", peer.listen()));
         flood = std::thread([&] {
           for (int i = 0; i < 300; ++i) peer.send("HEARTBEAT:\nSYNC_REQ:1\nHELLO_ACK:h:red\n");
         });
-        queue.runUntil([&] { return queue.size() > 20; }, std::chrono::seconds(5));
+        // Connected and handed lines over, and more are on their way.
+        queue.runUntil([&] { return controller->getState() == LANSessionState::HANDSHAKING; },
+                       std::chrono::seconds(5));
       } else {
         ASSERT_TRUE(controller->createRoom("host", "red", 0));
         if (moment == Moment::Handshaking) {

@@ -36,6 +36,8 @@ bool sendAll(Sockets::Handle socket, const std::string& text) {
 
 Sockets::Handle listenLoopback(int& port) {
   const Sockets::Handle listener = Sockets::open(Sockets::Family::IPv4, Sockets::Kind::Stream);
+  // Also on its connections: a test may listen on the port again while one still closes.
+  Sockets::setReuseAddress(listener);
   Sockets::bindAny(listener, Sockets::Family::IPv4, 0);
   Sockets::listen(listener, 4);
   port = Sockets::localPort(listener);

@@ -21,6 +21,7 @@ class NetworkTestAccess {
     std::lock_guard lock(network.listenMutex);
     return network.serverSocket;
   }
+  static Sockets::Handle connectionSocket(Network& network) { return network.currentSocket(); }
 };
 
 namespace {
@@ -39,6 +40,9 @@ TEST(Network, LinesCrossLoopbackInOrderOverBothFamilies) {
     EXPECT_TRUE(host.network.isServer());
     EXPECT_EQ(host.network.peerAddress(), std::string(address) == "[::1]" ? "::1" : "::ffff:127.0.0.1");
     EXPECT_EQ(guest.connectedCount(), 1);
+    for (Network* end : {&host.network, &guest.network}) {
+      EXPECT_TRUE(Sockets::hasNoDelay(NetworkTestAccess::connectionSocket(*end)));
+    }
 
     // Two lines in one chunk, then one line cut across two chunks.
     ASSERT_TRUE(guest.network.sendMessage("HELLO:a:red\nHEARTBEAT:\nMOVE:1:7,9"));
@@ -72,6 +76,20 @@ TEST(Network, LinesCrossLoopbackInOrderOverBothFamilies) {
     host.network.stopServer();
     EXPECT_EQ(host.disconnectedCount(), 1);
   }
+}
+
+// Sends are queued: what was queued before a local close still leaves, in order, first.
+TEST(Network, QueuedLinesLeaveBeforeALocalClose) {
+  RecordingEndpoint host, guest;
+  ASSERT_TRUE(connectPair(host, guest, "127.0.0.1"));
+  for (int i = 0; i < 1000; ++i) ASSERT_TRUE(guest.network.sendMessage("L" + std::to_string(i) + ":\n"));
+  ASSERT_TRUE(guest.network.sendMessage("BYE:manual_leave\n"));
+  guest.network.disconnect();
+  ASSERT_TRUE(waitUntil([&] { return host.disconnectedCount() == 1; }, 10s));
+  const std::vector<std::string> lines = host.lines();
+  ASSERT_EQ(lines.size(), 1001u);
+  EXPECT_EQ(lines[999], "L999:");
+  EXPECT_EQ(lines.back(), "BYE:manual_leave");
 }
 
 TEST(Network, HostilePeersAreCutOffAndReportedOnce) {

@@ -10,6 +10,7 @@
 #include <net/if.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -66,6 +67,13 @@ bool setIntOption(Handle socket, int level, int name, int value) {
   return setsockopt(fd(socket), level, name, &value, sizeof value) == 0 || failed(false);
 }
 
+// True when the option reads back as set.
+bool intOptionSet(Handle socket, int level, int name) {
+  int value = 0;
+  socklen_t length = sizeof value;
+  return getsockopt(fd(socket), level, name, &value, &length) == 0 && value != 0;
+}
+
 Readiness waitFor(Handle socket, short events, int timeoutMs) {
   pollfd entry{fd(socket), events, 0};
   const int result = poll(&entry, 1, timeoutMs);
@@ -110,13 +118,12 @@ bool setNonBlocking(Handle socket) {
 bool setDualStack(Handle socket) { return setIntOption(socket, IPPROTO_IPV6, IPV6_V6ONLY, 0); }
 bool setExclusiveAddress(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1); }
 
-bool hasExclusiveAddress(Handle socket) {
-  int value = 0;
-  socklen_t length = sizeof value;
-  return getsockopt(fd(socket), SOL_SOCKET, SO_REUSEADDR, &value, &length) == 0 && value != 0;
-}
+bool hasExclusiveAddress(Handle socket) { return intOptionSet(socket, SOL_SOCKET, SO_REUSEADDR); }
 
 bool setReuseAddress(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_REUSEADDR, 1); }
+bool setNoDelay(Handle socket) { return setIntOption(socket, IPPROTO_TCP, TCP_NODELAY, 1); }
+
+bool hasNoDelay(Handle socket) { return intOptionSet(socket, IPPROTO_TCP, TCP_NODELAY); }
 bool setBroadcast(Handle socket) { return setIntOption(socket, SOL_SOCKET, SO_BROADCAST, 1); }
 
 bool joinMulticastGroup(Handle socket, const std::string& group) {
