@@ -234,6 +234,8 @@ class MainWindow {
   void clearGame();
   // The LAN game start; one that ends with no room or join under way leaves no game.
   void startLanGameOrNone();
+  // A LAN start that was cancelled or whose connect failed: no game is left on the board.
+  void endLanStartWithoutGame();
   void resumeStoppedGame();
   void switchPlayerColor();
   void undoMove();

@@ -183,6 +183,7 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
       stopLanTimer();
       announcer->announce(L"连接失败");
       showError(hwnd, lanConnectFailureText);
+      if (!lanSessionBusy()) endLanStartWithoutGame();
       break;
     case LanUiEvent::GameReady:
       if (const auto ready = PostedPayload<LanGameReadyEvent>::take(payload)) {

@@ -152,7 +152,10 @@ void MainWindow::clearGame() {
 
 void MainWindow::startLanGameOrNone() {
   startLanGame();
-  if (lanSessionBusy()) return;
+  if (!lanSessionBusy()) endLanStartWithoutGame();
+}
+
+void MainWindow::endLanStartWithoutGame() {
   // Cancelled or failed: the board left behind belongs to no game that could go on.
   dropEngineWork();
   clearGame();
