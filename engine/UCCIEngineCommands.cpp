@@ -58,6 +58,16 @@ std::string UCCIEngine::searchLimitLocked() const {
   return "movetime " + std::to_string(settings.movetime);
 }
 
+std::optional<std::string> UCCIEngine::beginSearchLocked(const Board& board, const std::string& fen) {
+  if (fen.empty() || hasLineBreakOrNul(fen)) {
+    logError("UCCIEngine: Refusing a position text that is empty or holds a line break or NUL");
+    return std::nullopt;
+  }
+  searchBoard = board;
+  searchResultDiscarded = false;
+  return searchLimitLocked();
+}
+
 void UCCIEngine::requestMove(const Board& board, const std::string& fen) {
   std::string limit;
   {
@@ -66,13 +76,9 @@ void UCCIEngine::requestMove(const Board& board, const std::string& fen) {
       logError("UCCIEngine: Cannot get move, engine not idle");
       return;
     }
-    if (fen.empty() || hasLineBreakOrNul(fen)) {
-      logError("UCCIEngine: Refusing a position text that is empty or holds a line break or NUL");
-      return;
-    }
-    searchBoard = board;
-    searchResultDiscarded = false;
-    limit = searchLimitLocked();
+    std::optional<std::string> accepted = beginSearchLocked(board, fen);
+    if (!accepted) return;
+    limit = *accepted;
     // THINKING before "go" leaves the engine, so its answer always finds the search.
     setStateLocked(THINKING);
   }
@@ -92,13 +98,9 @@ void UCCIEngine::startPonder(const std::string& fen, const Board& board) {
   {
     std::lock_guard<std::mutex> lock(mutex);
     if (state != IDLE || !settings.ponder) return;
-    if (fen.empty() || hasLineBreakOrNul(fen)) {
-      logError("UCCIEngine: Refusing a position text that is empty or holds a line break or NUL");
-      return;
-    }
-    searchBoard = board;
-    searchResultDiscarded = false;
-    limit = searchLimitLocked();
+    std::optional<std::string> accepted = beginSearchLocked(board, fen);
+    if (!accepted) return;
+    limit = *accepted;
     setStateLocked(PONDERING);
   }
   notifyState(PONDERING);
