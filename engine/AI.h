@@ -182,6 +182,8 @@ class AI : public ITurnEngine {
   // Stops a ponder search that a new request makes pointless.
   void abandonPonder();
   void applyDifficulty(const std::string& pendingText);
+  // Started and not failed: the engine may still change state on its own.
+  static bool isRunningState(UCCIEngine::EngineState state);
   static bool heldByInitialOptions(const UCCIEngine& target, const AISettings& values);
   static void sendDifficulty(UCCIEngine& engine, int32_t tier, int32_t elo, int32_t skill);
   template <typename Field, typename Argument>

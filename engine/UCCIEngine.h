@@ -149,6 +149,9 @@ class UCCIEngine {
                           const std::string& unit);
   void setImmediateOption(const std::string& name, const std::string& value);
   std::string searchLimitLocked() const;
+  // Takes the position of a new search: its board and a fresh answer; the search limit,
+  // or nothing when the position text cannot be sent.
+  std::optional<std::string> beginSearchLocked(const Board& board, const std::string& fen);
 
   // Ends the process and threads of the current session; fires no callback.
   void shutdownSession();
