@@ -81,8 +81,6 @@ TEST(NoticeJoinerTest, DropsWhatIsAlreadyHeldAndReplacesAHeldReplaceableNotice) 
        {{L"对手 小红 已连接，你执红方", false}, {L"你执红方", false}},
        L"对手 小红 已连接，你执红方",
        {L"你执红方"}},
-      {"a longer notice is kept", {{L"棋谱已加载", false}, {L"棋谱已加载，请选择", false}}, L"棋谱已加载，请选择",
-       {}},
       {"ten review steps", {{L"第90步，黑车3进1", true}, {L"第89步，红炮2平5", true}, {L"第88步，黑马8进7", true}},
        L"第88步，黑马8进7", {L"第90步，黑车3进1", L"第89步，红炮2平5"}},
       {"a refusal stays", {{L"第1步，红炮2平5", true}, {L"已经是开局了", false}, {L"开局，红方先行", true}},
