@@ -3,8 +3,6 @@
 // and marked, and the end of the game reported on the UI thread.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -166,52 +164,20 @@ TEST(MoveNoticeTest, TheResultFollowsTheMoveThatEndedTheGame) {
   EXPECT_EQ(rig.title(), L"Velmora - 红车 9 0 到 6 0，将军！");
 }
 
-// What a screen reader is told, in order: focus and selection of a point, a notice, and
-// each time the window's queue ran empty in between (the reader's time to read).
-class HeardOrder {
- public:
-  HeardOrder() {
-    self = this;
-    hook_ = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, &HeardOrder::onEvent,
-                            GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
-  }
-  ~HeardOrder() {
-    UnhookWinEvent(hook_);
-    self = nullptr;
-  }
-  // Pumps until `notice` is heard (or a few seconds pass); returns what was heard.
-  std::vector<std::wstring> until(HWND window, const std::wstring& notice) {
-    window_ = window;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-    const auto heardNotice = [&] { return std::find(heard_.begin(), heard_.end(), notice) != heard_.end(); };
-    while (!heardNotice() && std::chrono::steady_clock::now() < deadline) {
-      MSG message;
-      if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        DispatchMessageW(&message);
-      } else if (!heardNotice()) {
-        if (!heard_.empty() && heard_.back() != L"idle") heard_.push_back(L"idle");
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-      }
-    }
-    return heard_;
-  }
+// What a screen reader is told, in order: a point's focus or selection, a notice, and
+// "idle" each time the window's queue ran empty in between (the reader's time to read).
+std::vector<std::wstring> heardOrder;
 
- private:
-  static void CALLBACK onEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD, DWORD) {
-    if (!self || window != self->window_ || objectId != OBJID_CLIENT) return;
-    if (event == EVENT_OBJECT_FOCUS) self->heard_.push_back(L"focus " + std::to_wstring(childId));
-    if (event == EVENT_OBJECT_SELECTION) self->heard_.push_back(L"selection " + std::to_wstring(childId));
-    if (event == EVENT_OBJECT_NAMECHANGE && childId == CHILDID_SELF) {
-      wchar_t title[256] = {};
-      GetWindowTextW(window, title, 256);
-      self->heard_.push_back(std::wstring(title).substr(std::wstring(L"Velmora - ").size()));
-    }
+void CALLBACK recordHeard(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD, DWORD) {
+  if (objectId != OBJID_CLIENT) return;
+  if (event == EVENT_OBJECT_FOCUS || event == EVENT_OBJECT_SELECTION) {
+    heardOrder.push_back((event == EVENT_OBJECT_FOCUS ? L"focus " : L"selection ") + std::to_wstring(childId));
+  } else if (childId == CHILDID_SELF) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    heardOrder.push_back(title);
   }
-  static inline HeardOrder* self = nullptr;
-  HWINEVENTHOOK hook_ = nullptr;
-  HWND window_ = nullptr;
-  std::vector<std::wstring> heard_;
-};
+}
 
 TEST(MoveNoticeTest, AKeypadMoveMovesTheFocusBeforeItsNoticeIsHeard) {
   SavedSettings settings;
@@ -220,16 +186,26 @@ TEST(MoveNoticeTest, AKeypadMoveMovesTheFocusBeforeItsNoticeIsHeard) {
   ASSERT_TRUE(rig.create());
   const HWND window = rig.window().handle();
   SendMessageW(window, WM_COMMAND, 200, 0);  // a two-player game
-  rig.title();
   for (WPARAM key : {WPARAM{'6'}, WPARAM{'2'}, WPARAM{VK_OEM_PERIOD}}) SendMessageW(window, WM_KEYDOWN, key, 0);
   rig.title();
   Sleep(200);  // past the gap after the entry's own notices
-  HeardOrder order;
+  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, &recordHeard,
+                                             GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
   SendMessageW(window, WM_KEYDOWN, '5', 0);
-  // The cannon lands on child 68; the reader has read it before the move is spoken.
-  const std::vector<std::wstring> heard = order.until(window, L"红炮2平5");
-  const std::vector<std::wstring> expected = {L"selection 68", L"focus 68", L"idle", L"红炮2平5"};
-  EXPECT_EQ(heard, expected);
+  const std::wstring notice = L"Velmora - 红炮2平5";
+  for (int idle = 0; idle < 300 && (heardOrder.empty() || heardOrder.back() != notice);) {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&message);
+    } else if (heardOrder.empty() || heardOrder.back() != notice) {  // a notice raised while peeking ends the wait
+      if (!heardOrder.empty() && heardOrder.back() != L"idle") heardOrder.push_back(L"idle");
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      ++idle;
+    }
+  }
+  UnhookWinEvent(hook);
+  // The cannon lands on child 68; the reader has had it before the move is spoken.
+  EXPECT_EQ(heardOrder, (std::vector<std::wstring>{L"selection 68", L"focus 68", L"idle", notice}));
 }
 
 TEST(MoveNoticeTest, ProfessionalNotationFollowsTheSetting) {
