@@ -38,27 +38,41 @@ void AudioTestGeometry::takeMapping(float scaleX, float scaleY, float listenerHe
   listenerHeightHundredths = hundredthsOf(listenerHeight, listenerHeightHundredths);
 }
 
+AudioTestField audioTestFieldOfKey(uint32_t key, bool ctrl, bool shift) {
+  const bool across = key == VirtualKey::Left || key == VirtualKey::Right;
+  const bool along = key == VirtualKey::Up || key == VirtualKey::Down;
+  if (!across && !along) return AudioTestField::None;
+  if (ctrl && shift) return along ? AudioTestField::Height : AudioTestField::None;
+  if (shift) return across ? AudioTestField::ScaleX : AudioTestField::ScaleY;
+  if (ctrl) return along ? AudioTestField::Y : AudioTestField::None;
+  return across ? AudioTestField::X : AudioTestField::Z;
+}
+
 AudioTestKeyResult applyAudioTestKey(AudioTestGeometry& g, uint32_t key, bool ctrl, bool shift) {
   if (key == VirtualKey::Escape) return AudioTestKeyResult::Close;
   if (key == VirtualKey::Space) return AudioTestKeyResult::Copy;
-  const bool left = key == VirtualKey::Left;
-  const bool right = key == VirtualKey::Right;
-  const bool up = key == VirtualKey::Up;
-  const bool down = key == VirtualKey::Down;
-  if (!left && !right && !up && !down) return AudioTestKeyResult::None;
-  const int32_t sign = (right || up) ? 1 : -1;
-  if (ctrl && shift) {
-    if (left || right) return AudioTestKeyResult::None;
-    step(g.listenerHeightHundredths, sign * kHeightStep, kHeightMin, kHeightMax);
-  } else if (shift) {
-    step(left || right ? g.scaleXHundredths : g.scaleYHundredths, sign * kScaleStep, kScaleMin, kScaleMax);
-  } else if (ctrl) {
-    if (left || right) return AudioTestKeyResult::None;
-    g.yCm += sign * kPlaceStepCm;
-  } else if (left || right) {
-    g.xCm += sign * kPlaceStepCm;
-  } else {
-    g.zCm += sign * kPlaceStepCm;
+  const int32_t sign = (key == VirtualKey::Right || key == VirtualKey::Up) ? 1 : -1;
+  switch (audioTestFieldOfKey(key, ctrl, shift)) {
+    case AudioTestField::None:
+      return AudioTestKeyResult::None;
+    case AudioTestField::X:
+      g.xCm += sign * kPlaceStepCm;
+      break;
+    case AudioTestField::Y:
+      g.yCm += sign * kPlaceStepCm;
+      break;
+    case AudioTestField::Z:
+      g.zCm += sign * kPlaceStepCm;
+      break;
+    case AudioTestField::ScaleX:
+      step(g.scaleXHundredths, sign * kScaleStep, kScaleMin, kScaleMax);
+      break;
+    case AudioTestField::ScaleY:
+      step(g.scaleYHundredths, sign * kScaleStep, kScaleMin, kScaleMax);
+      break;
+    case AudioTestField::Height:
+      step(g.listenerHeightHundredths, sign * kHeightStep, kHeightMin, kHeightMax);
+      break;
   }
   return AudioTestKeyResult::Changed;
 }
@@ -69,6 +83,26 @@ std::wstring audioTestPositionLabel(wchar_t axis, int32_t centimetres) {
 
 std::wstring audioTestMappingLabel(const wchar_t* name, int32_t hundredths) {
   return std::wstring(name) + L": " + metres(hundredths) + L"m";
+}
+
+std::wstring audioTestFieldLabel(const AudioTestGeometry& g, AudioTestField field) {
+  switch (field) {
+    case AudioTestField::X:
+      return audioTestPositionLabel(L'X', g.xCm);
+    case AudioTestField::Y:
+      return audioTestPositionLabel(L'Y', g.yCm);
+    case AudioTestField::Z:
+      return audioTestPositionLabel(L'Z', g.zCm);
+    case AudioTestField::ScaleX:
+      return audioTestMappingLabel(L"ScaleX", g.scaleXHundredths);
+    case AudioTestField::ScaleY:
+      return audioTestMappingLabel(L"ScaleY", g.scaleYHundredths);
+    case AudioTestField::Height:
+      return audioTestMappingLabel(L"Height", g.listenerHeightHundredths);
+    case AudioTestField::None:
+      break;
+  }
+  return {};
 }
 
 std::wstring audioTestParametersText(const AudioTestGeometry& g) {

@@ -31,6 +31,13 @@ enum class AudioTestKeyResult {
 
 AudioTestKeyResult applyAudioTestKey(AudioTestGeometry& geometry, uint32_t virtualKey, bool ctrl, bool shift);
 
+// The number an arrow key with these modifiers steps: None for other keys and for the
+// mixes that do nothing.
+enum class AudioTestField { None, X, Y, Z, ScaleX, ScaleY, Height };
+AudioTestField audioTestFieldOfKey(uint32_t virtualKey, bool ctrl, bool shift);
+// The field's label as shown: "X: 40cm", "ScaleX: 0.250000m"; empty for None.
+std::wstring audioTestFieldLabel(const AudioTestGeometry& geometry, AudioTestField field);
+
 // "X: 40cm"
 std::wstring audioTestPositionLabel(wchar_t axis, int32_t centimetres);
 // "ScaleX: 0.150000m"

@@ -65,7 +65,8 @@ ClipboardResult copyTextWithConfirmation(HWND owner, const std::wstring& text, c
   const ClipboardResult result = putTextOnClipboard(owner, text);
   if (result == ClipboardResult::Copied) {
     MessageBoxW(owner, confirmation.c_str(), L"复制成功", MB_OK | MB_ICONINFORMATION);
-  } else if (result == ClipboardResult::Failed) {
+  } else {
+    // Another program holding the clipboard is a failure the user hears about as well.
     MessageBoxW(owner, L"复制失败", L"错误", MB_OK | MB_ICONERROR);
   }
   return result;

@@ -16,8 +16,8 @@ enum class ClipboardResult {
 
 ClipboardResult putTextOnClipboard(HWND owner, const std::wstring& text);
 
-// Copies, then shows `confirmation` captioned "复制成功" or the error box "复制失败"
-// captioned "错误"; nothing when the clipboard could not be opened.
+// Copies, then shows `confirmation` captioned "复制成功" or, when the clipboard could not
+// be opened or would not take the text, the error box "复制失败" captioned "错误".
 ClipboardResult copyTextWithConfirmation(HWND owner, const std::wstring& text, const std::wstring& confirmation);
 
 // Tests stand in for SetClipboardData to see a refusal handled; an empty function gives

@@ -41,6 +41,8 @@ class GameSessionPlanner {
   static constexpr const wchar_t* kEngineFailedStatus = L"AI引擎加载失败";
   // The engine answered with a move the game refuses.
   static constexpr const wchar_t* kEngineMoveRefusedNotice = L"引擎走法无效，请悔棋或重新开始";
+  // The engine's turn cannot be played: the engine gave up.
+  static constexpr const wchar_t* kEngineUnavailableNotice = L"AI引擎不可用，可悔棋、重新开始或改为本地双人";
   static constexpr const wchar_t* kResumedNotice = L"已恢复当前对局";
   static constexpr const wchar_t* kNothingToResumeNotice = L"当前没有可恢复的对局";
   static constexpr const wchar_t* kUndoGameOverNotice = L"游戏已结束，无法悔棋";

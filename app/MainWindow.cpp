@@ -30,6 +30,8 @@ constexpr int32_t kNavigationDebounceMs = 300;
 // Time for a screen reader to read a notice after its event before the next replaces
 // it: the player's move and a book reply, for one, come a few milliseconds apart.
 constexpr int32_t kNoticeGapMs = 150;
+constexpr const wchar_t* kUnreadableSettingsNotice =
+    L"配置文件无法读取，已改用默认设置，原文件保存为 config.json.unreadable";
 const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 
 }  // namespace
@@ -130,7 +132,6 @@ bool MainWindow::create(HINSTANCE instance) {
   accessibility->setFocusCell(cursor);
 
   if (HMENU menu = createMainMenu()) SetMenu(hwnd, menu);
-  updateMenuChecks();
   updateMenuState();
 
   accessibility->initialize(hwnd, [this](const Position& pos) { return gameEngine->getBoard().getPiece(pos); });
@@ -150,7 +151,14 @@ bool MainWindow::create(HINSTANCE instance) {
 
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
+  PostMessageW(hwnd, WM_FINISH_STARTUP, 0, 0);
 
+  if (ConfigManager::takeUnreadableFileNotice()) announcer->announce(kUnreadableSettingsNotice);
+  checkEngineAvailability();
+  return true;
+}
+
+void MainWindow::finishStartup() {
   logInfo(std::string("[MainWindow] Initializing WinSparkle with appcast: ") + kAppcastUrl);
   if (updater->initialize(kAppcastUrl)) {
     logInfo("[MainWindow] WinSparkle initialized successfully");
@@ -166,9 +174,6 @@ bool MainWindow::create(HINSTANCE instance) {
   if (!ConfigManager::cleanupTempDirectory()) {
     logWarning("[MainWindow] Failed to cleanup .tmp directory, continuing anyway");
   }
-
-  checkEngineAvailability();
-  return true;
 }
 
 int MainWindow::run() {

@@ -68,8 +68,8 @@ class MainWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // The window exists, is shown and all start-up work is done. On false no window is
-  // left pointing at this object.
+  // The window exists and is shown; the start-up work that can wait is posted to run
+  // once the window answers. On false no window is left pointing at this object.
   bool create(HINSTANCE instance);
   // The message loop; the exit code.
   int run();
@@ -175,10 +175,12 @@ class MainWindow {
   void detachCallbacks();
   // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
   bool requestNoticeFlush(int32_t delayMs);
+  // What create posts for after the window answers: the update service and the
+  // temporary folder's clean-up.
+  void finishStartup();
 
   // Menus, board keys, painting, volume keys, the settings dialog.
   HMENU createMainMenu();
-  void updateMenuChecks();
   void updateMenuState();
   void onCommand(int commandId);
   void handleKeyPress(WPARAM virtualKey);
@@ -226,6 +228,8 @@ class MainWindow {
   void choosePveSide();
   void continueVsEngineFromPosition();
   bool initAudio();
+  // Starts the audio manager, whatever the switch, with the switch's flag and settings.
+  bool startAudio();
   void stopCurrentGame();
   void resumeStoppedGame();
   void switchPlayerColor();
@@ -244,6 +248,8 @@ class MainWindow {
   void startEngine();
   // An engine game in progress, no review, the engine's side to move.
   bool isEngineTurnNow() const;
+  // The engine's turn, but the engine gave up: the player is told how to go on.
+  bool isEngineTurnUnplayable() const;
   // On the engine's turn asks for its move, or owes it until the engine is ready.
   void askEngineForItsMove();
   // The player's move, played: a ponder hit, a miss or a new search.

@@ -2,7 +2,9 @@
 // keys, and the board-to-space mapping tuned and copied. The numbers are only shown
 // and copied; they never change the program's audio settings.
 #include <string>
+#include <vector>
 
+#include "accessibility/NamedClientAccessible.h"
 #include "app/AudioTestGeometry.h"
 #include "app/ClipboardText.h"
 #include "app/MainWindow.h"
@@ -23,13 +25,47 @@ constexpr wchar_t kKeyHelp[] =
     L"控制说明:\n• 方向键: 移动音效位置 (←→左右, ↑↓前后)\n• Ctrl+↑↓: 音效上下移动 (Y轴)\n• Shift+←→: 调整X轴缩放\n"
     L"• Shift+↑↓: 调整Y轴缩放\n• Ctrl+Shift+↑↓: 调整听者高度\n• 空格: 复制参数 | ESC: 关闭";
 
+constexpr wchar_t kAudioTestTitle[] = L"3D音效测试";
+
 struct CreationData {
   MainWindow* owner;
   AudioManager* audio;
+  bool startedAudio;
 };
 
 void errorBox(HWND window, const wchar_t* text, UINT icon = MB_ICONERROR) {
   MessageBoxW(window, text, kErrorCaption, MB_OK | icon);
+}
+
+bool shiftDown() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+
+// Without a dialog manager the window keeps its own tab order: the window itself (whose
+// keys move the sound), then its buttons, and round again.
+HWND nextInTabOrder(HWND window, HWND from, bool backwards) {
+  std::vector<HWND> order{window};
+  for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    if (GetWindowLongW(child, GWL_STYLE) & WS_TABSTOP) order.push_back(child);
+  }
+  size_t at = 0;
+  while (at < order.size() && order[at] != from) ++at;
+  if (at == order.size()) at = 0;
+  return order[(at + (backwards ? order.size() - 1 : 1)) % order.size()];
+}
+
+// Both buttons are of the system's one button class.
+WNDPROC systemButtonProc = nullptr;
+
+LRESULT CALLBACK audioTestButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN)) {
+    HWND window = GetParent(button);
+    if (wParam == VK_TAB) {
+      SetFocus(nextInTabOrder(window, button, shiftDown()));
+    } else {
+      SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
+    }
+    return 0;
+  }
+  return CallWindowProcW(systemButtonProc, button, message, wParam, lParam);
 }
 
 }  // namespace
@@ -40,6 +76,11 @@ struct MainWindow::AudioTestState {
   bool soundStarted = false;
   AudioManager* audio = nullptr;
   MainWindow* owner = nullptr;
+  // The window's command started the audio: the music that brought goes with the window.
+  bool startedAudio = false;
+  // What a screen reader reads for the window: the last changed label, and the key help.
+  NamedClientAccessible* accessible = nullptr;
+  HWND focusWhenLeft = nullptr;
   HFONT font = nullptr;
   HWND keyHelp = nullptr;
   HWND placeX = nullptr, placeY = nullptr, placeZ = nullptr;
@@ -57,16 +98,13 @@ void MainWindow::openAudioTestWindow() {
     errorBox(hwnd, L"音效系统未创建");
     return;
   }
-  if (!audioManager->isInitialized()) {
+  const bool startsAudio = !audioManager->isInitialized();
+  if (startsAudio) {
     logInfo("[Audio Test] Initializing audio system for test window");
-    if (!audioManager->initialize()) {
+    if (!startAudio()) {
       errorBox(hwnd, L"音效系统初始化失败");
       return;
     }
-    const AudioConfig& a = audioConfig;
-    audioManager->applySettings(a.masterVolume, a.boardScaleX, a.boardScaleY, a.listenerHeight, a.gameSfxVolume,
-                                a.backgroundVolume, a.gameSfxEnabled, a.backgroundMusicEnabled, a.enable3D,
-                                a.backendType, a.hrtfEnabled, a.hrtfPreferred, a.forceAccessibilityChannel);
     logInfo("[Audio Test] Audio system initialized for testing");
   }
 
@@ -83,12 +121,15 @@ void MainWindow::openAudioTestWindow() {
     registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     if (!registered) return;
   }
-  CreationData creation{this, audioManager.get()};
-  audioTestWindow = CreateWindowExW(0, kAudioTestClass, L"3D音效测试", WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+  CreationData creation{this, audioManager.get(), startsAudio};
+  audioTestWindow = CreateWindowExW(0, kAudioTestClass, kAudioTestTitle, WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
                                     CW_USEDEFAULT, CW_USEDEFAULT, 500, 360, hwnd, nullptr, hInstance, &creation);
   if (!audioTestWindow) return;
   ShowWindow(audioTestWindow, SW_SHOW);
   UpdateWindow(audioTestWindow);
+  // A box shown while the window was built may have handed the focus back to the board.
+  SetForegroundWindow(audioTestWindow);
+  SetFocus(audioTestWindow);
   logInfo("[Audio Test] 3D Audio Test window created");
 }
 
@@ -100,6 +141,7 @@ LRESULT CALLBACK MainWindow::audioTestWindowProc(HWND window, UINT message, WPAR
       auto* created = new AudioTestState;
       created->audio = creation->audio;
       created->owner = creation->owner;
+      created->startedAudio = creation->startedAudio;
       SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
       break;
     }
@@ -119,9 +161,31 @@ LRESULT CALLBACK MainWindow::audioTestWindowProc(HWND window, UINT message, WPAR
     case WM_CLOSE:
       DestroyWindow(window);
       return 0;
+    case WM_ACTIVATE:
+      // The focus comes back where it was after a box or another program.
+      if (state && LOWORD(wParam) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        state->focusWhenLeft = focus && IsChild(window, focus) ? focus : nullptr;
+      } else if (state && !HIWORD(wParam)) {
+        SetFocus(state->focusWhenLeft && IsWindow(state->focusWhenLeft) ? state->focusWhenLeft : window);
+        return 0;
+      }
+      break;
+    case WM_GETOBJECT:
+      if (state && state->accessible && static_cast<LONG>(static_cast<DWORD>(lParam)) == OBJID_CLIENT) {
+        return state->accessible->answer(wParam);
+      }
+      break;
     case WM_DESTROY:
       if (state) {
         if (state->audio) state->audio->stopTestSound();
+        if (state->audio && state->startedAudio && state->owner && !state->owner->isGameInProgress()) {
+          state->audio->stopBackgroundMusic();
+        }
+        if (state->accessible) {
+          state->accessible->disconnect();
+          state->accessible->Release();
+        }
         if (state->owner) state->owner->audioTestWindow = nullptr;
         if (state->font) DeleteObject(state->font);
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
@@ -157,6 +221,13 @@ void MainWindow::createAudioTestControls(HWND window, const CREATESTRUCTW* creat
   state.summary = make(L"STATIC", L"", 15, 175, 460, 90);
   state.copyButton = make(L"BUTTON", L"复制参数到剪贴板", 90, 280, 150, 30, kCopyButton, WS_TABSTOP | BS_PUSHBUTTON);
   state.closeButton = make(L"BUTTON", L"关闭", 260, 280, 80, 30, kCloseButton, WS_TABSTOP | BS_PUSHBUTTON);
+  for (HWND button : {state.copyButton, state.closeButton}) {
+    if (!button) continue;
+    const auto previous = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&audioTestButtonProc)));
+    if (!systemButtonProc) systemButtonProc = previous;
+  }
+  state.accessible = new NamedClientAccessible(window, kAudioTestTitle, kKeyHelp);
 
   state.font = CreateFontW(16, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"Microsoft YaHei");
@@ -200,8 +271,13 @@ void MainWindow::runAudioTest(HWND window, AudioTestState& state) {
 
 void MainWindow::onAudioTestKey(HWND window, AudioTestState& state, WPARAM virtualKey) {
   const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
-  const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
-  switch (applyAudioTestKey(state.geometry, static_cast<uint32_t>(virtualKey), ctrl, shift)) {
+  const bool shift = shiftDown();
+  if (virtualKey == VK_TAB) {
+    SetFocus(nextInTabOrder(window, window, shift));
+    return;
+  }
+  const auto key = static_cast<uint32_t>(virtualKey);
+  switch (applyAudioTestKey(state.geometry, key, ctrl, shift)) {
     case AudioTestKeyResult::Close:
       DestroyWindow(window);
       break;
@@ -213,6 +289,11 @@ void MainWindow::onAudioTestKey(HWND window, AudioTestState& state, WPARAM virtu
         state.audio->placeTestSound(Vec3{state.geometry.x(), state.geometry.y(), state.geometry.z()});
       }
       showAudioTestGeometry(window, state);
+      // The window has the focus: a screen reader reads its new name, the changed label.
+      if (state.accessible) {
+        state.accessible->setName(audioTestFieldLabel(state.geometry, audioTestFieldOfKey(key, ctrl, shift)));
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
+      }
       break;
     case AudioTestKeyResult::None:
       break;

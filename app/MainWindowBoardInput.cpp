@@ -3,6 +3,7 @@
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
 #include "app/BoardKeys.h"
+#include "app/GameSessionPlanner.h"
 #include "app/MainWindow.h"
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
@@ -117,6 +118,10 @@ void MainWindow::selectOrDrop(SelectionFeedback::Cursor which) {
   if (main) {
     if (const std::optional<std::wstring> refusal = lanMoveRefusal()) {
       announcer->announce(*refusal);
+      return;
+    }
+    if (isEngineTurnUnplayable()) {
+      announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
       return;
     }
   }

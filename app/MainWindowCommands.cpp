@@ -18,8 +18,6 @@ namespace Tavrune {
 
 HMENU MainWindow::createMainMenu() { return MenuBuilder::build(); }
 
-void MainWindow::updateMenuChecks() { updateMenuState(); }
-
 void MainWindow::updateMenuState() {
   MenuBuilder::update(hwnd, MenuModel::itemStates(sessionStatus(), a11yConfig.professionalNotation));
 }

@@ -96,6 +96,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       runLanWork(lParam);
       return 0;
 
+    case WM_FINISH_STARTUP:
+      finishStartup();
+      return 0;
+
     case WM_AI_MOVE:
       handleAIMove(wParam, lParam);
       return 0;

@@ -31,6 +31,8 @@ bool MainWindow::isEngineTurnNow() const {
                                           humanColor);
 }
 
+bool MainWindow::isEngineTurnUnplayable() const { return pveController->hasGivenUp() && isEngineTurnNow(); }
+
 void MainWindow::askEngineForItsMove() {
   if (!isEngineTurnNow()) return;
   noteEngineRequest();
@@ -70,6 +72,7 @@ void MainWindow::onEngineFailure(bool moveRefused) {
   announcer->announce(GameSessionPlanner::kEngineFailedStatus);
   const PromptBox box = GameSessionPlanner::engineFailedBox();
   MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
+  if (isEngineTurnUnplayable()) announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
 }
 
 bool MainWindow::reviveEngine() {

@@ -15,6 +15,7 @@
 #include "core/TextConversion.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
+#include "platform/SystemDialogLibraries.h"
 
 namespace Tavrune {
 namespace {
@@ -38,7 +39,7 @@ void MainWindow::openScoreFile() {
   dialog.nMaxFile = static_cast<DWORD>(path.size());
   dialog.lpstrTitle = ScoreFilePlanner::kOpenTitle;
   dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-  if (!GetOpenFileNameW(&dialog)) {
+  if (!SystemDialogLibraries::getOpenFileName(dialog)) {
     logInfo(ScoreFilePlanner::kOpenCancelledLog);
     return;
   }
@@ -148,7 +149,7 @@ void MainWindow::saveScoreFile() {
   dialog.lpstrTitle = ScoreFilePlanner::kSaveTitle;
   dialog.lpstrDefExt = ScoreFilePlanner::kDefaultExtension;
   dialog.Flags = OFN_OVERWRITEPROMPT;
-  if (!GetSaveFileNameW(&dialog)) return;
+  if (!SystemDialogLibraries::getSaveFileName(dialog)) return;
   if (gameEngine->saveScore(path.data(), ScoreFormat::PGN)) {
     announcer->announce(ScoreFilePlanner::kSavedNotice);
     showBox(hwnd, ScoreFilePlanner::savedBox());

@@ -44,6 +44,11 @@ void MainWindow::restoreSeat(const SessionSeat& seat) {
 
 bool MainWindow::initAudio() {
   if (!audioManager || !audioConfig.enabled) return false;
+  return startAudio();
+}
+
+bool MainWindow::startAudio() {
+  if (!audioManager) return false;
   if (!audioManager->isInitialized()) {
     if (!audioManager->initialize()) {
       logWarning("Audio system initialization failed, continuing without audio");
@@ -51,8 +56,8 @@ bool MainWindow::initAudio() {
       return false;
     }
     logInfo("Audio system initialized successfully");
-    // A failed start switched the manager off; the user's switch is on, so this start plays.
-    audioManager->setEnabled(true);
+    // A failed start switched the manager off; once started it follows the user's switch.
+    audioManager->setEnabled(audioConfig.enabled);
     pushAudioSettings(*audioManager, audioConfig);
   }
   return audioManager->isInitialized();

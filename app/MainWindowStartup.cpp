@@ -3,6 +3,7 @@
 #include "app/MainWindow.h"
 
 #include "app/OpeningBookScan.h"
+#include "audio/AudioManager.h"
 #include "core/AIConfig.h"
 #include "core/ConfigManager.h"
 #include "core/Log.h"
@@ -38,6 +39,8 @@ void MainWindow::configureFromSettings() {
   engineSettings.applyTo(*ai);
 
   boardFlipped = humanColor == BLACK;
+  // Nothing may play while the user's audio switch is off, from the first moment on.
+  if (audioManager) audioManager->setEnabled(audioConfig.enabled);
   ai->setMoveReadyCallback([this](const Move& move) { onAIMove(move); });
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "core/AtomicFileWriter.h"
@@ -31,6 +32,7 @@ struct ProcessState {
   bool migrationAttempted = false;
   std::string cachedConfigDirectory;
   ConfigManager::FolderOverrides overrides;
+  bool unreadableFileNoticeOwed = false;
 };
 
 ProcessState& state() {
@@ -114,6 +116,27 @@ void logLoadSummary(const std::string& path, const AIConfig& ai, const Accessibi
   logInfo("Windows Numpad Timeout: " + std::to_string(a.windowsNumpadInputTimeoutMs));
 }
 
+// One value the parser refuses (a number out of range, a byte that is not UTF-8) spoils
+// the whole file, yet it still holds the user's settings: it is kept beside itself when
+// it is read and again before a save replaces it, a later copy replacing an earlier.
+// When it cannot be kept, a save writes nothing.
+bool keepUnreadableConfig(const std::string& path, const std::string& operation) {
+  nlohmann::json ignored;
+  std::string error;
+  bool opened = false;
+  if (!pathExists(path) || parseFile(path, ignored, error, opened) || !opened) {
+    return true;
+  }
+  const std::string kept = path + ".unreadable";
+  if (!CopyFileW(utf8ToWide(path).c_str(), utf8ToWide(kept).c_str(), FALSE)) {
+    logError(operation + ": Failed to keep the unreadable config file as " + kept + " (" +
+             SystemErrorText::fromCode(GetLastError()) + ")");
+    return false;
+  }
+  logWarning(operation + ": unreadable config file kept as: " + kept);
+  return true;
+}
+
 void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& accessibility,
                          SystemConfig* system, AudioConfig* audio) {
   std::string path = ConfigManager::getConfigFilePath();
@@ -141,11 +164,15 @@ void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& 
       return;
     }
     logError("ConfigManager::loadConfig: JSON parse error: " + error);
+    // Kept now: the defaults in use may be saved over it at the next change. The user is
+    // told when the copy exists and nothing better than the defaults was found.
+    const bool kept = keepUnreadableConfig(path, "ConfigManager::loadConfig");
     // The per-user file is damaged: an older copy beside the program is better than
     // nothing. In portable mode both are the same file.
     const std::string legacy = legacyConfigPath();
     if (legacy.empty() || ConfigManager::pathCompareKey(legacy) == ConfigManager::pathCompareKey(path) ||
         !pathExists(legacy)) {
+      state().unreadableFileNoticeOwed = kept;
       return;
     }
     std::string legacyError;
@@ -153,6 +180,7 @@ void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& 
       if (opened) {
         logError("ConfigManager::loadConfig: legacy config is not valid JSON either: " + legacyError);
       }
+      state().unreadableFileNoticeOwed = kept;
       return;
     }
     logWarning("ConfigManager::loadConfig fallback to legacy config due to parse error");
@@ -178,27 +206,6 @@ void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& 
   logLoadSummary(path, ai, accessibility);
 }
 
-// One value the parser refuses (a number out of range, a byte that is not UTF-8) spoils
-// the whole file, yet it still holds the user's settings: before a save replaces it, it
-// is kept beside itself, a later one replacing an earlier. When it cannot be kept,
-// nothing is written.
-bool keepUnreadableConfig(const std::string& path) {
-  nlohmann::json ignored;
-  std::string error;
-  bool opened = false;
-  if (!pathExists(path) || parseFile(path, ignored, error, opened) || !opened) {
-    return true;
-  }
-  const std::string kept = path + ".unreadable";
-  if (!CopyFileW(utf8ToWide(path).c_str(), utf8ToWide(kept).c_str(), FALSE)) {
-    logError("ConfigManager::saveConfig: Failed to keep the unreadable config file as " + kept + " (" +
-             SystemErrorText::fromCode(GetLastError()) + "), nothing written");
-    return false;
-  }
-  logWarning("ConfigManager::saveConfig: unreadable config file kept as: " + kept);
-  return true;
-}
-
 bool saveConfigUnguarded(const AIConfig& ai, int player2Scheme, const AccessibilityConfig& accessibility,
                          const SystemConfig* system, const AudioConfig* audio) {
   // Writing without these sections would erase the user's stored values for them.
@@ -216,7 +223,8 @@ bool saveConfigUnguarded(const AIConfig& ai, int player2Scheme, const Accessibil
     logError("ConfigManager::saveConfig: Failed to create config dir: " + failure);
     return false;
   }
-  if (!keepUnreadableConfig(path)) {
+  if (!keepUnreadableConfig(path, "ConfigManager::saveConfig")) {
+    logError("ConfigManager::saveConfig: the unreadable config file stays, nothing written");
     return false;
   }
   const std::string text =
@@ -453,6 +461,8 @@ std::string ConfigManager::getProductVersion() {
   }
   return "unknown";
 }
+
+bool ConfigManager::takeUnreadableFileNotice() { return std::exchange(state().unreadableFileNoticeOwed, false); }
 
 void ConfigManager::resetForTesting(const FolderOverrides& overrides) {
   state() = ProcessState{};

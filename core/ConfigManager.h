@@ -28,6 +28,9 @@ class ConfigManager {
   // or audio piece is not read.
   static void loadConfig(AIConfig& ai, int& player2Scheme, AccessibilityConfig& accessibility,
                          SystemConfig* system, AudioConfig* audio);
+  // True once after a load found "config.json" unreadable, kept it as
+  // "config.json.unreadable" and went on with the defaults: the user is to be told.
+  static bool takeUnreadableFileNotice();
   // Replaces "config.json" with the five pieces; system and audio must both be given.
   // False (and the old file left whole) when nothing was written.
   static bool saveConfig(const AIConfig& ai, int player2Scheme, const AccessibilityConfig& accessibility,

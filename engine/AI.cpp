@@ -234,7 +234,8 @@ bool AI::beginStartRound(bool replaceCurrent) {
       previous->setBestMoveCallback(nullptr);
     }
   }
-  // The previous round has let go of `starting`: at most its last report is still on its way.
+  // The previous round has let go of `starting`: its thread at most finishes its start
+  // command or its last report.
   if (starter.joinable()) starter.join();
   starter = std::thread([this, previous = std::move(previous)]() mutable {
     // Ending a failed engine may wait for its process: that wait belongs here too.
@@ -253,19 +254,26 @@ void AI::runStartAttempts() {
       std::lock_guard<std::mutex> lock(fieldsLock);
       if (closing) break;
       path = settings.enginePath;
+      roundEndedBy = nullptr;  // the thread of the round that set it is over
+      failedInRound = nullptr;
     }
     std::shared_ptr<UCCIEngine> fresh = replaceEngine();
     logInfo("AI::startEngineWithRetry: Starting UCCI engine: " + path);
     bool started = fresh->start(path);
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
-      // An engine that died already is this round's failure: its own report was held back
-      // while `starting` was set. From here on its failures report themselves.
+      // An engine that reached idle before `start` returned has ended the round itself (a
+      // new round may be waiting for this thread already). One that died before is this
+      // round's failure: its own report was held back while `starting` was set. From here
+      // on its failures report themselves.
+      if (roundEndedBy == fresh.get()) return;
       started = started && fresh->getState() != UCCIEngine::ERROR_STATE;
       if (started) {
         restartAttempts = 0;
         gaveUp = false;
         starting = false;
+      } else {
+        failedInRound = fresh.get();  // its own report may still be on its way
       }
     }
     if (started) {
@@ -337,11 +345,13 @@ bool AI::ensureEngineReady() {
     logError("AI::ensureEngineReady: Engine gave up after repeated failures; not restarting");
     return false;
   }
-  if (isStarting()) {
+  std::shared_ptr<UCCIEngine> current = currentEngine();
+  // An idle engine takes the request although its round may not have been wound up yet:
+  // its ready report may have gone by already.
+  if (isStarting() && !(current && current->getState() == UCCIEngine::IDLE)) {
     logInfo("AI::ensureEngineReady: Engine is starting; the request waits for its ready report");
     return false;
   }
-  std::shared_ptr<UCCIEngine> current = currentEngine();
   if (!current || !isRunningState(current->getState())) {
     // The new engine's first idle (or the round's give-up) is reported to the owner.
     logWarning("AI::ensureEngineReady: Engine not healthy, attempting recovery");
@@ -401,6 +411,13 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
       applyPending = std::exchange(pendingDifficulty, false);
       values = settings;
       owed = std::exchange(owedSearch, std::nullopt);
+      // The first idle ends the round of start attempts, before anyone hears of it: a
+      // request made on this report must not be refused as meeting a starting engine.
+      if (std::exchange(starting, false)) {
+        roundEndedBy = source;
+        restartAttempts = 0;
+        gaveUp = false;
+      }
     }
     if (applyPending && !heldByInitialOptions(*source, values)) {
       sendDifficulty(*source, values.difficultyTier, values.customElo, values.customSkill);
@@ -435,7 +452,9 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
       gaveUp = true;
-      report = !starting;  // a round's attempts report once, at its give-up
+      // A round's attempts report once, at its give-up, also when the failed engine's
+      // own report comes after it.
+      report = !starting && source != failedInRound;
     }
     thinking = false;
     if (report) reportReady(false);

@@ -206,7 +206,14 @@ class AI : public ITurnEngine {
   StateChangedCallback stateChangedCallback;
   RetrySleep retrySleep;
   std::optional<EngineTimeouts> engineTimeouts;
-  bool starting = false;  // a round of start attempts is under way; its failures report once
+  // A round of start attempts is under way, until its engine's first idle; its failures
+  // report once.
+  bool starting = false;
+  // The engine whose first idle ended its round while the round's thread was still in
+  // its start; that thread then leaves `starting` to any round begun since.
+  const UCCIEngine* roundEndedBy = nullptr;
+  // The engine the round counted as failed: the round reports that failure, not it.
+  const UCCIEngine* failedInRound = nullptr;
   bool closing = false;
   std::condition_variable closingSignal;
 

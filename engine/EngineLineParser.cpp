@@ -86,10 +86,11 @@ bool EngineLineParser::parseOptionDeclaration(const std::string& line, std::stri
       // "default" followed by nothing (an empty string option) leaves the default empty.
       if (hasNext) parsed.defaultValue = words[++i];
     } else if (word == "min" || word == "max") {
-      if (!hasNext) break;
+      // Each limit on its own: an unreadable one is skipped and the other still counts.
       int32_t number = 0;
-      if (!parseInt32(words[i + 1], number)) break;
+      if (!hasNext || !parseInt32(words[i + 1], number)) continue;
       (word == "min" ? parsed.min : parsed.max) = number;
+      (word == "min" ? parsed.hasMin : parsed.hasMax) = true;
       ++i;
     } else if (word == "var" && hasNext) {
       parsed.choices.push_back(words[++i]);

@@ -24,8 +24,11 @@ enum EngineOptionType : int32_t {
 struct EngineOption {
   int32_t type = OPTION_STRING;
   std::string defaultValue;  // first word after "default"; empty when absent
+  // A spin's limits; each holds only when declared as a readable number.
   int32_t min = 0;
   int32_t max = 0;
+  bool hasMin = false;
+  bool hasMax = false;
   // A combo's "var" values, so that a value the engine does not offer is never sent.
   std::vector<std::string> choices;
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "core/Log.h"
@@ -889,12 +890,15 @@ std::optional<std::string> UCCIEngine::sendOption(const std::string& name, const
         logWarning("UCCIEngine: Option " + name + " takes a number, not " + loggedLine(value) + ", skipping");
         return std::nullopt;
       }
-      if (declared->min <= declared->max) {
-        const int64_t clamped = std::clamp<int64_t>(number, declared->min, declared->max);
+      // Only the limits the engine declared readably hold; crossed ones are no range.
+      const int64_t low = declared->hasMin ? declared->min : std::numeric_limits<int64_t>::min();
+      const int64_t high = declared->hasMax ? declared->max : std::numeric_limits<int64_t>::max();
+      if (low <= high) {
+        const int64_t clamped = std::clamp<int64_t>(number, low, high);
         if (clamped != number) {
           logWarning("UCCIEngine: Option " + name + " value " + value + " kept inside " +
-                     std::to_string(declared->min) + ".." + std::to_string(declared->max) + ": " +
-                     std::to_string(clamped));
+                     (declared->hasMin ? std::to_string(low) : "") + ".." +
+                     (declared->hasMax ? std::to_string(high) : "") + ": " + std::to_string(clamped));
         }
         number = clamped;
       }
@@ -1226,7 +1230,8 @@ void UCCIEngine::setLuOutput(bool on) {
 
 std::string UCCIEngine::getStatusText() const {
   std::lock_guard<std::mutex> lock(mutex);
-  if (state == NOT_STARTED) return "引擎未运行";
+  // A failed engine holds no options: its numbers would only look like a weak engine's.
+  if (state == NOT_STARTED || state == ERROR_STATE) return "引擎未运行";
   if (state == INITIALIZING) return "初始化中...";
   return "Threads=" + std::to_string(settings.appliedThreads) + (settings.threads < 1 ? "(自动)" : "") +
          " Hash=" + std::to_string(settings.appliedHash) + "MB" + " Ponder=" + (settings.ponder ? "开" : "关") +
@@ -1235,6 +1240,7 @@ std::string UCCIEngine::getStatusText() const {
 
 std::string UCCIEngine::verifyOptions() const {
   std::lock_guard<std::mutex> lock(mutex);
+  if (state == ERROR_STATE) return "引擎未运行";
   if (state == NOT_STARTED || state == INITIALIZING) return "引擎未就绪";
   std::vector<std::string> items;
   if (settings.threads >= 1 && settings.appliedThreads != settings.threads) {

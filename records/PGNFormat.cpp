@@ -4,6 +4,7 @@
 
 #include "core/Log.h"
 #include "records/RecordLimits.h"
+#include "records/SkippedEntryLog.h"
 
 namespace Tavrune {
 
@@ -139,31 +140,17 @@ bool parseICCSMove(const std::string& token, Move& move) {
   if (text.size() == 4) {
     move.from = Position(fileOfLetter(text[0]), rowOfDigit(text[1]));
     move.to = Position(fileOfLetter(text[2]), rowOfDigit(text[3]));
-    if (!move.from.isValid() || !move.to.isValid()) {
-      logWarning("parseICCSMove - 坐标越界: " + token + " -> (" + std::to_string(move.from.x) + "," +
-                 std::to_string(move.from.y) + ") -> (" + std::to_string(move.to.x) + "," +
-                 std::to_string(move.to.y) + ")");
-      return false;
-    }
-    return true;
+    return move.from.isValid() && move.to.isValid();
   }
   if (text.size() == 3) {
     move.from = Position(fileOfLetter(text[0]), -1);
     move.to = Position(fileOfLetter(text[1]), rowOfDigit(text[2]));
-    if (!fileInRange(move.from.x) || !move.to.isValid()) {
-      logWarning("parseICCSMove - 3字符格式坐标越界: " + token);
-      return false;
-    }
-    return true;
+    return fileInRange(move.from.x) && move.to.isValid();
   }
   if (text.size() == 2) {
     move.from = Position(fileOfLetter(text[0]), -1);
     move.to = Position(fileOfLetter(text[1]), -1);
-    if (!fileInRange(move.from.x) || !fileInRange(move.to.x)) {
-      logWarning("parseICCSMove - 2字符格式坐标越界: " + token);
-      return false;
-    }
-    return true;
+    return fileInRange(move.from.x) && fileInRange(move.to.x);
   }
   return false;
 }
@@ -282,6 +269,7 @@ bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
   std::string refusedToken;
 
   MoveTextScanner scanner(moveText);
+  SkippedEntryLog unreadable("PGNFormat::parseMoveText - 无法解析token");
   std::string_view content;
   for (auto kind = scanner.next(content); kind != MoveTextScanner::Kind::End;
        kind = scanner.next(content)) {
@@ -313,7 +301,7 @@ bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
     ++moveTokens;
     Move move;
     if (!parseICCSMove(token, move)) {
-      logWarning("PGNFormat::parseMoveText - 无法解析token: " + token);
+      if (unreadable.admit()) logWarning("PGNFormat::parseMoveText - 无法解析token: " + token);
       continue;
     }
     if ((move.from.y < 0 || move.to.y < 0) && !inferMissingRows(board, move, redToMove)) {
@@ -375,6 +363,7 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
   int lineNumber = 0;
   int tagCount = 0;
   bool tagSection = true;
+  SkippedEntryLog badTags("PGNFormat::parse - 标签解析失败");
   while (std::getline(input, line)) {
     ++lineNumber;
     std::string_view raw(line);
@@ -391,7 +380,9 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
       std::string key;
       std::string value;
       if (!parseTagLine(text, key, value)) {
-        logWarning("PGNFormat::parse - 标签解析失败 (行号: " + std::to_string(lineNumber) + "): " + text);
+        if (badTags.admit()) {
+          logWarning("PGNFormat::parse - 标签解析失败 (行号: " + std::to_string(lineNumber) + "): " + text);
+        }
         continue;
       }
       ++tagCount;

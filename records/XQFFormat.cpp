@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "game/Board.h"
 #include "records/RecordLimits.h"
+#include "records/SkippedEntryLog.h"
 #include "records/XqfHeader.h"
 
 namespace Tavrune {
@@ -204,12 +205,15 @@ bool XQFFormat::parse(std::istream& input, ChessScore& score) {
   std::vector<XqfRecord> records;
   XqfRecord record;
   bool endOfFile = false;
+  SkippedEntryLog offBoard("XQFFormat::parse - 无效的着法坐标");
   bool more = readRecord(reader, header, record, endOfFile) && record.hasNext && !endOfFile;
   while (more && readRecord(reader, header, record, endOfFile)) {
     more = record.hasNext && !endOfFile;
     if (record.source >= XqfHeader::OFF_BOARD || record.target >= XqfHeader::OFF_BOARD) {
-      logWarning("XQFFormat::parse - 无效的着法坐标: srcIdx=" + std::to_string(record.source) +
-                 ", dstIdx=" + std::to_string(record.target));
+      if (offBoard.admit()) {
+        logWarning("XQFFormat::parse - 无效的着法坐标: srcIdx=" + std::to_string(record.source) +
+                   ", dstIdx=" + std::to_string(record.target));
+      }
       continue;
     }
     if (records.size() >= kMaxRecordPlies) {

@@ -11,6 +11,7 @@
 #include "core/Log.h"
 #include "core/TextConversion.h"
 #include "engine/CpuFeatures.h"
+#include "platform/SystemDialogLibraries.h"
 #include "settings/ControlNumbers.h"
 #include "settings/SettingsDialogState.h"
 
@@ -314,8 +315,7 @@ void showSettingsDialog(HWND owner, SettingsDialogHost& host, Provider& provider
     MessageBoxW(owner, L"当前没有可用设置页面。", kCaption, MB_OK | MB_ICONINFORMATION);
     return;
   }
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-  InitCommonControlsEx(&controls);
+  SystemDialogLibraries::initCommonControls(ICC_BAR_CLASSES);
   const INT_PTR result = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_SOFTWARE_SETTINGS), owner,
                                          settingsDialogProc, reinterpret_cast<LPARAM>(&state));
   if (!state.saved) {

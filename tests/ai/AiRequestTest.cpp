@@ -165,6 +165,27 @@ TEST_F(AiRequestTest, OnlineFallbackSearchWaitsForAStartingEngine) {
   EXPECT_TRUE(rig.readyReports.empty() || !rig.readyReports.front());
 }
 
+// The engine finishes its handshake while its round of start attempts is still inside the
+// start: a request that met the starting engine runs on the ready report, whether the turn
+// flow owed it or the online book's fallback search did.
+TEST_F(AiRequestTest, RequestMetByAStartingEngineRunsOnceTheEngineIsIdle) {
+  for (const bool online : {false, true}) {
+    RulesEngine own;
+    support::PveRig fresh;
+    auto client = std::make_shared<support::FakeHttpClient>(std::string(), true);
+    fresh.ai.setProcessManagerFactory([&own] { return own.newProcess(); });
+    fresh.ai.setOpeningBookMode(online ? BOOK_ONLINE_FIRST : BOOK_ENGINE_ONLY);
+    fresh.ai.setHttpClientFactory([client] { return client; });
+    own.setHoldStart(true);
+    fresh.startGame(BLACK);
+    const bool ready = fresh.waitForReadyReports(1, WAIT);
+    if (online) client->release("nobestmove\0"s);  // the fallback search meets the unfinished round
+    const bool answered = ready && fresh.waitForAiMoves(1, WAIT);
+    own.setHoldStart(false);  // before any assertion: the AI's destructor waits for its start
+    EXPECT_TRUE(ready && answered) << online;
+  }
+}
+
 TEST_F(AiRequestTest, AnswersToStoppedOrSupersededRequestsAreDropped) {
   std::vector<std::shared_ptr<support::FakeHttpClient>> clients;
   rig.ai.setOpeningBookMode(BOOK_ONLINE_FIRST);

@@ -44,6 +44,10 @@ std::unique_ptr<IProcessManager> RulesEngine::newProcess() {
   std::weak_ptr<Session> weak = session;
   session->io->setResponder([this, weak](const std::string& line, ScriptedEngineIo&) {
     if (std::shared_ptr<Session> alive = weak.lock()) respond(*alive, line);
+    if (line == "uci") {  // held outside `respond`: the reader answers meanwhile
+      std::unique_lock<std::mutex> guard(lock);
+      startReleased.wait(guard, [this] { return !holdStart; });
+    }
   });
   return std::make_unique<ScriptedProcess>(session->io);
 }
@@ -90,6 +94,14 @@ void RulesEngine::releaseReady() {
   for (const auto& session : sessions) {
     if (std::exchange(session->readyOwed, false)) session->io->emitLines({"readyok"});
   }
+}
+
+void RulesEngine::setHoldStart(bool hold) {
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    holdStart = hold;
+  }
+  startReleased.notify_all();
 }
 
 void RulesEngine::setPonderText(std::string text) {

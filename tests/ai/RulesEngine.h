@@ -3,6 +3,7 @@
 // first legal move of the position it was given, its expected reply the first legal reply
 // to that. Each start of the AI's engine gets a session of its own. Searches and the
 // handshake's "readyok" can be held, to catch the AI while the engine is busy or starting.
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -33,6 +34,9 @@ class RulesEngine {
   void releaseSearch();
   void setHoldReady(bool hold);
   void releaseReady();
+  // While held, the start command's write returns only once released, after the
+  // handshake is answered: the engine becomes idle while the AI is still in its start.
+  void setHoldStart(bool hold);
   // Names this text as the expected reply instead of the rules' choice.
   void setPonderText(std::string text);
   // The newest session's output ends, as when the process is killed.
@@ -52,10 +56,12 @@ class RulesEngine {
 
   const std::vector<std::string> declaration;
   mutable std::mutex lock;
+  std::condition_variable startReleased;
   std::vector<std::shared_ptr<Session>> sessions;
   bool startFails = false;
   bool holdSearches = false;
   bool holdReady = false;
+  bool holdStart = false;
   std::string ponderText;
 };
 

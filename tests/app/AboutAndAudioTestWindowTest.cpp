@@ -3,7 +3,9 @@
 // engine so that what it plays can be read back.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,6 +30,7 @@ namespace {
 
 namespace TT = ::Tavrune::Test;
 using Test::DialogWatcher;
+using Test::SavedSettings;
 using Test::ScratchFolder;
 using Test::WindowTestRig;
 using Test::clipboardText;
@@ -128,7 +131,7 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirm
     refused = data;
     return nullptr;
   });
-  std::wstring webBox, failedBox, confirmed;
+  std::wstring webBox, failedBox, heldBox, confirmed;
   const INT_PTR closed = runAbout(rig, [&](HWND dialog) {
     webBox = pressAndAnswer(dialog, IDOK, L"提示");
     DialogWatcher confirmation(L"复制成功", [&](HWND box) {
@@ -136,6 +139,11 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirm
       DialogWatcher::press(box, IDOK);
     }, 2500);
     failedBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_ACCOUNT, L"错误");
+    // A clipboard held open by another program is a failure as well.
+    if (OpenClipboard(nullptr)) {
+      heldBox = pressAndAnswer(dialog, IDC_ABOUT_COPY_GROUP, L"错误");
+      CloseClipboard();
+    }
     confirmation.wait();
     DialogWatcher::press(dialog, IDCANCEL);
   });
@@ -143,6 +151,7 @@ TEST(AboutBoxTest, WebPageThatCannotOpenKeepsTheBoxAndARefusedCopyIsNeverConfirm
   EXPECT_EQ(closed, IDCANCEL);
   EXPECT_EQ(webBox, L"无法打开浏览器，请稍后重试");
   EXPECT_EQ(failedBox, L"复制失败");
+  EXPECT_EQ(heldBox, L"复制失败");
   EXPECT_EQ(confirmed, L"");
   // The block the clipboard did not take was freed.
   ASSERT_NE(refused, nullptr);
@@ -206,8 +215,8 @@ class EngineLessBackend : public TT::NoDeviceBackend {
 
 // The rig's window over device-less back ends; `hello` writes the test sound.
 struct AudioTestRig {
-  explicit AudioTestRig(bool hello, bool engineLess = false)
-      : rig(std::nullopt, [hello](const ScratchFolder& program) {
+  explicit AudioTestRig(bool hello, bool engineLess = false, std::optional<SavedSettings> settings = {})
+      : rig(std::move(settings), [hello](const ScratchFolder& program) {
           if (hello) {
             program.writeFile("sounds/default/hello.wav",
                               TT::wavBytes(TT::sineSamples(1.0, 440.0, 0.5, 1, 48000), 1, 48000));
@@ -332,6 +341,116 @@ TEST(AudioTestWindowTest, WithoutItsSoundOrAnEngineTheWindowSaysSoAndStays) {
     EXPECT_TRUE(audio.hasLabel(window, L"X: -20cm"));
     DestroyWindow(window);
   }
+}
+
+// The window starts the audio as a game start does: with the flag of the user's switch,
+// which holds from start-up; the music it brought stops with it unless a game goes on.
+TEST(AudioTestWindowTest, StartsTheAudioAsAGameDoesAndTakesItsMusicAlong) {
+  struct Case {
+    const char* name;
+    bool switchOn;
+    bool failedGameFirst;  // a game whose audio start failed, then stopped
+    bool gameWhileOpen;
+    bool musicAfter;
+  };
+  const Case cases[] = {
+      {"switch off", false, false, false, false},
+      {"switch on", true, false, false, false},
+      {"after a failed start", true, true, false, false},
+      {"a game goes on", true, false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SavedSettings settings;
+    settings.audio.enabled = c.switchOn;
+    AudioTestRig audio(true, false, settings);
+    const ScratchFolder& program = audio.rig.programFolder();
+    program.writeFile("sounds/bg/a.wav", TT::wavBytes(TT::sineSamples(1.0, 300.0, 0.1, 1, 48000), 1, 48000));
+    AudioManager& manager = audio.rig.window().audio();
+    manager.setFolderSource([&program] { return AudioFolders{program.utf8(), "", program.utf8()}; });
+    ASSERT_TRUE(audio.rig.create());
+    EXPECT_EQ(manager.isEnabled(), c.switchOn);
+    HWND main = audio.rig.window().handle();
+    if (c.failedGameFirst) {
+      audio.probe->failInitialize = true;
+      SendMessageW(main, WM_COMMAND, 200, 0);
+      SendMessageW(main, WM_COMMAND, 209, 0);
+      audio.probe->failInitialize = false;
+    }
+    HWND window = audio.open();
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(manager.isEnabled(), c.switchOn);
+    EXPECT_TRUE(manager.isTestSoundPlaying());
+    EXPECT_EQ(manager.currentMusicTrack().empty(), !c.switchOn);
+    if (c.gameWhileOpen) SendMessageW(main, WM_COMMAND, 200, 0);
+    SendMessageW(window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_EQ(manager.currentMusicTrack().empty(), !c.musicAfter);
+  }
+}
+
+std::vector<HWND> renamedWindows;  // whose client object raised a name change
+
+void CALLBACK noteRenamed(HWINEVENTHOOK, DWORD, HWND window, LONG object, LONG child, DWORD, DWORD) {
+  if (object == OBJID_CLIENT && child == CHILDID_SELF) renamedWindows.push_back(window);
+}
+
+std::wstring accessibleText(HWND window, bool description) {
+  IAccessible* object = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                        reinterpret_cast<void**>(&object)))) {
+    return L"<none>";
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR text = nullptr;
+  const HRESULT hr = description ? object->get_accDescription(self, &text) : object->get_accName(self, &text);
+  std::wstring result = SUCCEEDED(hr) && text ? text : L"<none>";
+  SysFreeString(text);
+  object->Release();
+  return result;
+}
+
+void pressWithShift(HWND window, UINT virtualKey) {
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  SendMessageW(window, WM_KEYDOWN, virtualKey, 0);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+}
+
+TEST(AudioTestWindowTest, ABlindPlayerHearsEachChangeAndTabsToBothButtons) {
+  AudioTestRig audio(true);
+  ASSERT_TRUE(audio.rig.create());
+  HWND window = audio.open();
+  ASSERT_NE(window, nullptr);
+  EXPECT_EQ(GetFocus(), window);
+  EXPECT_EQ(accessibleText(window, true).substr(0, 5), L"控制说明:");
+
+  renamedWindows.clear();
+  HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, nullptr, &noteRenamed,
+                                       GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  for (int i = 0; i < 2; ++i) SendMessageW(window, WM_KEYDOWN, VK_RIGHT, 0);
+  EXPECT_EQ(accessibleText(window, false), L"X: 40cm");
+  pressWithShift(window, VK_RIGHT);
+  EXPECT_EQ(accessibleText(window, false), L"ScaleX: 0.200000m");
+  audio.rig.pumpUntil([] { return renamedWindows.size() >= 3; });
+  UnhookWinEvent(hook);
+  EXPECT_EQ(std::count(renamedWindows.begin(), renamedWindows.end(), window), 3);
+
+  HWND copy = GetDlgItem(window, 1108), close = GetDlgItem(window, 8);
+  std::vector<HWND> focused;
+  for (int i = 0; i < 3; ++i) {
+    SendMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    focused.push_back(GetFocus());
+  }
+  pressWithShift(window, VK_TAB);
+  focused.push_back(GetFocus());
+  EXPECT_EQ(focused, std::vector<HWND>({copy, close, window, close}));
+  SendMessageW(close, WM_KEYDOWN, VK_RETURN, 0);
+  EXPECT_FALSE(IsWindow(window));
 }
 
 }  // namespace

@@ -146,6 +146,16 @@ TEST(WindowTest, EngineNoticeWhenTheChosenBuildIsPresent) {
   CpuFeatures::setEngineFileProbe(nullptr);
 }
 
+TEST(WindowTest, UnreadableSettingsFileIsKeptAndToldAtStartUp) {
+  const std::string garbled = "{\"AI\": {\"TimeLimit\": 3000,";
+  WindowTestRig rig(std::nullopt, [&](const ScratchFolder& program) { program.writeFile("config/config.json", garbled); });
+  ASSERT_TRUE(rig.create());
+  EXPECT_NE(rig.title().find(L"配置文件无法读取，已改用默认设置，原文件保存为 config.json.unreadable"), std::wstring::npos)
+      << "heard at start-up";
+  std::ifstream kept(ScratchFolder::fromUtf8(rig.configPath() + ".unreadable"), std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), garbled);
+}
+
 TEST(SaveSettingsTest, MirrorsReplaceTheFileButTheBuildChoiceStays) {
   SavedSettings settings;
   settings.ai.autoSelectEngine = false;

@@ -310,7 +310,8 @@ TEST_F(EngineGameTest, EngineThatDiesOnItsTurnIsReplacedAndMoves) {
 
 // No engine file: the start's notices are heard while the engine's start attempts run,
 // with the window answering a screen reader meanwhile; then the give-up is heard once,
-// with one box. The player's next move is played with no start attempt and no box.
+// with one box. The player's next move is played with no start attempt and no box, and
+// the engine's turn says that the engine is unavailable.
 TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
   start("engine-missing", {300, false});
   std::filesystem::remove(install->file("engines/pikafish.exe"));
@@ -337,6 +338,14 @@ TEST_F(EngineGameTest, MissingEngineGivesUpOnceAndThePlayerPlaysOn) {
     program->postKey(key);
   }
   ASSERT_TRUE(events->waitForNameFrom(mark, isRedMove).has_value()) << "the player's move was not played";
+  // The engine's turn cannot be played: heard with the move, and again at a board key.
+  const std::wstring unavailable = L"AI引擎不可用，可悔棋、重新开始或改为本地双人";
+  const auto withMove = [&](const std::wstring& n) { return isRedMove(n) && n.ends_with(unavailable); };
+  const std::optional<size_t> moveHeard = events->waitForNameFrom(mark, withMove, 5000);
+  ASSERT_TRUE(moveHeard.has_value()) << "the engine's turn was not told";
+  program->postKey(VK_RETURN);
+  const auto again = [&](const std::wstring& n) { return n == unavailable; };
+  EXPECT_TRUE(events->waitForNameFrom(*moveHeard + 1, again, 5000).has_value()) << "not told again at Enter";
   Sleep(2000);
   EXPECT_EQ(program->findDialog(kErrorBox), nullptr) << "a second box";
   EXPECT_EQ(occurrences(logFrom(logMark), starting), 4u) << "a start attempt after the give-up";

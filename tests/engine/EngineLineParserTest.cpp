@@ -28,15 +28,15 @@ TEST(EngineLineParser, OptionDeclarations) {
       // Any other type word reads as a string; a default of several words keeps its first.
       {"option name Odd type vector default a b c", true, "Odd", OPTION_STRING, "a", 0, 0},
       {"option name Contempt type spin default 24 min -100 max 100", true, "Contempt", OPTION_SPIN, "24", -100, 100},
-      // A limit that is not a number ends the reading there.
-      {"option name Broken type spin default 5 min x max 9", true, "Broken", OPTION_SPIN, "5", 0, 0},
+      // Each limit is read on its own: one that is not a number leaves the other.
+      {"option name Broken type spin default 5 min x max 9", true, "Broken", OPTION_SPIN, "5", 0, 9},
       {"option name Huge type spin default 1 min 1 max 99999999999", true, "Huge", OPTION_SPIN, "1", 1, INT32_MAX},
       {"option name Huger type spin default 1 min -99999999999999999999 max 1", true, "Huger", OPTION_SPIN, "1",
        INT32_MIN, 1},
       // Signs and digits alone are no number: the limit stays at its default.
-      {"option name Signs type spin default 1 min - max 9", true, "Signs", OPTION_SPIN, "1", 0, 0},
+      {"option name Signs type spin default 1 min - max 9", true, "Signs", OPTION_SPIN, "1", 0, 9},
       {"option name Plus type spin default 1 min 1 max +", true, "Plus", OPTION_SPIN, "1", 1, 0},
-      {"option name Dash type spin default 1 min 1-2 max 9", true, "Dash", OPTION_SPIN, "1", 0, 0},
+      {"option name Dash type spin default 1 min 1-2 max 9", true, "Dash", OPTION_SPIN, "1", 0, 9},
       {"option name NoType default 3", false, "", 0, "", 0, 0},
       {"option name  type spin", false, "", 0, "", 0, 0},
       {"option Hash type spin default 16 min 1 max 512", false, "", 0, "", 0, 0},  // UCCI form

@@ -212,6 +212,17 @@ TEST_F(EngineOptionsTest, HashAndThreadsAreSentOnlyWhenChanged) {
   EXPECT_EQ(sentBy([&] { engine->setThreads(0); }), expected);
 }
 
+// A spin option is held only to the limits its engine declared readably.
+TEST_F(EngineOptionsTest, SpinOptionsWithoutARangeAreSentAsAsked) {
+  startWith({"option name Hash type spin default 16", "option name Threads type spin default 1 min 1-2 max 9"});
+  engine->setHash(64);
+  engine->setThreads(4);
+  EXPECT_EQ(io->countWritten("setoption name Hash value 256"), 1u);  // at the start
+  EXPECT_EQ(io->countWritten("setoption name Hash value 64"), 1u);
+  EXPECT_EQ(io->countWritten("setoption name Threads value 4"), 1u);
+  EXPECT_EQ(io->countWritten("setoption name Hash value 0") + io->countWritten("setoption name Threads value 0"), 0u);
+}
+
 TEST_F(EngineOptionsTest, AutomaticThreadCount) {
   const std::pair<unsigned, int> cases[] = {{0, 1}, {1, 1}, {3, 1}, {4, 1}, {6, 1}, {8, 2}, {12, 3}, {16, 4}, {64, 4}};
   for (const auto& [hardware, expected] : cases) {
@@ -222,6 +233,12 @@ TEST_F(EngineOptionsTest, AutomaticThreadCount) {
 TEST_F(EngineOptionsTest, StatusAndVerificationTexts) {
   EXPECT_EQ(engine->getStatusText(), "引擎未运行");
   EXPECT_EQ(engine->verifyOptions(), "引擎未就绪");
+  io->setStartFails(true);
+  EXPECT_FALSE(engine->start("engine.exe"));
+  ASSERT_EQ(engine->getState(), UCCIEngine::ERROR_STATE);
+  EXPECT_EQ(engine->getStatusText(), "引擎未运行");
+  EXPECT_EQ(engine->verifyOptions(), "引擎未运行");
+  io->setStartFails(false);
   io->setResponder([](const std::string& line, ScriptedEngineIo& out) {
     if (line == "uci") out.emit("uciok\n");
   });

@@ -203,6 +203,18 @@ TEST(PgnReader, BadStartPositionsAndRefusedMovesAreLogged) {
   EXPECT_EQ(score.refusedMove, "a0a1");
   EXPECT_TRUE(parsed("\nh8e8 zz\n", score));  // unreadable, skipped: the record is whole
   EXPECT_EQ(score.refusedMove, "");
+
+  // Floods of unreadable tags and tokens: the first few are named, then one count each.
+  std::string junk;
+  for (int i = 0; i < 100; ++i) junk += "[bad\n";
+  junk += "\nh8e8";
+  for (int i = 0; i < 100; ++i) junk += " z9z9 zz";
+  log.clear();
+  EXPECT_TRUE(parsed(junk, score));
+  EXPECT_EQ(log.count("标签解析失败"), 6);
+  EXPECT_TRUE(log.contains("PGNFormat::parse - 标签解析失败: 共跳过 100 处，仅记录前 5 处"));
+  EXPECT_EQ(log.count("无法解析token"), 6);
+  EXPECT_TRUE(log.contains("PGNFormat::parseMoveText - 无法解析token: 共跳过 200 处，仅记录前 5 处"));
 }
 
 }  // namespace

@@ -205,6 +205,14 @@ TEST(XqfReader, DamagedFiles) {
   expectOpeningLine(score, "square out of range");
   EXPECT_TRUE(log.contains("XQFFormat::parse - 无效的着法坐标: srcIdx=95, dstIdx=9"));
 
+  // A flood of them: the first few are named, then one count for the file.
+  encoder.mainLine.insert(encoder.mainLine.begin() + 1, 199, encoder.mainLine[1]);
+  log.clear();
+  ASSERT_TRUE(parse(encoder.encode(), score));
+  expectOpeningLine(score, "200 records off the board");
+  EXPECT_EQ(log.count("无效的着法坐标"), 6);
+  EXPECT_TRUE(log.contains("XQFFormat::parse - 无效的着法坐标: 共跳过 200 处，仅记录前 5 处"));
+
   // A file that ends inside the records keeps the moves before the break.
   const size_t v10RecordWithComment = 4 + 4 + std::string("炮二平五").size();
   EXPECT_TRUE(parse(whole.substr(0, 1024 + 8 + v10RecordWithComment + 2), score));
