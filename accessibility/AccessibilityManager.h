@@ -4,8 +4,10 @@
 // points, cursor moves and played moves into accessibility events. UI thread only.
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "accessibility/BoardGeometry.h"
 #include "accessibility/ComApartment.h"
@@ -41,6 +43,8 @@ class AccessibilityManager {
   void syncFocus(const Position& cursor) { setFocusCell(cursor); }
   // A move was played: its target becomes the one selected point.
   void notifySelection(const Move& move);
+  // Called after each focus or selection event, while the screen reader reads that point.
+  void setPointEventCallback(std::function<void()> callback) { pointEvent_ = std::move(callback); }
 
   // Spoken numbering of cell names: from Red's side for RED, from Black's otherwise.
   void setViewSide(PieceColor side);
@@ -74,6 +78,7 @@ class AccessibilityManager {
   std::unique_ptr<UIAProviderHost> uiaHost_;
   bool uiaEnabled_ = false;
   BoardGeometry geometry_;
+  std::function<void()> pointEvent_;
 };
 
 }  // namespace Tavrune

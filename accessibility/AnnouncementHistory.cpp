@@ -1,5 +1,6 @@
 #include "accessibility/AnnouncementHistory.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace Tavrune {
@@ -18,11 +19,28 @@ AnnouncementHistory::AnnouncementHistory(IAnnouncer* inner, int32_t repeatDeboun
       clock_(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })) {}
 
 void AnnouncementHistory::announce(const std::wstring& text) {
+  record(text);
+  if (inner_) inner_->announce(text);
+}
+
+void AnnouncementHistory::announceReplaceable(const std::wstring& text) {
+  record(text);
+  if (inner_) inner_->announceReplaceable(text);
+}
+
+void AnnouncementHistory::forget(const std::wstring& text) {
+  if (replaying_) return;  // a reply or replay was never recorded
+  const auto it = std::find(history_.begin(), history_.end(), text);
+  if (it == history_.end()) return;
+  history_.erase(it);
+  latest_ = history_.empty() ? std::wstring() : history_.front();
+}
+
+void AnnouncementHistory::record(const std::wstring& text) {
   latest_ = text;
   history_.insert(history_.begin(), text);
   if (history_.size() > kMaxEntries) history_.pop_back();
   cursor_ = -1;
-  speak(text);
 }
 
 void AnnouncementHistory::cellChanged(const Position& pos, PieceType piece) {
@@ -83,7 +101,10 @@ bool AnnouncementHistory::debounced(std::chrono::steady_clock::time_point now, i
 }
 
 void AnnouncementHistory::speak(const std::wstring& text) {
-  if (inner_) inner_->announce(text);
+  if (!inner_) return;
+  replaying_ = true;
+  inner_->announce(text);
+  replaying_ = false;
 }
 
 }  // namespace Tavrune

@@ -23,14 +23,20 @@ class AnnouncementHistory : public IAnnouncer {
                       Clock clock = {});
 
   void announce(const std::wstring& text) override;
+  void announceReplaceable(const std::wstring& text) override;
   void cellChanged(const Position& pos, PieceType piece) override;
 
   void navigateOlder();
   void navigateNewer();
   void repeatLatest();
+  // A recorded notice will never be heard (the inner announcer dropped or replaced it
+  // while notices were being announced): the newest entry with that text goes.
+  void forget(const std::wstring& text);
 
  private:
   bool debounced(std::chrono::steady_clock::time_point now, int32_t gapMs) const;
+  void record(const std::wstring& text);
+  // Replies and replays: spoken, never recorded.
   void speak(const std::wstring& text);
 
   IAnnouncer* inner_;
@@ -42,6 +48,7 @@ class AnnouncementHistory : public IAnnouncer {
   int32_t repeatDebounceMs_;
   int32_t navigationDebounceMs_;
   Clock clock_;
+  bool replaying_ = false;
 };
 
 }  // namespace Tavrune

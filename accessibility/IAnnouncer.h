@@ -11,6 +11,9 @@ class IAnnouncer {
  public:
   virtual ~IAnnouncer() = default;
   virtual void announce(const std::wstring& text) = 0;
+  // A notice that only matters until the next of its kind (a review step, a cursor
+  // readout): a later replaceable notice takes its place when it is not yet heard.
+  virtual void announceReplaceable(const std::wstring& text) { announce(text); }
   // The piece standing on a board point has changed.
   virtual void cellChanged(const Position& pos, PieceType piece) = 0;
 };

@@ -1,5 +1,7 @@
 #include "accessibility/NoticeJoiner.h"
 
+#include <algorithm>
+#include <thread>
 #include <utility>
 
 namespace Tavrune {
@@ -14,40 +16,80 @@ bool endsInPunctuation(const std::wstring& text) {
 
 }  // namespace
 
-NoticeJoiner::NoticeJoiner(IAnnouncer* inner, FlushRequest requestFlush, int32_t minGapMs, Clock clock)
+NoticeJoiner::NoticeJoiner(IAnnouncer* inner, FlushRequest requestFlush, int32_t minGapMs, Clock clock, Wait wait)
     : inner_(inner),
       requestFlush_(std::move(requestFlush)),
       minGapMs_(minGapMs),
-      clock_(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })) {}
+      clock_(clock ? std::move(clock) : Clock([] { return std::chrono::steady_clock::now(); })),
+      wait_(wait ? std::move(wait) : Wait([](std::chrono::milliseconds ms) { std::this_thread::sleep_for(ms); })) {}
 
-void NoticeJoiner::announce(const std::wstring& text) {
-  held_.push_back(text);
-  if (held_.size() > 1) return;  // a flush is already on its way
-  if (!requestFlush_ || !requestFlush_(0)) flushNow();
+void NoticeJoiner::announce(const std::wstring& text) { hold(text, false); }
+
+void NoticeJoiner::announceReplaceable(const std::wstring& text) {
+  // Only where the player stopped is worth hearing: the step or square passed over is not.
+  for (auto it = held_.begin(); it != held_.end();) {
+    if (!it->replaceable) {
+      ++it;
+      continue;
+    }
+    const std::wstring replaced = std::move(it->text);
+    it = held_.erase(it);
+    if (withdrawn_) withdrawn_(replaced);
+  }
+  hold(text, true);
 }
 
 void NoticeJoiner::cellChanged(const Position& pos, PieceType piece) {
   if (inner_) inner_->cellChanged(pos, piece);
 }
 
-void NoticeJoiner::flush() {
-  if (held_.empty()) return;
-  if (lastSpoken_) {
-    const auto sinceMs =
-        std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - *lastSpoken_).count();
-    // Notices that arrive meanwhile join the held ones.
-    if (sinceMs >= 0 && sinceMs < minGapMs_ && requestFlush_ &&
-        requestFlush_(static_cast<int32_t>(minGapMs_ - sinceMs))) {
-      return;
-    }
+void NoticeJoiner::hold(const std::wstring& text, bool replaceable) {
+  // Two sources of one action telling the same thing would make it heard twice.
+  if (partOfHeld(text)) {
+    if (withdrawn_) withdrawn_(text);
+    return;
   }
-  flushNow();
+  held_.push_back(Held{text, replaceable});
+  if (flushAsked_) return;  // a flush is already on its way
+  flushAsked_ = requestFlush_ && requestFlush_(0);
+  if (!flushAsked_) speakHeld();
+}
+
+bool NoticeJoiner::partOfHeld(const std::wstring& text) const {
+  if (text.empty()) return false;
+  return std::any_of(held_.begin(), held_.end(),
+                     [&](const Held& held) { return held.text.find(text) != std::wstring::npos; });
+}
+
+int64_t NoticeJoiner::gapLeftMs() const {
+  if (!lastSpoken_) return 0;
+  const auto sinceMs = std::chrono::duration_cast<std::chrono::milliseconds>(clock_() - *lastSpoken_).count();
+  return sinceMs >= 0 && sinceMs < minGapMs_ ? minGapMs_ - sinceMs : 0;
+}
+
+void NoticeJoiner::flush() {
+  flushAsked_ = false;
+  if (held_.empty()) return;
+  // Notices that arrive meanwhile join the held ones.
+  if (const int64_t leftMs = gapLeftMs(); leftMs > 0 && requestFlush_ && requestFlush_(static_cast<int32_t>(leftMs))) {
+    flushAsked_ = true;
+    return;
+  }
+  speakHeld();
 }
 
 void NoticeJoiner::flushNow() {
   if (held_.empty()) return;
+  // Spoken right before the box, the previous notice would be cut off.
+  if (const int64_t leftMs = gapLeftMs(); leftMs > 0) wait_(std::chrono::milliseconds(leftMs));
+  speakHeld();
+}
+
+void NoticeJoiner::speakHeld() {
+  if (held_.empty()) return;
   // Taken out first: speaking may reach code that announces again.
-  const std::vector<std::wstring> texts = std::exchange(held_, {});
+  std::vector<std::wstring> texts;
+  for (Held& held : std::exchange(held_, {})) texts.push_back(std::move(held.text));
   const std::wstring joined = join(texts);
   if (joined.empty() || !inner_) return;
   lastSpoken_ = clock_();

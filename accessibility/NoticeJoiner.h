@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "accessibility/IAnnouncer.h"
@@ -17,22 +18,35 @@ namespace Tavrune {
 class NoticeJoiner : public IAnnouncer {
  public:
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  using Wait = std::function<void(std::chrono::milliseconds)>;
   // Asks for flush() once the current action is over (delay 0: the window posts itself a
   // message) or after `delayMs` (a timer); false when it cannot, and the held notices
   // are then handed on at once.
   using FlushRequest = std::function<bool(int32_t delayMs)>;
+  // A notice given to announce that will never be heard: dropped or replaced.
+  using Withdrawn = std::function<void(const std::wstring& text)>;
 
   // `inner` is not owned and may be null (then nothing is spoken). Joined notices are
-  // handed on at least `minGapMs` apart. `clock` defaults to the steady clock.
-  NoticeJoiner(IAnnouncer* inner, FlushRequest requestFlush, int32_t minGapMs = 0, Clock clock = {});
+  // handed on at least `minGapMs` apart. `clock` defaults to the steady clock, `wait`
+  // to sleeping on the calling thread.
+  NoticeJoiner(IAnnouncer* inner, FlushRequest requestFlush, int32_t minGapMs = 0, Clock clock = {},
+               Wait wait = {});
 
+  // A notice whose text is already part of a held one is dropped.
   void announce(const std::wstring& text) override;
+  // Also takes the place of a held replaceable notice.
+  void announceReplaceable(const std::wstring& text) override;
   void cellChanged(const Position& pos, PieceType piece) override;
+  void setWithdrawnCallback(Withdrawn callback) { withdrawn_ = std::move(callback); }
+  // The screen reader reads a point now (a focus or selection event): the next notice
+  // waits out the gap after it, as after a notice, so that it follows and is not cut off.
+  void pointAnnounced() { lastSpoken_ = clock_(); }
 
   // The action is over: hands the held notices on as one, or asks to be called again
   // when the gap after the previous notice has passed. Nothing when none is held.
   void flush();
-  // A box or dialog is opening: the held notices are handed on now, gap or not.
+  // A box or dialog is opening and will take the screen reader's attention: waits out
+  // what is left of the gap, then hands the held notices on.
   void flushNow();
   // Notices are waiting for a flush.
   bool holding() const { return !held_.empty(); }
@@ -42,11 +56,23 @@ class NoticeJoiner : public IAnnouncer {
   static std::wstring join(const std::vector<std::wstring>& texts);
 
  private:
+  struct Held {
+    std::wstring text;
+    bool replaceable;
+  };
+  void hold(const std::wstring& text, bool replaceable);
+  bool partOfHeld(const std::wstring& text) const;
+  int64_t gapLeftMs() const;
+  void speakHeld();
+
   IAnnouncer* inner_;
   FlushRequest requestFlush_;
   int32_t minGapMs_;
   Clock clock_;
-  std::vector<std::wstring> held_;
+  Wait wait_;
+  Withdrawn withdrawn_;
+  std::vector<Held> held_;
+  bool flushAsked_ = false;
   std::optional<std::chrono::steady_clock::time_point> lastSpoken_;
 };
 

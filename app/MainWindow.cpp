@@ -51,6 +51,8 @@ MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   noticeJoiner = std::make_unique<NoticeJoiner>(
       winAnnouncer.get(), [this](int32_t delayMs) { return requestNoticeFlush(delayMs); }, kNoticeGapMs);
   announcer = std::make_unique<AnnouncementHistory>(noticeJoiner.get(), kRepeatDebounceMs, kNavigationDebounceMs);
+  noticeJoiner->setWithdrawnCallback([this](const std::wstring& text) { announcer->forget(text); });
+  accessibility->setPointEventCallback([this] { noticeJoiner->pointAnnounced(); });
   reviewManager = std::make_unique<ReviewManager>(gameEngine.get(), announcer.get(), uiCallback.get());
   audioManager = std::make_unique<AudioManager>();
   updater = std::make_unique<WinSparkleAdapter>();

@@ -223,7 +223,8 @@ class MainWindow {
   // Game sessions (MainWindowSessions.cpp).
   void startGameSession(const std::wstring& notice);
   void startNewGame();
-  void continueGameFromScore();
+  // Plays on from the loaded position; `notice` says how.
+  void continueGameFromScore(const std::wstring& notice);
   void choosePveSide();
   void continueVsEngineFromPosition();
   bool initAudio();
@@ -335,6 +336,8 @@ class MainWindow {
   Position selected{-1, -1};
   Position player2Cursor{4, 5};
   Position player2Selected{-1, -1};
+  // A keypad move's target: the focus lands there once the move's points are marked.
+  Position focusAfterMove{-1, -1};
   GameMode gameMode = MODE_PVE;
   PieceColor humanColor = RED;
   std::string enginePath = "engines\\pikafish.exe";

@@ -58,7 +58,7 @@ bool MainWindow::handleNotationKey(WPARAM virtualKey) {
       player2Selected = Position{};
       accessibility->setViewSide(otherColor(humanColor));
     }
-    accessibility->syncFocus(target);
+    focusAfterMove = target;
     InvalidateRect(hwnd, nullptr, FALSE);
     reportHumanMove(*out.playedMove);
     sendMoveToLanPeer(*out.playedMove);

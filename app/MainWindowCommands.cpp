@@ -120,8 +120,7 @@ void MainWindow::onCommand(int commandId) {
       const bool pending = loadedPositionPending;
       loadedPositionPending = false;
       if (pending) {
-        announcer->announce(GameSessionPlanner::kContinueTwoPlayerNotice);
-        continueGameFromScore();
+        continueGameFromScore(GameSessionPlanner::kContinueTwoPlayerNotice);
       } else {
         startNewGame();
       }

@@ -174,7 +174,7 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
   switch (static_cast<LanUiEvent>(code)) {
     case LanUiEvent::OpponentConnected:
       if (network->isServer()) announcer->announce(L"网络连接成功");
-      announcer->announce(L"对手已连接");
+      // The opponent is named once the sides are given, or in the resumed session's notice.
       break;
     case LanUiEvent::ConnectionLost:
       onLanConnectionLost();
@@ -244,8 +244,7 @@ void MainWindow::onLanConnectionLost() {
                                 L"连接中断");
     if (answer == IDYES) {
       if (lanController->enterReconnectWait(kReconnectWaitSeconds)) {
-        startLanTimer();
-        announcer->announce(L"已进入等待重连模式");
+        startLanTimer();  // the session says that it waits
         return;
       }
     } else {
@@ -286,11 +285,8 @@ void MainWindow::onLanGameReady(PieceColor side, const std::string& opponent) {
 }
 
 void MainWindow::onLanMoveAcked(int32_t seq) {
+  // A move that ended the game was already heard with its result, when it was played.
   logInfo("LAN move acked: seq=" + std::to_string(seq));
-  // The acknowledged move may have ended the game.
-  if (const std::wstring text = PveController::getGameOverText(gameEngine->getGameState()); !text.empty()) {
-    announcer->announce(text);
-  }
 }
 
 void MainWindow::onLanUndoRequest() {

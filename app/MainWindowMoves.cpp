@@ -99,10 +99,16 @@ void MainWindow::handleMoveMade(LPARAM payload) {
   announceMoveMade(move, notice->inCheck);
   // Heard with the player's move: the engine that gave up will not answer it.
   if (isEngineTurnUnplayable()) announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
-  accessibility->notifySelection(move);
+  // The points change first, then selection and focus land on the changed target; the
+  // notice waits its gap after them, so it is not cut off by their reading.
   const Board& board = gameEngine->getBoard();
   accessibility->notifyCellChanged(move.to, board.getPiece(move.to));
   accessibility->notifyCellChanged(move.from, board.getPiece(move.from));
+  accessibility->notifySelection(move);
+  if (focusAfterMove == move.to) {
+    focusAfterMove = Position{-1, -1};
+    accessibility->setFocusCell(move.to);
+  }
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
@@ -115,7 +121,7 @@ void MainWindow::announceMoveMade(const Move& move, bool inCheck) {
 }
 
 void MainWindow::announcePieceAt(Position pos) {
-  announcer->announce(MoveSpeech::pieceAt(pos, gameEngine->getBoard().getPiece(pos), humanColor));
+  announcer->announceReplaceable(MoveSpeech::pieceAt(pos, gameEngine->getBoard().getPiece(pos), humanColor));
 }
 
 std::wstring MainWindow::moveToSpeechText(const Move& move, PieceColor color) const {

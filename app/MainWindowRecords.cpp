@@ -87,13 +87,11 @@ void MainWindow::openScoreFile() {
     case LoadChoice::Review:
       leaveLanIfActive(before.lanGameWasRunning);
       initAudio();
-      announcer->announce(ScoreFilePlanner::kReviewNotice);
       reviewManager->enterReviewMode();
       updateMenuState();
       break;
     case LoadChoice::PlayOn:
       leaveLanIfActive(before.lanGameWasRunning);
-      announcer->announce(ScoreFilePlanner::kChooseModeNotice);
       loadedPositionPending = true;
       updateMenuState();
       showLoadedScorePopup();

@@ -91,14 +91,14 @@ void MainWindow::startNewGame() {
   startGameSession(GameSessionPlanner::kNewGameNotice);
 }
 
-void MainWindow::continueGameFromScore() {
+void MainWindow::continueGameFromScore(const std::wstring& notice) {
   logInfo(GameSessionPlanner::kContinueFromScoreLog);
   dropEngineWork();
   reviveEngine();
   loadedPositionPending = false;
   gameStopped = false;
   if (gameMode == MODE_PVE) ai->newGame();
-  startGameSession(GameSessionPlanner::kContinueFromScoreNotice);
+  startGameSession(notice);
 }
 
 void MainWindow::choosePveSide() {
@@ -113,7 +113,7 @@ void MainWindow::choosePveSide() {
   const bool pending = loadedPositionPending;
   loadedPositionPending = false;
   if (pending) {
-    continueGameFromScore();
+    continueGameFromScore(GameSessionPlanner::kContinueFromScoreNotice);
   } else {
     startNewGame();
   }
@@ -122,8 +122,7 @@ void MainWindow::choosePveSide() {
 void MainWindow::continueVsEngineFromPosition() {
   const SeatChoice seat = GameSessionPlanner::seatFromPosition(gameEngine->getCurrentPlayer());
   setSide(seat.humanColor, seat.boardFlipped);
-  announcer->announce(seat.notice);
-  continueGameFromScore();
+  continueGameFromScore(seat.notice);
 }
 
 void MainWindow::stopCurrentGame() {

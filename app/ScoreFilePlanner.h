@@ -27,8 +27,6 @@ class ScoreFilePlanner {
   static constexpr const wchar_t* kLoadedNotice = L"棋谱加载成功";
   static constexpr const wchar_t* kGameReplacedNotice = L"当前游戏已被替换为加载的棋谱";
   static constexpr const char* kGameReplacedLog = "Active game was replaced by loaded score";
-  static constexpr const wchar_t* kReviewNotice = L"进入复盘模式";
-  static constexpr const wchar_t* kChooseModeNotice = L"棋谱已加载，请选择对战模式";
   static constexpr const wchar_t* kRevertedNotice = L"已取消并返回加载前状态";
   static constexpr const wchar_t* kRevertFailedNotice = L"无法恢复加载前的棋局";
 

@@ -175,7 +175,7 @@ void ReviewManager::goToStep(int32_t step, bool forward) {
 void ReviewManager::announceCurrentStep() {
   if (!active) return;
   if (currentStep == 0) {
-    announcer->announce(startPlayer == BLACK ? L"开局，黑方先行" : L"开局，红方先行");
+    announcer->announceReplaceable(startPlayer == BLACK ? L"开局，黑方先行" : L"开局，红方先行");
     return;
   }
   const std::vector<Move> history = engine->getMoveHistory();
@@ -197,7 +197,8 @@ void ReviewManager::announceCurrentStep() {
   }
   std::wstring text = L"第" + std::to_wstring(currentStep) + L"步，" + moveText;
   if (givesCheck) text += L"，将军！";
-  announcer->announce(text);
+  // A burst of step keys is heard as the step the player stopped on.
+  announcer->announceReplaceable(text);
 }
 
 void ReviewManager::reportAllCells() {

@@ -33,8 +33,10 @@ TEST(NoticeJoinerTest, HoldsOneActionsNoticesAndKeepsAGapAfterTheLastSpoken) {
   SpokenNotices inner;
   std::vector<int32_t> requests;  // the delay of each flush asked for
   auto now = std::chrono::steady_clock::time_point{};
-  NoticeJoiner joiner(&inner, [&](int32_t delayMs) { return requests.push_back(delayMs), true; }, 150,
-                      [&] { return now; });
+  std::vector<int64_t> waits;
+  NoticeJoiner joiner(
+      &inner, [&](int32_t delayMs) { return requests.push_back(delayMs), true; }, 150, [&] { return now; },
+      [&](std::chrono::milliseconds ms) { waits.push_back(ms.count()), now += ms; });
   joiner.announce(L"开始新游戏");
   joiner.announce(L"正在加载AI引擎...");
   joiner.cellChanged(Position{4, 5}, EMPTY);
@@ -55,10 +57,49 @@ TEST(NoticeJoinerTest, HoldsOneActionsNoticesAndKeepsAGapAfterTheLastSpoken) {
   joiner.flush();
   EXPECT_EQ(inner.spoken.back(), L"红炮2平5，黑马8进7");
 
-  // A box opening does not wait.
-  joiner.announce(L"棋谱加载成功");
+  // A box opening 20 ms later waits out the rest of the gap, then speaks.
+  now += std::chrono::milliseconds(20);
+  joiner.announce(L"网络连接成功");
   joiner.flushNow();
-  EXPECT_EQ(inner.spoken.back(), L"棋谱加载成功");
+  EXPECT_EQ(waits, std::vector<int64_t>{130});
+  EXPECT_EQ(inner.spoken.back(), L"网络连接成功");
+}
+
+TEST(NoticeJoinerTest, DropsWhatIsAlreadyHeldAndReplacesAHeldReplaceableNotice) {
+  struct Notice {
+    const wchar_t* text;
+    bool replaceable;
+  };
+  const struct {
+    const char* name;
+    std::vector<Notice> notices;
+    std::wstring heard;
+    std::vector<std::wstring> withdrawn;
+  } cases[] = {
+      {"said twice", {{L"进入复盘模式", false}, {L"进入复盘模式", false}}, L"进入复盘模式", {L"进入复盘模式"}},
+      {"part of a held one", {{L"对手 小红 已连接", false}, {L"已连接", false}}, L"对手 小红 已连接", {L"已连接"}},
+      {"review steps", {{L"第90步", true}, {L"第89步", true}, {L"第88步", true}}, L"第88步", {L"第90步", L"第89步"}},
+      {"a refusal stays", {{L"第1步，红炮2平5", true}, {L"已经是开局了", false}, {L"开局，红方先行", true}},
+       L"已经是开局了，开局，红方先行", {L"第1步，红炮2平5"}},
+      {"replaceable after a move", {{L"红炮2平5", false}, {L"红炮5 2", true}}, L"红炮2平5，红炮5 2", {}},
+      {"an empty text", {{L"开始新游戏", false}, {L"", false}}, L"开始新游戏", {}},
+  };
+  for (const auto& c : cases) {
+    SpokenNotices inner;
+    std::vector<std::wstring> withdrawn;
+    NoticeJoiner joiner(&inner, [](int32_t) { return true; });
+    joiner.setWithdrawnCallback([&](const std::wstring& text) { withdrawn.push_back(text); });
+    for (const Notice& notice : c.notices) {
+      if (notice.replaceable) {
+        joiner.announceReplaceable(notice.text);
+      } else {
+        joiner.announce(notice.text);
+      }
+    }
+    joiner.flush();
+    EXPECT_EQ(inner.spoken, std::vector<std::wstring>{c.heard}) << c.name;
+    EXPECT_EQ(withdrawn, c.withdrawn) << c.name;
+  }
 }
 
 TEST(NoticeJoinerTest, SpeaksAtOnceWhenNoFlushCanBeAskedFor) {  // no window yet

@@ -230,7 +230,8 @@ TEST_F(EngineTurnFlowTest, FailedStartShowsOneErrorBoxPerRound) {
     ASSERT_TRUE(box.wait());
   }
   EXPECT_EQ(text, L"AI引擎初始化失败！\n请检查引擎路径设置。");
-  EXPECT_EQ(rig.title(), L"Velmora - AI引擎加载失败");
+  // Heard before the box, after the start notices when they were still held.
+  EXPECT_TRUE(rig.title().ends_with(L"AI引擎加载失败")) << rig.title().size();
 
   engine().clearCalls();
   {

@@ -3,7 +3,9 @@
 // and marked, and the end of the game reported on the UI thread.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "accessibility/AnnouncementHistory.h"
 #include "app/CapturedLog.h"
@@ -160,6 +162,50 @@ TEST(MoveNoticeTest, TheResultFollowsTheMoveThatEndedTheGame) {
   Sleep(600);  // past the navigation pause
   SendMessageW(rig.window().handle(), WM_KEYDOWN, 'E', 0);
   EXPECT_EQ(rig.title(), L"Velmora - 红车 9 0 到 6 0，将军！");
+}
+
+// What a screen reader is told, in order: a point's focus or selection, a notice, and
+// "idle" each time the window's queue ran empty in between (the reader's time to read).
+std::vector<std::wstring> heardOrder;
+
+void CALLBACK recordHeard(HWINEVENTHOOK, DWORD event, HWND window, LONG objectId, LONG childId, DWORD, DWORD) {
+  if (objectId != OBJID_CLIENT) return;
+  if (event == EVENT_OBJECT_FOCUS || event == EVENT_OBJECT_SELECTION) {
+    heardOrder.push_back((event == EVENT_OBJECT_FOCUS ? L"focus " : L"selection ") + std::to_wstring(childId));
+  } else if (childId == CHILDID_SELF) {
+    wchar_t title[256] = {};
+    GetWindowTextW(window, title, 256);
+    heardOrder.push_back(title);
+  }
+}
+
+TEST(MoveNoticeTest, AKeypadMoveMovesTheFocusBeforeItsNoticeIsHeard) {
+  SavedSettings settings;
+  settings.accessibility.windowsMainKeyboardNotationInputEnabled = true;
+  WindowTestRig rig{settings};
+  ASSERT_TRUE(rig.create());
+  const HWND window = rig.window().handle();
+  SendMessageW(window, WM_COMMAND, 200, 0);  // a two-player game
+  for (WPARAM key : {WPARAM{'6'}, WPARAM{'2'}, WPARAM{VK_OEM_PERIOD}}) SendMessageW(window, WM_KEYDOWN, key, 0);
+  rig.title();
+  Sleep(200);  // past the gap after the entry's own notices
+  const HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_NAMECHANGE, nullptr, &recordHeard,
+                                             GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+  SendMessageW(window, WM_KEYDOWN, '5', 0);
+  const std::wstring notice = L"Velmora - 红炮2平5";
+  for (int idle = 0; idle < 300 && (heardOrder.empty() || heardOrder.back() != notice);) {
+    MSG message;
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      DispatchMessageW(&message);
+    } else if (heardOrder.empty() || heardOrder.back() != notice) {  // a notice raised while peeking ends the wait
+      if (!heardOrder.empty() && heardOrder.back() != L"idle") heardOrder.push_back(L"idle");
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+      ++idle;
+    }
+  }
+  UnhookWinEvent(hook);
+  // The cannon lands on child 68; the reader has had it before the move is spoken.
+  EXPECT_EQ(heardOrder, (std::vector<std::wstring>{L"selection 68", L"focus 68", L"idle", notice}));
 }
 
 TEST(MoveNoticeTest, ProfessionalNotationFollowsTheSetting) {

@@ -419,7 +419,12 @@ TEST_F(EngineGameTest, SettingsDialogReachesTheRunningEngine) {
     Sleep(50);
   }
   EXPECT_TRUE(waitForLine(mark, equals("go depth 8"), kEngineStartMs)) << "no search by depth";
-  ASSERT_TRUE(events->waitForNameFrom(heard, isBlackMove, kEngineStartMs).has_value()) << "no reply heard";
+  // A quick reply is heard joined to the player's move.
+  const auto hasBlackMove = [](const std::wstring& t) {
+    const size_t at = t.find(L'黑');
+    return at != std::wstring::npos && isBlackMove(t.substr(at));
+  };
+  ASSERT_TRUE(events->waitForNameFrom(heard, hasBlackMove, kEngineStartMs).has_value()) << "no reply heard";
 
   // Back to searching by time, the normal profile: the next search takes three seconds.
   dialog = openSettings();
