@@ -1,5 +1,7 @@
 #pragma once
-// A fresh folder under the system temporary folder, removed with everything in it.
+// A fresh folder under the system temporary folder, removed with everything in it when
+// the object goes away, also when the test that made it fails. Paths are UTF-8; `tag`
+// becomes part of the name and may hold non-ASCII text.
 #include <filesystem>
 #include <string>
 
