@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <system_error>
+#include <thread>
 
 namespace Tavrune::Test {
 
@@ -23,9 +24,24 @@ TempFolder::TempFolder(const std::string& tag) {
   std::filesystem::create_directories(path_);
 }
 
-TempFolder::~TempFolder() {
-  std::error_code error;
-  std::filesystem::remove_all(path_, error);
+TempFolder::~TempFolder() { remove(path_); }
+
+bool TempFolder::remove(const std::filesystem::path& folder) {
+  for (int attempt = 0; attempt < 40; ++attempt) {
+    std::error_code error;
+    // Windows refuses to delete a read-only file, such as a copy of a read-only sample.
+    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+      std::error_code ignored;
+      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
+                                   std::filesystem::perm_options::add, ignored);
+    }
+    error.clear();
+    std::filesystem::remove_all(folder, error);
+    if (!error) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return false;
 }
 
 std::string TempFolder::utf8(const std::string& relative) const {

@@ -22,6 +22,10 @@ class TempFolder {
   // Writes bytes into a file, creating parent folders; returns its UTF-8 path.
   std::string writeFile(const std::string& relative, const std::string& bytes) const;
 
+  // Removes a folder with everything in it, read-only files too, waiting a while for a
+  // program or watcher that still holds something in it to let go; false if it stays.
+  static bool remove(const std::filesystem::path& folder);
+
  private:
   std::filesystem::path path_;
 };
