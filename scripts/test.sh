@@ -25,11 +25,6 @@ echo "== host tests (sanitizers) =="
 echo "== host tests (ThreadSanitizer) =="
 (cd build/tsan && ctest --output-on-failure -j"$(nproc)" -L tsan --no-tests=ignore) || status=1
 echo "== Windows tests (Wine) =="
-# Programs that drive whole programs under Wine on one virtual display depend on its
-# timing; one that fails is run once more on its own, and both runs stay in the output.
-if ! (cd build/windows && ctest --output-on-failure -j"$(nproc)"); then
-  echo "== Windows tests that failed, run once more on their own =="
-  (cd build/windows && ctest --output-on-failure --rerun-failed) || status=1
-fi
+(cd build/windows && ctest --output-on-failure -j"$(nproc)") || status=1
 
 exit "$status"

@@ -4,7 +4,8 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # A private prefix under the build folder, so no server or desktop left by another run
 # (for example one started without a display) can get in the way.
-export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)/build/wineprefix}"
+tavrune_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$tavrune_root/build/wineprefix}"
 export TAVRUNE_WINEPREFIX="$WINEPREFIX"
 
 # The Xvfb that start_display started, if any: only that one is stopped by stop_display.
@@ -48,6 +49,8 @@ start_wine() {
   # The first program after the server starts also starts Wine's own services, which
   # would inherit a test's output pipe and keep ctest waiting: start them here instead.
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  # The template the network-namespace runs copy, taken while no test uses the prefix.
+  "$tavrune_root/tools/netns-run.sh" --prepare
 }
 
 stop_wine() {

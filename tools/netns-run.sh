@@ -8,10 +8,13 @@
 #
 # A Windows program (*.exe) runs under Wine with a wineserver of its own inside the
 # namespace, on a copy of the build's prefix: a program served by a wineserver started
-# outside would open its sockets outside. The copy lives beside the prefix and goes when the
-# program ends; copies left by a killed run are removed at the next start. The suite's
-# DISPLAY is kept; without one a private Xvfb is started before the wineserver (one started
-# after it cannot host windows).
+# outside would open its sockets outside. The copy is made from a template of the prefix,
+# taken before the tests start (tools/netns-run.sh --prepare, which start_wine runs) or
+# else on first use: the prefix itself is in use by tests that create and delete files in
+# its temporary folder, so copying it then would race them. The copy lives beside the
+# prefix and goes when the program ends; copies left by a killed run are removed at the
+# next start. The suite's DISPLAY is kept; without one a private Xvfb is started before
+# the wineserver (one started after it cannot host windows).
 #
 # Exit status: the program's; 77 (ctest's "skipped") when no namespace can be made, except
 # when CI is set, where that is a failure.
@@ -21,8 +24,44 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 self="$root/tools/netns-run.sh"
 
 if [ "$#" -eq 0 ]; then
-  echo "usage: $0 program [arguments...]" >&2
+  echo "usage: $0 program [arguments...] | $0 --prepare" >&2
   exit 2
+fi
+
+base="${TAVRUNE_WINEPREFIX:-${WINEPREFIX:-$root/build/wineprefix}}"
+copies="$(dirname "$base")/netns-prefixes"
+template="$copies/template"
+
+# Makes the template: the prefix without the contents of its temporary folders. Files that
+# vanish while they are read (a test run by hand beside this one) are left out.
+make_template() {
+  local fresh="$copies/template-new-$$"
+  rm -rf "$copies"/template-new-*
+  mkdir -p "$fresh" || return 1
+  tar -C "$base" -cf - --ignore-failed-read --warning=no-file-removed --warning=no-file-changed \
+    --exclude='./drive_c/users/*/Temp/*' --exclude='./drive_c/users/*/AppData/Local/Temp/*' . |
+    tar -C "$fresh" -xf -
+  local statuses=("${PIPESTATUS[@]}")
+  # tar's 1 means only that files changed or went while they were read.
+  if [ "${statuses[0]}" -gt 1 ] || [ "${statuses[1]}" -ne 0 ] || [ ! -f "$fresh/system.reg" ]; then
+    rm -rf "$fresh"
+    return 1
+  fi
+  rm -rf "$template.old"
+  [ -d "$template" ] && mv "$template" "$template.old"
+  mv "$fresh" "$template" && rm -rf "$template.old"
+}
+
+if [ "$1" = --prepare ]; then
+  if [ ! -f "$base/system.reg" ]; then
+    echo "netns-run: no prepared Wine prefix at $base" >&2
+    exit 1
+  fi
+  mkdir -p "$copies"
+  exec 9>"$copies/.lock"
+  flock 9
+  make_template || { echo "netns-run: cannot make the template of $base" >&2; exit 1; }
+  exit 0
 fi
 
 cannot() {
@@ -65,12 +104,10 @@ esac
 # ---- Windows programs: a private wineserver inside the namespace ----
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-base="${TAVRUNE_WINEPREFIX:-${WINEPREFIX:-$root/build/wineprefix}}"
 if [ ! -f "$base/system.reg" ]; then
   echo "netns-run: no prepared Wine prefix at $base (source scripts/wine-env.sh; start_wine)" >&2
   exit 1
 fi
-copies="$(dirname "$base")/netns-prefixes"
 mkdir -p "$copies"
 
 # Copies whose wrapper has gone: stop their server (reachable through its socket in /tmp
@@ -86,7 +123,15 @@ done
 
 prefix="$copies/prefix-$$"
 rm -rf "$prefix"
-cp -a "$base" "$prefix" || { echo "netns-run: cannot copy $base" >&2; exit 1; }
+{
+  flock 9
+  if [ ! -f "$template/system.reg" ]; then
+    make_template || { echo "netns-run: cannot make the template of $base" >&2; exit 1; }
+  fi
+  # Shared: copies may run side by side, but never while the template is remade.
+  flock -s 9
+  cp -a "$template" "$prefix" || { echo "netns-run: cannot copy $template" >&2; exit 1; }
+} 9>"$copies/.lock"
 export WINEPREFIX="$prefix"
 
 xvfb_pid=""

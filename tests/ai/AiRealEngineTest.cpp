@@ -12,6 +12,7 @@
 #include "books/BookFileWriter.h"
 #include "books/BookLogCapture.h"
 #include "engine/EngineLaunch.h"
+#include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune {
@@ -76,7 +77,8 @@ class AiRealEngineTest : public ::testing::Test {
 // Books of both layouts answer the engine's first two moves; the engine plays the rest of
 // a game against a player who follows only the rules.
 TEST_F(AiRealEngineTest, WholeGameWithBooksInFront) {
-  const std::string folder = support::freshBookFolder("开局库");
+  const support::TempFolder bookFolder("开局库");
+  const std::string folder = bookFolder.utf8();
   const Board afterTwo = [] {
     Board board = support::boardFromFen(STANDARD_START_FEN);
     board.movePiece(support::moveFromText(board, "h2e2"));

@@ -7,6 +7,7 @@
 
 #include "ai/PveRig.h"
 #include "books/BookFileWriter.h"
+#include "support/TempFolder.h"
 
 int main() {
   using namespace Tavrune;
@@ -15,7 +16,8 @@ int main() {
 
   Board afterFirst = support::boardFromFen(STANDARD_START_FEN);
   afterFirst.movePiece(support::moveFromText(afterFirst, "h2e2"));
-  const std::string folder = support::freshBookFolder("bench");
+  const support::TempFolder bookFolder("开局库-bench");
+  const std::string folder = bookFolder.utf8();
   const bool written =
       support::writeFile(folder + "/book.dat", support::eleeyeBytes({support::eleeyeRecord(afterFirst.toFEN(), "h9g7", 10)})) &&
       support::writeFile(folder + "/black.obk", support::mrxqBytes({support::mrxqRecord(afterFirst.toFEN(), "b9c7", 9)}, {}));

@@ -11,6 +11,7 @@
 #include "books/BookLogCapture.h"
 #include "books/FakeHttpClient.h"
 #include "engine/EngineMoveText.h"
+#include "support/TempFolder.h"
 
 namespace Tavrune {
 namespace {
@@ -49,7 +50,8 @@ class AiRequestTest : public ::testing::Test {
   void loadBook(const std::vector<std::tuple<std::vector<std::string>, std::string, uint16_t>>& entries) {
     std::vector<support::EleeyeRecord> records;
     for (const auto& [before, move, weight] : entries) records.push_back(support::eleeyeRecord(fenAfter(before), move, weight));
-    const std::string path = support::freshBookFolder("开局库") + "/book.dat";
+    const support::TempFolder folder("开局库");
+    const std::string path = folder.utf8() + "/book.dat";
     ASSERT_TRUE(support::writeFile(path, support::eleeyeBytes(records)));
     ASSERT_TRUE(rig.ai.loadOpeningBook(path, 0));
   }
@@ -94,7 +96,8 @@ TEST_F(AiRequestTest, BookModeDecidesWhetherTheEngineIsAsked) {
     fresh.ai.setProcessManagerFactory([&own] { return own.newProcess(); });
     fresh.ai.setOpeningBookMode(c.mode);
     if (c.withBook) {
-      const std::string path = support::freshBookFolder("book") + "/book.dat";
+      const support::TempFolder folder("开局库-book");
+      const std::string path = folder.utf8() + "/book.dat";
       ASSERT_TRUE(support::writeFile(path, support::eleeyeBytes({support::eleeyeRecord(STANDARD_START_FEN, "b2e2", 1)})));
       ASSERT_TRUE(fresh.ai.loadOpeningBook(path, 0));
     }
@@ -131,7 +134,8 @@ TEST_F(AiRequestTest, OnlineBookThenLocalBookThenEngine) {
       return std::make_shared<support::FakeHttpClient>(reply);
     });
     if (c.withBook) {
-      const std::string path = support::freshBookFolder("book") + "/book.dat";
+      const support::TempFolder folder("开局库-book");
+      const std::string path = folder.utf8() + "/book.dat";
       ASSERT_TRUE(support::writeFile(path, support::eleeyeBytes({support::eleeyeRecord(STANDARD_START_FEN, "b2e2", 1)})));
       ASSERT_TRUE(fresh.ai.loadOpeningBook(path, 0));
     }

@@ -8,6 +8,7 @@
 #include "ai/RulesEngine.h"
 #include "books/BookFileWriter.h"
 #include "books/BookLogCapture.h"
+#include "support/TempFolder.h"
 
 namespace Tavrune {
 namespace {
@@ -37,7 +38,8 @@ class PveControllerTest : public ::testing::Test {
 };
 
 TEST_F(PveControllerTest, OnlyTheEnginesTurnInAnEngineGameAsksTheAi) {
-  const std::string book = support::freshBookFolder("book") + "/book.dat";
+  const support::TempFolder folder("开局库-book");
+  const std::string book = folder.utf8() + "/book.dat";
   ASSERT_TRUE(support::writeFile(book, support::eleeyeBytes({support::eleeyeRecord(STANDARD_START_FEN, "h2e2", 1)})));
   for (GameMode mode : {MODE_PVP, MODE_PVE, MODE_LAN}) {
     for (PieceColor player : {RED, BLACK}) {

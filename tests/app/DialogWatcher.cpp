@@ -36,8 +36,7 @@ DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> act
       Search search{&caption, nullptr};
       EnumWindows(&matchDialog, reinterpret_cast<LPARAM>(&search));
       if (search.found) {
-        // Let the dialog finish its initialisation before acting on it.
-        Sleep(100);
+        // Shown means set up: a dialog is shown once its WM_INITDIALOG has returned.
         action(search.found);
         found_ = true;
         return;

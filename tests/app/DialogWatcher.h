@@ -1,6 +1,6 @@
 #pragma once
 // Answers a modal dialog or message box of this process from a helper thread, the way
-// a user would: waits for a dialog window (class "#32770") with the given caption, then
+// a user would: waits for a shown dialog window (class "#32770") with the given caption, then
 // runs the action on it (set a text, press a button). Joins in the destructor.
 #include <windows.h>
 

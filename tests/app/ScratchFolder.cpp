@@ -1,5 +1,7 @@
 #include "app/ScratchFolder.h"
 
+#include "support/TempFolder.h"
+
 #include <atomic>
 #include <chrono>
 #include <fstream>
@@ -24,10 +26,7 @@ ScratchFolder::ScratchFolder(const std::string& tag) {
   fs::create_directories(path_);
 }
 
-ScratchFolder::~ScratchFolder() {
-  std::error_code ignored;
-  fs::remove_all(path_, ignored);
-}
+ScratchFolder::~ScratchFolder() { TempFolder::remove(path_); }
 
 std::string ScratchFolder::utf8() const { return toUtf8(path_); }
 

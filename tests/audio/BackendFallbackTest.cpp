@@ -9,7 +9,7 @@
 
 #include "LogCapture.h"
 #include "ManagerTestRig.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "WavFile.h"
 #include "audio/AudioManager.h"
 #include "audio/OpenALBackend.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 
 namespace Tavrune::Test {
 

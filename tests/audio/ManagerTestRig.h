@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "NoDeviceBackend.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "audio/AudioManager.h"
 
 namespace Tavrune::Test {

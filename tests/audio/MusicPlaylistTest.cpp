@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "LogCapture.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "audio/MusicPlaylist.h"
 #include "audio/Utf8Path.h"
 

@@ -11,7 +11,7 @@
 
 #include "LogCapture.h"
 #include "NoDeviceBackend.h"
-#include "TempFolder.h"
+#include "support/TempFolder.h"
 #include "WavFile.h"
 #include "audio/AudioManager.h"
 #include "audio/OpenALBackend.h"

@@ -1,9 +1,7 @@
 #include "books/BookFileWriter.h"
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 #include "engine/EleeyeZobrist.h"
 #include "engine/MrxqZobrist.h"
@@ -14,11 +12,6 @@ namespace {
 
 std::filesystem::path pathOf(const std::string& utf8) {
   return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
-std::string utf8Of(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
 }
 
 void putLe(std::string& out, uint64_t value, int bytes) {
@@ -97,19 +90,6 @@ bool writeFile(const std::string& utf8Path, const std::string& bytes) {
   std::ofstream out(pathOf(utf8Path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return static_cast<bool>(out);
-}
-
-std::string freshBookFolder(const std::string& name) {
-  static std::atomic<int> counter{0};
-  static const unsigned run = std::random_device{}();
-  std::error_code error;
-  const std::filesystem::path folder =
-      std::filesystem::temp_directory_path(error) /
-      pathOf("tavrune-开局库-" + name + "-" + std::to_string(run) + "-" +
-             std::to_string(counter++));
-  std::filesystem::remove_all(folder, error);
-  std::filesystem::create_directories(folder, error);
-  return utf8Of(folder);
 }
 
 }  // namespace Tavrune::Test

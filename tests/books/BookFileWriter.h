@@ -42,7 +42,5 @@ std::string mrxqBytes(const std::vector<MrxqRecord>& black, const std::vector<Mr
 
 // Writes `bytes` to a UTF-8 path; false on failure.
 bool writeFile(const std::string& utf8Path, const std::string& bytes);
-// A fresh, empty folder with a Chinese name under the system temporary folder (UTF-8).
-std::string freshBookFolder(const std::string& name);
 
 }  // namespace Tavrune::Test

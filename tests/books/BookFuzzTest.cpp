@@ -14,6 +14,7 @@
 #include "engine/CloudBook.h"
 #include "engine/EleeyeOpeningBook.h"
 #include "engine/MrxqOpeningBook.h"
+#include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune::Test {
@@ -86,7 +87,8 @@ std::string eleeyeSeed() {
 }
 
 TEST(BookFuzz, MutatedElephantEyeBooks) {
-  fuzzBook<EleeyeOpeningBook>(eleeyeSeed(), freshBookFolder("fuzz") + "/book.dat", 1500);
+  const TempFolder folder("开局库-fuzz");
+  fuzzBook<EleeyeOpeningBook>(eleeyeSeed(), folder.utf8() + "/book.dat", 1500);
 }
 
 TEST(BookFuzz, MutatedMrxqBooks) {
@@ -94,7 +96,8 @@ TEST(BookFuzz, MutatedMrxqBooks) {
                                      {mrxqRecord(STANDARD_START_FEN, "h2e2", 9),
                                       mrxqRecord(STANDARD_START_FEN, "c3c4", 5),
                                       mrxqRecord(POSITIONS[2], "b6a8", 1)});
-  fuzzBook<MrxqOpeningBook>(seed, freshBookFolder("fuzz") + "/book.obk", 1500);
+  const TempFolder folder("开局库-fuzz");
+  fuzzBook<MrxqOpeningBook>(seed, folder.utf8() + "/book.obk", 1500);
 }
 
 TEST(BookFuzz, MutatedServiceReplies) {

@@ -1,13 +1,12 @@
 #include "books/BookLogCapture.h"
 
-#include "books/BookFileWriter.h"
 #include "core/Log.h"
 #include "core/LogTestSeam.h"
 
 namespace Tavrune::Test {
 
 BookLogCapture::BookLogCapture() {
-  setLogFolderForTesting(freshBookFolder("log"));
+  setLogFolderForTesting(logFolder.utf8());
   setDebuggerSinkForTesting([this](const std::string& text) {
     std::lock_guard<std::mutex> guard(lock);
     lines.push_back(text);

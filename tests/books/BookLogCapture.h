@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TempFolder.h"
+
 namespace Tavrune::Test {
 
 class BookLogCapture {
@@ -20,6 +22,7 @@ class BookLogCapture {
   void clear();
 
  private:
+  TempFolder logFolder{"开局库-log"};
   mutable std::mutex lock;
   std::vector<std::string> lines;
 };

@@ -12,6 +12,7 @@
 #include "engine/MrxqOpeningBook.h"
 #include "engine/MrxqZobrist.h"
 #include "engine/OpeningBookSet.h"
+#include "support/TempFolder.h"
 
 using namespace Tavrune;
 using namespace Tavrune::Test;
@@ -63,7 +64,8 @@ void measure(const char* label, const std::vector<Entry>& entries, Probe probe) 
 int main() {
   std::mt19937 random(20240607);
   const std::vector<Entry> entries = randomGameEntries(random);
-  const std::string folder = freshBookFolder("bench");
+  const TempFolder bookFolder("开局库-bench");
+  const std::string folder = bookFolder.utf8();
 
   std::vector<EleeyeRecord> eleeye;
   std::vector<MrxqRecord> black;

@@ -8,6 +8,7 @@
 #include "books/BookTestText.h"
 #include "engine/EleeyeOpeningBook.h"
 #include "engine/EleeyeZobrist.h"
+#include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune::Test {
@@ -69,7 +70,8 @@ TEST_F(RealEleeyeBook, EveryOfferedMoveIsLegalAlongTheBookLine) {
 
 class BuiltEleeyeBook : public ::testing::Test {
  protected:
-  std::string folder = freshBookFolder("eleeye");
+  TempFolder bookFolder{"开局库-eleeye"};
+  std::string folder = bookFolder.utf8();
   std::string path = folder + "/book.dat";
   EleeyeOpeningBook book;
 };

@@ -12,6 +12,7 @@
 #include "engine/MrxqOpeningBook.h"
 #include "engine/MrxqZobrist.h"
 #include "engine/MrxqZobristTable.h"
+#include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune::Test {
@@ -85,7 +86,8 @@ TEST(MrxqZobrist, UpdateAfterEachLegalMoveEqualsTheHashOfTheReachedPosition) {
 
 class BuiltMrxqBook : public ::testing::Test {
  protected:
-  std::string folder = freshBookFolder("mrxq");
+  TempFolder bookFolder{"开局库-mrxq"};
+  std::string folder = bookFolder.utf8();
   std::string path = folder + "/book.obk";
   MrxqOpeningBook book;
 };

@@ -7,6 +7,7 @@
 #include "books/BookFileWriter.h"
 #include "books/BookTestText.h"
 #include "engine/OpeningBookSet.h"
+#include "support/TempFolder.h"
 
 namespace Tavrune::Test {
 namespace {
@@ -31,7 +32,8 @@ class BookSetTest : public ::testing::Test {
     return path;
   }
 
-  std::string folder = freshBookFolder("set");
+  TempFolder bookFolder{"开局库-set"};
+  std::string folder = bookFolder.utf8();
   int files = 0;
   OpeningBookSet set;
   Board opening = boardFromFen(STANDARD_START_FEN);

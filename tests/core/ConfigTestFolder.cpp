@@ -35,8 +35,8 @@ std::string fromFsPath(const fs::path& path) {
 ConfigTestFolder::ConfigTestFolder() {
   static std::atomic<int> counter{0};
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const fs::path folder = fs::temp_directory_path() / "tavrune-config-tests" /
-                          (std::to_string(stamp) + "-" + std::to_string(counter++));
+  const fs::path folder =
+      fs::temp_directory_path() / ("tavrune-config-tests-" + std::to_string(stamp) + "-" + std::to_string(counter++));
   fs::create_directories(folder);
   path_ = fromFsPath(folder);
 }

@@ -5,13 +5,7 @@
 #include <fstream>
 #include <sstream>
 
-#ifdef _WIN32
-#include <process.h>
-#define TAVRUNE_PID _getpid()
-#else
-#include <unistd.h>
-#define TAVRUNE_PID getpid()
-#endif
+#include "support/TempFolder.h"
 
 namespace Tavrune::Test {
 
@@ -25,9 +19,9 @@ std::string utf8FromPath(const std::filesystem::path& path) {
 }
 
 std::filesystem::path freshTempFolder(const std::string& name) {
-  std::filesystem::path folder =
-      std::filesystem::temp_directory_path() / pathFromUtf8("tavrune-log-test-" + std::to_string(TAVRUNE_PID));
-  folder /= pathFromUtf8(name);
+  // Removed with everything in it when the program ends, however its tests went.
+  static const TempFolder processFolder("log-test");
+  const std::filesystem::path folder = processFolder.path() / pathFromUtf8(name);
   std::filesystem::remove_all(folder);
   return folder;
 }

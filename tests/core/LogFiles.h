@@ -9,7 +9,8 @@ namespace Tavrune::Test {
 std::filesystem::path pathFromUtf8(const std::string& utf8);
 std::string utf8FromPath(const std::filesystem::path& path);
 
-// A folder that does not exist yet, unique to this process and the given name.
+// A folder that does not exist yet, unique to this process and the given name; gone when
+// the process ends.
 std::filesystem::path freshTempFolder(const std::string& name);
 
 // The lines of a file without their line ends; on Windows every line must end in CR LF.

@@ -92,9 +92,8 @@ TEST(AboutBoxTest, ShowsTheVersionAndCopiesTheNumbers) {
   Running run("about");
   ASSERT_NE(run.window, nullptr);
   run.command(kAbout);
-  HWND about = run.program->waitForDialog(L"关于Velmora");
+  HWND about = run.program->waitForDialog(L"关于Velmora", 8000, 1002);
   ASSERT_NE(about, nullptr);
-  Sleep(200);
   EXPECT_EQ(RunningProgram::controlText(about, 1002),
             L"" TAVRUNE_VERSION_TEXT " (Build 771 (" TAVRUNE_SOURCE_REVISION "))");
   EXPECT_EQ(RunningProgram::controlText(about, 1001), L"Velmora");

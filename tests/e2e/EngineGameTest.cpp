@@ -114,6 +114,8 @@ class EngineGameTest : public ::testing::Test {
 
   void TearDown() override {
     for (const wchar_t* fault : {kCrashOnGo, kIllegalAnswers}) SetEnvironmentVariableW(fault, nullptr);
+    std::error_code ignored;
+    for (const std::filesystem::path& flag : faultFlags) std::filesystem::remove(flag, ignored);
     if (!HasFailure() || !install) return;
     // What the program told the engine and what it logged, for whoever reads the failure.
     std::printf("--- transcript of the lines sent to the engine ---\n");
@@ -132,8 +134,9 @@ class EngineGameTest : public ::testing::Test {
 
   // Before start: the relays the program starts play the fault while the returned file
   // exists (it exists now).
-  std::filesystem::path fault(const wchar_t* variable, const std::string& tag) const {
+  std::filesystem::path fault(const wchar_t* variable, const std::string& tag) {
     const std::filesystem::path flag = std::filesystem::temp_directory_path() / ("tavrune-fault-" + tag);
+    faultFlags.push_back(flag);
     std::ofstream(flag) << "on";
     SetEnvironmentVariableW(variable, flag.wstring().c_str());
     return flag;
@@ -202,6 +205,7 @@ class EngineGameTest : public ::testing::Test {
   std::unique_ptr<RunningProgram> program;
   std::unique_ptr<WinEventWatcher> events;
   std::filesystem::path transcriptPath;
+  std::vector<std::filesystem::path> faultFlags;
   uintmax_t logOffset = 0;
 };
 

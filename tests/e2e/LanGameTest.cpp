@@ -50,7 +50,7 @@ class Player {
   }
   // The set-up dialog filled and confirmed: the nickname and the side radio button.
   bool setUp(const std::wstring& nickname, int sideButton) const {
-    HWND dialog = program.waitForDialog(L"局域网对战设置", kStep);
+    HWND dialog = program.waitForDialog(L"局域网对战设置", kStep, LanDialogs::ID_NICKNAME);
     if (!dialog) return false;
     SendMessageW(GetDlgItem(dialog, LanDialogs::ID_NICKNAME), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(nickname.c_str()));
     SendMessageW(GetDlgItem(dialog, sideButton), BM_CLICK, 0, 0);
@@ -76,7 +76,7 @@ bool connectByAddress(const Player& guest, int port) {
   if (!guest.setUp(L"小红", LanDialogs::ID_SIDE_RANDOM) || !guest.program.answerBox(L"局域网对战", IDCANCEL, kStep)) {
     return false;
   }
-  HWND connect = guest.program.waitForDialog(L"连接到对手", kStep);
+  HWND connect = guest.program.waitForDialog(L"连接到对手", kStep, LanDialogs::ID_PORT);
   if (!connect) return false;
   const std::wstring portText = std::to_wstring(port);
   SendMessageW(GetDlgItem(connect, LanDialogs::ID_ADDRESS), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"127.0.0.1"));
@@ -100,6 +100,8 @@ TEST(LanGameTest, TwoProgramsPlayThroughARelayThatCutsThemAndTheyGoOn) {
   Tavrune::Test::FaultyRelay relay(Network::DEFAULT_GAME_PORT);
   ASSERT_TRUE(connectByAddress(guest, relay.port()));
   EXPECT_TRUE(bothReady(host, guest));
+  // The guest came through the relay, or cutting it would cut nothing.
+  ASSERT_GE(relay.linksAccepted(), 1);
 
   // The waiting dialog closed itself once the guest came.
   bool waitingClosed = false;
@@ -161,6 +163,7 @@ TEST(LanGameTest, ASilentLinkIsReportedUnstableThenLostOnBothSides) {
   Tavrune::Test::FaultyRelay relay(Network::DEFAULT_GAME_PORT);
   ASSERT_TRUE(connectByAddress(guest, relay.port()));
   ASSERT_TRUE(bothReady(host, guest));
+  ASSERT_GE(relay.linksAccepted(), 1);
 
   relay.stall(true);
   const auto stalled = std::chrono::steady_clock::now();
@@ -184,7 +187,7 @@ TEST(LanGameTest, TheRoomSearchListsTheHostOnceAndJoinsItsLine) {
   guest.command(kLanCommand);
   ASSERT_TRUE(guest.setUp(L"小红", LanDialogs::ID_SIDE_RANDOM));
   ASSERT_TRUE(guest.program.answerBox(L"局域网对战", IDNO, kStep));
-  HWND search = guest.program.waitForDialog(L"搜索房间", kStep);
+  HWND search = guest.program.waitForDialog(L"搜索房间", kStep, LanDialogs::ID_ROOM_LIST);
   ASSERT_NE(search, nullptr);
   HWND list = GetDlgItem(search, LanDialogs::ID_ROOM_LIST);
   auto lines = [&] { return Tavrune::Test::DialogWatcher::listLines(search, LanDialogs::ID_ROOM_LIST); };

@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune::E2E {
@@ -47,15 +48,7 @@ PortableInstall::PortableInstall(const std::string& tag) {
   fs::copy(app / "sounds", folder_ / "sounds", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-PortableInstall::~PortableInstall() {
-  // The program may still hold a file for a moment after it exited.
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    std::error_code error;
-    fs::remove_all(folder_, error);
-    if (!error) return;
-    Sleep(50);
-  }
-}
+PortableInstall::~PortableInstall() { Test::TempFolder::remove(folder_); }
 
 fs::path PortableInstall::file(const std::string& relative) const {
   return (folder_ / fromUtf8(relative)).make_preferred();

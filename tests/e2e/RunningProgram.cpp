@@ -208,17 +208,18 @@ HWND RunningProgram::findDialog(const std::wstring& caption) const {
   return findWindow(processId_, L"#32770", &caption);
 }
 
-HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs) const {
+HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs, int controlId) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   do {
-    if (HWND dialog = findDialog(caption)) return dialog;
+    HWND dialog = findDialog(caption);
+    if (dialog && IsWindowVisible(dialog) && (controlId == 0 || GetDlgItem(dialog, controlId))) return dialog;
     Sleep(20);
   } while (std::chrono::steady_clock::now() < deadline);
   return nullptr;
 }
 
 bool RunningProgram::answerBox(const std::wstring& caption, int button, int timeoutMs) const {
-  HWND box = waitForDialog(caption, timeoutMs);
+  HWND box = waitForDialog(caption, timeoutMs, button);
   if (!box) return false;
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
   return true;

@@ -54,11 +54,15 @@ class RunningProgram {
   // The installer's request; the program's answer.
   LRESULT sendCopyData(ULONG_PTR tag, const std::string& bytes, int timeoutMs = 5000) const;
 
-  // A dialog window (class "#32770") of this process with the caption; null when none.
+  // A dialog window (class "#32770") of this process with the caption, shown or not yet;
+  // null when none.
   HWND findDialog(const std::wstring& caption) const;
-  HWND waitForDialog(const std::wstring& caption, int timeoutMs = 8000) const;
-  // Waits for the box with the caption and presses its button (IDYES, IDNO, ...); false
-  // when no such box appeared.
+  // Waits until the dialog with the caption is shown and, given a control id, holds that
+  // control: a dialog may set its caption before it creates its controls, and is shown
+  // only once it has set itself up. Null on time-out.
+  HWND waitForDialog(const std::wstring& caption, int timeoutMs = 8000, int controlId = 0) const;
+  // Waits for the box with the caption and its button (IDYES, IDNO, ...) and presses it;
+  // false when no such box appeared.
   bool answerBox(const std::wstring& caption, int button, int timeoutMs = 8000) const;
   // A top-level window of this process with the class (any caption); null when none.
   HWND findWindowOfClass(const wchar_t* className) const;

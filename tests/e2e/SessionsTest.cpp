@@ -35,13 +35,7 @@ class SessionsTest : public ::testing::Test {
 
   void command(int id) const { PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
-  HWND waitForDialog(const std::wstring& caption, int timeoutMs = 8000) const {
-    for (int waited = 0; waited < timeoutMs; waited += 50) {
-      if (HWND dialog = program->findDialog(caption)) return dialog;
-      Sleep(50);
-    }
-    return nullptr;
-  }
+  HWND waitForDialog(const std::wstring& caption) const { return program->waitForDialog(caption); }
 
   static std::wstring boxText(HWND box) {
     // The message is the box's longest static text (its control id differs by system).

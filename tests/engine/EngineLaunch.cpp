@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "support/TempFolder.h"
+
 #ifdef _WIN32
 #include "platform/WinProcessManager.h"
 #else
@@ -43,11 +45,13 @@ std::string fakeEnginePath() {
 }
 
 std::string freshTestFolder(const std::string& name) {
+  // One folder per process, so programs running side by side never share one; removed
+  // with everything in it when the program ends, however its tests went.
+  static const TempFolder processFolder("engine-tests");
   static std::atomic<int> counter{0};
-  std::filesystem::path folder = std::filesystem::temp_directory_path() / "tavrune-engine-tests" /
-                                 (name + "-" + std::to_string(counter++));
+  const std::string leaf = name + "-" + std::to_string(counter++);
+  const std::filesystem::path folder = processFolder.path() / std::u8string(leaf.begin(), leaf.end());
   std::error_code error;
-  std::filesystem::remove_all(folder, error);
   std::filesystem::create_directories(folder, error);
   return toUtf8(folder);
 }

@@ -16,7 +16,7 @@ struct EngineLaunch {
   std::string commandLine;
 };
 
-// A new empty folder for this test's files (scripts, records).
+// A new empty folder for this test's files (scripts, records); gone when the process ends.
 std::string freshTestFolder(const std::string& name);
 // Writes a fake-engine script and returns how to start the fake with it.
 EngineLaunch fakeEngine(const std::string& script);

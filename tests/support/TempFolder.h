@@ -1,5 +1,7 @@
 #pragma once
-// A fresh folder under the system temporary folder, removed with everything in it.
+// A fresh folder under the system temporary folder, removed with everything in it when
+// the object goes away, also when the test that made it fails. Paths are UTF-8; `tag`
+// becomes part of the name and may hold non-ASCII text.
 #include <filesystem>
 #include <string>
 
@@ -19,6 +21,10 @@ class TempFolder {
   std::string makeFolder(const std::string& relative) const;
   // Writes bytes into a file, creating parent folders; returns its UTF-8 path.
   std::string writeFile(const std::string& relative, const std::string& bytes) const;
+
+  // Removes a folder with everything in it, read-only files too, waiting a while for a
+  // program or watcher that still holds something in it to let go; false if it stays.
+  static bool remove(const std::filesystem::path& folder);
 
  private:
   std::filesystem::path path_;
