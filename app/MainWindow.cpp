@@ -5,6 +5,7 @@
 #include "accessibility/NoticeJoiner.h"
 #include "app/AIFrontEnd.h"
 #include "app/ProgramMessages.h"
+#include "app/WindowClass.h"
 #include "audio/AudioManager.h"
 #include "core/ConfigManager.h"
 #include "core/Log.h"
@@ -107,16 +108,7 @@ bool MainWindow::create(HINSTANCE instance) {
   hInstance = instance;
   uiThreadId = GetCurrentThreadId();
 
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof(windowClass);
-  windowClass.style = CS_HREDRAW | CS_VREDRAW;
-  windowClass.lpfnWndProc = &MainWindow::windowProc;
-  windowClass.hInstance = instance;
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = kClassName;
-  // A class left registered by an earlier window of this process is reused.
-  if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) return false;
+  if (!registerWindowClass(instance, kClassName, &MainWindow::windowProc)) return false;
 
   hwnd = CreateWindowExW(0, kClassName, kTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, kWidth, kHeight,
                          nullptr, nullptr, instance, this);

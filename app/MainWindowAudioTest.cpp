@@ -8,6 +8,7 @@
 #include "app/AudioTestGeometry.h"
 #include "app/ClipboardText.h"
 #include "app/MainWindow.h"
+#include "app/WindowClass.h"
 #include "audio/AudioManager.h"
 #include "core/ConfigManager.h"
 #include "core/Log.h"
@@ -110,15 +111,7 @@ void MainWindow::openAudioTestWindow() {
 
   static bool registered = false;
   if (!registered) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = &MainWindow::audioTestWindowProc;
-    windowClass.hInstance = hInstance;
-    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    windowClass.lpszClassName = kAudioTestClass;
-    registered = RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    registered = registerWindowClass(hInstance, kAudioTestClass, &MainWindow::audioTestWindowProc);
     if (!registered) return;
   }
   CreationData creation{this, audioManager.get(), startsAudio};

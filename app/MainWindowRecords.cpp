@@ -24,21 +24,29 @@ BoxAnswer showBox(HWND owner, const PromptBox& box) {
   return PromptBox::answerFromResult(MessageBoxW(owner, box.text.c_str(), box.caption.c_str(), box.style()));
 }
 
+// The open and save boxes: the score filter, the path buffer, a title and flags.
+OPENFILENAMEW scoreFileBox(HWND owner, const std::wstring& filter, std::vector<wchar_t>& path, const wchar_t* title,
+                           DWORD flags) {
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFilter = filter.c_str();
+  dialog.nFilterIndex = 1;
+  dialog.lpstrFile = path.data();
+  dialog.nMaxFile = static_cast<DWORD>(path.size());
+  dialog.lpstrTitle = title;
+  dialog.Flags = flags;
+  return dialog;
+}
+
 }  // namespace
 
 void MainWindow::openScoreFile() {
   logInfo(ScoreFilePlanner::kOpenDialogLog);
   const std::wstring filter = ScoreFilePlanner::openFilter();
   std::vector<wchar_t> path(ScoreFilePlanner::kPathBufferLength, L'\0');
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = path.data();
-  dialog.nMaxFile = static_cast<DWORD>(path.size());
-  dialog.lpstrTitle = ScoreFilePlanner::kOpenTitle;
-  dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+  OPENFILENAMEW dialog =
+      scoreFileBox(hwnd, filter, path, ScoreFilePlanner::kOpenTitle, OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST);
   if (!SystemDialogLibraries::getOpenFileName(dialog)) {
     logInfo(ScoreFilePlanner::kOpenCancelledLog);
     return;
@@ -139,16 +147,8 @@ void MainWindow::saveScoreFile() {
   std::vector<wchar_t> path(ScoreFilePlanner::kPathBufferLength, L'\0');
   name.copy(path.data(), std::min(name.size(), path.size() - 1));
   const std::wstring filter = ScoreFilePlanner::saveFilter();
-  OPENFILENAMEW dialog{};
-  dialog.lStructSize = sizeof(dialog);
-  dialog.hwndOwner = hwnd;
-  dialog.lpstrFilter = filter.c_str();
-  dialog.nFilterIndex = 1;
-  dialog.lpstrFile = path.data();
-  dialog.nMaxFile = static_cast<DWORD>(path.size());
-  dialog.lpstrTitle = ScoreFilePlanner::kSaveTitle;
+  OPENFILENAMEW dialog = scoreFileBox(hwnd, filter, path, ScoreFilePlanner::kSaveTitle, OFN_OVERWRITEPROMPT);
   dialog.lpstrDefExt = ScoreFilePlanner::kDefaultExtension;
-  dialog.Flags = OFN_OVERWRITEPROMPT;
   if (!SystemDialogLibraries::getSaveFileName(dialog)) return;
   if (gameEngine->saveScore(path.data(), ScoreFormat::PGN)) {
     announcer->announce(ScoreFilePlanner::kSavedNotice);

@@ -4,6 +4,7 @@
 // the players and gives out the sides, acknowledged moves with resynchronisation,
 // liveness and reconnection, draw, undo, resignation and leaving, and the controller half
 // of room discovery. Platform-neutral: the transport is Network, the game GameEngine.
+// Defined across LANGameController*.cpp, one file per concern.
 //
 // Threads. One non-recursive mutex guards every field, and every LANCallbacks slot is
 // called with it held. Received lines and disconnect reports do not run on the receive

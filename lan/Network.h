@@ -1,6 +1,7 @@
 #pragma once
 // The program's one LAN endpoint: a TCP game connection as host (server) or guest (client)
-// with a receive thread that cuts the stream into protocol lines, plus UDP room discovery.
+// with a receive thread that cuts the stream into protocol lines, plus UDP room discovery
+// (its DiscoveryChannel).
 // Written over the thin socket layer of platform/SocketApi.h, so the same code runs with
 // Winsock in the program and with POSIX sockets in the host tests.
 //
@@ -21,6 +22,7 @@
 #include <string>
 #include <thread>
 
+#include "lan/DiscoveryChannel.h"
 #include "platform/SocketApi.h"
 
 namespace Tavrune {
@@ -34,9 +36,9 @@ class Network {
   using DiscoveryCallback = std::function<void(const std::string& text, const std::string& sender)>;
 
   static constexpr int DEFAULT_GAME_PORT = 8888;
-  static constexpr int DEFAULT_DISCOVERY_PORT = 8889;
-  static constexpr const char* BROADCAST_ADDRESS = "255.255.255.255";
-  static constexpr const char* MULTICAST_GROUP = "239.255.42.99";
+  static constexpr int DEFAULT_DISCOVERY_PORT = DiscoveryChannel::DEFAULT_PORT;
+  static constexpr const char* BROADCAST_ADDRESS = DiscoveryChannel::BROADCAST_ADDRESS;
+  static constexpr const char* MULTICAST_GROUP = DiscoveryChannel::MULTICAST_GROUP;
   // A peer line longer than this without a line feed ends the connection ("protocol_error").
   static constexpr std::size_t MAX_LINE_BYTES = 64 * 1024;
   // Sent, best effort, before a connection is dropped for a protocol fault.
@@ -47,7 +49,7 @@ class Network {
   Network(const Network&) = delete;
   Network& operator=(const Network&) = delete;
 
-  // One TCP connection's socket, threads and queues (defined in Network.cpp).
+  // One TCP connection's socket, threads and queues (defined in NetworkConnections.cpp).
   struct Connection;
 
   // Opens the exclusive listening socket (dual-stack IPv6, else IPv4). Port 0 binds a free
@@ -113,7 +115,6 @@ class Network {
   bool sendDiscoverBroadcast(const std::string& payload, const std::string& address, int port);
 
  private:
-  struct Discovery;
   friend class NetworkTestAccess;
 
   // A callback is copied under callbackMutex and called outside it, so it may be replaced
@@ -154,12 +155,6 @@ class Network {
   // fails after stallMs without progress.
   bool sendAll(Connection& connection, const std::string& text, int stallMs);
 
-  void discoveryLoop(std::shared_ptr<Discovery> discovery);
-  void broadcastLoop(std::string payload, int intervalMs);
-  // Waits up to ms on the sender's wake-up; false once the sender is told to stop.
-  bool broadcastPause(int ms);
-  void stopBroadcastLocked();
-  bool discoveryOpen();
   // Waits for waitForClient to leave (unless called on its thread), then closes the listener.
   void closeListener();
 
@@ -185,20 +180,8 @@ class Network {
   MessageCallback onMessage;
   DiscoveryCallback onDiscovery;
 
-  // Discovery: start and stop are serialised by discoveryMutex; the socket handle is read
-  // for sends under udpMutex and closed only after the receive thread has ended.
-  std::mutex discoveryMutex;
-  std::mutex udpMutex;
-  Sockets::Handle udpSocket = Sockets::INVALID_HANDLE;
-  std::atomic<int> discoveryPort{DEFAULT_DISCOVERY_PORT};
-  std::shared_ptr<Discovery> discovery;
-  std::thread discoveryThread;
-
-  std::mutex broadcastMutex;
-  std::thread broadcastThread;
-  std::mutex broadcastWakeMutex;
-  std::condition_variable broadcastWake;
-  std::atomic<bool> broadcastRunning{false};
+  // Hands each datagram to onDiscovery; declared after the callbacks it reads.
+  DiscoveryChannel discovery;
 
   bool socketsStarted = false;
 };

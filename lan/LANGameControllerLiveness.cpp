@@ -1,0 +1,160 @@
+// Liveness and reconnection: heartbeats, silence, the handshake's time-out and the wait for
+// a lost peer to come back.
+#include "lan/LANGameController.h"
+
+#include "core/Log.h"
+#include "lan/LanTimings.h"
+#include "lan/Network.h"
+
+namespace Tavrune {
+
+using State = LANSessionState;
+
+void LANGameController::tick() {
+  AfterTick after;
+  {
+    std::lock_guard<std::mutex> guard(mutex);
+    if (state == State::IDLE || state == State::ENDED) return;
+    if (waitingReconnect && now() >= reconnectDeadline) {
+      reconnectDeadlinePassed();
+      return;
+    }
+    if ((state == State::PLAYING || state == State::WAITING_ACK) &&
+        now() - lastHeartbeatSent >= LanTimings::HEARTBEAT_INTERVAL) {
+      send(LanProtocol::makeHeartbeat());
+      lastHeartbeatSent = now();
+    }
+    checkHandshakeTimeout(after);
+    // A connection given up here is dropped below; a new attempt waits for the next tick,
+    // so that the drop cannot meet it.
+    if (!after.dropConnection) {
+      checkConnectionHealth();
+      if (state == State::WAITING_ACK) checkMoveAck();
+    }
+  }
+  // Outside the lock: both wait for threads whose work may want it.
+  if (after.dropConnection) network->disconnect();
+  if (after.restartWaitThread) startWaitThread(true);
+}
+
+// A connection that never completes the handshake (a stray program on the game port) must
+// not hold the room or the joining player for ever. Inside a reconnection wait only that
+// connection is dropped and the wait goes on; otherwise the session ends, not resumable.
+void LANGameController::checkHandshakeTimeout(AfterTick& after) {
+  if (state != State::HANDSHAKING) return;
+  if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
+  after.dropConnection = true;
+  if (waitingReconnect || isHost) {
+    logWarning("LANGameController: 重连握手超时，继续等待重连");
+    retireConnection();
+    if (isHost) {
+      state = State::HOSTING;
+      after.restartWaitThread = true;
+    } else {
+      state = State::RECONNECTING;
+    }
+    return;
+  }
+  logWarning("LANGameController: 握手超时，断开连接");
+  handleConnectionLost("握手超时，连接已断开");
+  resumable = false;
+}
+
+void LANGameController::checkConnectionHealth() {
+  if (inGame()) {
+    const auto silence = now() - lastReceived;
+    if (silence >= LanTimings::LOST_SILENCE) {
+      logWarning("LANGameController: 心跳超时，判定断线");
+      handleConnectionLost("连接超时中断，可等待对方重连");
+      return;
+    }
+    if (silence >= LanTimings::UNSTABLE_SILENCE && !unstableWarned) {
+      unstableWarned = true;
+      logWarning("LANGameController: 对方连接不稳定");
+      fire(callbacks.statusText, std::string("对方连接不稳定"));
+    }
+    if (state == State::WAITING_SYNC && now() - syncRequestedAt >= LanTimings::SYNC_TIMEOUT) {
+      logWarning("LANGameController: WAITING_SYNC 超时，回退到 PLAYING");
+      state = State::PLAYING;
+    }
+    return;
+  }
+  if (state == State::RECONNECTING && waitingReconnect) tryReconnect();
+}
+
+void LANGameController::tryReconnect() {
+  if (now() >= reconnectDeadline) {
+    reconnectDeadlinePassed();
+    return;
+  }
+  if (connecting) return;
+  if (now() - lastReconnectAttempt < LanTimings::RECONNECT_ATTEMPT_INTERVAL) return;
+  lastReconnectAttempt = now();
+  startConnectAttempt();
+}
+
+void LANGameController::reconnectDeadlinePassed() {
+  resumable = waitingReconnect = resuming = false;
+  state = State::ENDED;
+  retireConnection();
+  cancelConnect();
+  closeRoom();
+  fire(callbacks.statusText, std::string("重连等待超时"));
+  fire(callbacks.connectionLost);
+}
+
+bool LANGameController::enterReconnectWait(int seconds) {
+  bool host = false;
+  {
+    std::lock_guard<std::mutex> guard(mutex);
+    if (!resumable) return false;
+    // Already waiting: a second wait thread would join the first, blocked in accept.
+    if (waitingReconnect) return true;
+    waitingReconnect = resuming = true;
+    const int wait = seconds < 1 ? LanTimings::DEFAULT_RECONNECT_WAIT_SECONDS : seconds;
+    reconnectDeadline = now() + std::chrono::seconds(wait);
+    lastReconnectAttempt = TimePoint{};  // the client's first attempt comes at the next tick
+    host = isHost;
+    state = host ? State::HOSTING : State::RECONNECTING;
+    fire(callbacks.statusText, std::string("已进入等待重连模式"));
+  }
+  // Outside the lock: a wait thread still handing over would need it. The room's server is
+  // still listening; whoever queued before the wait began is not the returning player.
+  if (host) {
+    network->dropQueuedClients();
+    startWaitThread(true);
+  }
+  return true;
+}
+
+void LANGameController::declineReconnect() {
+  std::lock_guard<std::mutex> guard(mutex);
+  if (state == State::RECONNECTING || (state == State::HOSTING && resuming)) state = State::ENDED;
+  resumable = waitingReconnect = resuming = false;
+  cancelConnect();
+  closeRoom();
+}
+
+void LANGameController::handleConnectionLost(const std::string& notice) {
+  if (state == State::IDLE || state == State::ENDED) return;
+  // Whatever the transport still delivers from this connection is stale from now on.
+  retireConnection();
+  if (localLeft || peerLeft) {
+    state = State::ENDED;
+    resumable = waitingReconnect = resuming = false;
+  } else {
+    // A finished game has nothing to resume.
+    resumable = gameStarted && !gameOver();
+    waitingReconnect = resuming = false;
+    state = State::ENDED;
+    if (!notice.empty()) fire(callbacks.statusText, notice);
+  }
+  if (!resumable) closeRoom();
+  fire(callbacks.connectionLost);
+}
+
+void LANGameController::closeRoom() {
+  if (isHost) network->stopListening();
+}
+
+}  // namespace Tavrune

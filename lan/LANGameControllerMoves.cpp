@@ -1,0 +1,172 @@
+// Acknowledged moves, their resends and the resynchronisation of the two boards.
+#include "lan/LANGameController.h"
+
+#include "core/Log.h"
+#include "game/GameEngine.h"
+#include "lan/LanTimings.h"
+
+namespace Tavrune {
+
+using State = LANSessionState;
+
+void LANGameController::sendMove(const Move& move) {
+  std::lock_guard<std::mutex> guard(mutex);
+  if (state != State::PLAYING) return;
+  ++moveSeq;
+  pendingMove = PendingMove{move, moveSeq, 0, now()};
+  send(LanProtocol::makeMove(moveSeq, move));
+  state = State::WAITING_ACK;
+  logInfo("LANGameController: 发送走棋 seq=" + std::to_string(moveSeq));
+}
+
+void LANGameController::onMove(const LanMessage& message) {
+  const int32_t seq = message.seq;
+  const Move& move = message.move;
+  const auto refuse = [&](const char* reason) {
+    send(LanProtocol::makeMoveAck(seq, false, reason));
+  };
+  if (state != State::PLAYING) {
+    refuse("game_not_playing");
+    return;
+  }
+  if (!engineReady) {
+    refuse("game_not_playing");
+    logWarning("LANGameController: 引擎尚未就绪，拒绝走棋 seq=" + std::to_string(seq));
+    return;
+  }
+  const int64_t expected = static_cast<int64_t>(moveSeq) + 1;
+  if (seq != expected) {
+    refuse("wrong_seq");
+    sendSyncState();
+    logWarning("LANGameController: 序号不匹配，期望 " + std::to_string(expected) + " 收到 " +
+               std::to_string(seq));
+    return;
+  }
+  if (game->getCurrentPlayer() == localColor) {
+    refuse("not_your_turn");
+    logWarning("LANGameController: 收到对方走棋但当前是我的回合");
+    return;
+  }
+  const Board& board = game->getBoard();
+  logInfo("LANGameController: 验证对方走棋 from=(" + std::to_string(move.from.x) + "," +
+          std::to_string(move.from.y) + ") to=(" + std::to_string(move.to.x) + "," +
+          std::to_string(move.to.y) + ") piece=" + std::to_string(move.piece) +
+          " captured=" + std::to_string(move.captured));
+  logInfo("LANGameController: 当前棋盘状态 - " + board.toFEN());
+  // With the turn test: after the check above the side to move is the peer's, so this also
+  // refuses a move of one of the local player's pieces.
+  if (!board.isValidMove(move)) {
+    refuse("illegal_move");
+    sendSyncState();
+    logWarning("LANGameController: 对方走法不合法，起点棋子=" +
+               std::to_string(board.getPiece(move.from)));
+    return;
+  }
+  moveSeq = seq;
+  const bool applied = callbacks.validateAndApplyMove && callbacks.validateAndApplyMove(move);
+  if (!applied) {
+    --moveSeq;
+    refuse("internal_error");
+    logWarning("LANGameController: executeForceMove 失败，拒绝 seq=" + std::to_string(seq));
+    return;
+  }
+  send(LanProtocol::makeMoveAck(seq, true, ""));
+  logInfo("LANGameController: 对方走棋 seq=" + std::to_string(seq) + " 已确认");
+  if (gameOver()) closeRoom();
+  // The move as the game played it: the wire's piece codes are the peer's word only.
+  const std::vector<Move> history = game->getMoveHistory();
+  const Move played = history.empty() ? move : history.back();
+  fire(callbacks.remoteMoveApplied, played, game->getBoard().isInCheck(localColor));
+}
+
+void LANGameController::requestSync() {
+  send(LanProtocol::makeSyncRequest(moveSeq));
+  state = State::WAITING_SYNC;
+  syncRequestedAt = now();
+}
+
+void LANGameController::onMoveAck(const LanMessage& message) {
+  const int32_t seq = message.seq;
+  if (state != State::WAITING_ACK || seq != pendingMove.seq) return;
+  state = State::PLAYING;
+  if (message.accepted) {
+    logInfo("LANGameController: 走棋 seq=" + std::to_string(seq) + " 已被确认");
+    if (gameOver()) closeRoom();
+    fire(callbacks.moveAcked, seq);
+    if (moveSeq >= 1 && moveSeq % 10 == 0) {
+      requestSync();
+      logInfo("LANGameController: 触发周期性同步 seq=" + std::to_string(moveSeq));
+    }
+    return;
+  }
+  logWarning("LANGameController: 走棋 seq=" + std::to_string(seq) + " 被拒绝: " + message.reason);
+  if (message.reason == "illegal_move" || message.reason == "wrong_seq") requestSync();
+  fire(callbacks.undoMoves, 1);
+  --moveSeq;
+  fire(callbacks.moveRejected, seq, message.reason);
+}
+
+void LANGameController::checkMoveAck() {
+  if (now() - pendingMove.sentAt < LanTimings::ACK_TIMEOUT) return;
+  ++pendingMove.resendCount;
+  if (pendingMove.resendCount <= LanTimings::MAX_MOVE_RESENDS) {
+    send(LanProtocol::makeMove(pendingMove.seq, pendingMove.move));
+    pendingMove.sentAt = now();
+    logInfo("LANGameController: 重发走棋 seq=" + std::to_string(pendingMove.seq) + " 第 " +
+            std::to_string(pendingMove.resendCount) + " 次");
+    return;
+  }
+  logWarning("LANGameController: ACK 超时 " + std::to_string(LanTimings::MAX_MOVE_RESENDS) +
+             " 次，判定断线");
+  handleConnectionLost("走棋确认超时，可等待对方重连");
+}
+
+void LANGameController::sendSyncState() {
+  send(LanProtocol::makeSync(game->getBoard().toFEN(), game->getMoveHistory()));
+}
+
+void LANGameController::onSyncRequest(const LanMessage& message) {
+  if (state == State::HANDSHAKING) return;
+  if (state == State::WAITING_ACK) {
+    // The own move awaiting its acknowledgement is left out: the peer, waiting for this
+    // SYNC, refuses that move, and the refusal takes it back here.
+    Board before = game->getBoard();
+    before.popState();
+    std::vector<Move> history = game->getMoveHistory();
+    if (!history.empty()) history.pop_back();
+    send(LanProtocol::makeSync(before.toFEN(), history));
+  } else {
+    sendSyncState();
+  }
+  logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
+}
+
+void LANGameController::onSync(const LanMessage& message) {
+  if (!handshakeDone()) {
+    logWarning("LANGameController: 握手未完成或对局未进行，忽略 SYNC");
+    return;
+  }
+  const auto samePosition = [&] { return game->getBoard().toFEN() == message.fen; };
+  const auto sameLength = [&] {
+    return game->getMoveHistory().size() == static_cast<std::size_t>(message.moveCount);
+  };
+  bool positionMatches = samePosition();
+  bool lengthMatches = sameLength();
+  bool consistent = positionMatches && lengthMatches;
+  if (!consistent && callbacks.applySyncState &&
+      callbacks.applySyncState(message.fen, message.moves, true)) {
+    positionMatches = samePosition();
+    lengthMatches = sameLength();
+    consistent = positionMatches && lengthMatches;
+    if (consistent) fire(callbacks.statusText, std::string("检测到棋局偏差，已自动同步"));
+  }
+  if (state == State::WAITING_SYNC) state = State::PLAYING;
+  if (positionMatches) {
+    moveSeq = message.moveCount;
+    if (!lengthMatches) logWarning("LANGameController: FEN 一致但历史步数不一致");
+  }
+  logInfo(std::string("LANGameController: 同步校验 ") + (consistent ? "通过" : "不通过"));
+  fire(callbacks.syncResult, consistent);
+}
+
+}  // namespace Tavrune

@@ -1,0 +1,222 @@
+// Draw, undo, resignation and leaving, asked for and answered by either player.
+#include "lan/LANGameController.h"
+
+#include <algorithm>
+
+#include "core/Log.h"
+#include "game/GameEngine.h"
+#include "lan/LanNickname.h"
+
+namespace Tavrune {
+
+using State = LANSessionState;
+
+bool LANGameController::gameOver() const { return game->getGameState() != PLAYING; }
+
+void LANGameController::takeBackTwoPlies() {
+  fire(callbacks.undoMoves, 2);
+  moveSeq = std::max(0, moveSeq - 2);
+}
+
+void LANGameController::endInDraw() {
+  state = State::ENDED;
+  closeRoom();
+  fire(callbacks.setGameState, DRAW);
+}
+
+LanRequestResult LANGameController::requestDraw() {
+  std::lock_guard<std::mutex> guard(mutex);
+  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
+    return LanRequestResult::NotNow;
+  }
+  localDrawRequested = true;
+  send(LanProtocol::makeDrawRequest());
+  logInfo("LANGameController: 发送和棋请求");
+  return LanRequestResult::Sent;
+}
+
+void LANGameController::onDrawRequest() {
+  if (!handshakeDone()) {
+    logWarning("LANGameController: 握手未完成或对局未进行，忽略 DRAW_REQ");
+    return;
+  }
+  if (gameOver()) {
+    send(LanProtocol::makeDrawAck(false));
+    logInfo("LANGameController: 对局已结束，拒绝对方和棋请求");
+  } else if (state != State::PLAYING && state != State::WAITING_ACK) {
+    send(LanProtocol::makeDrawAck(false));
+  } else if (!localDrawRequested) {
+    remoteDrawRequested = true;
+    logInfo("LANGameController: 收到和棋请求");
+    fire(callbacks.drawRequested);
+  } else {
+    localDrawRequested = false;
+    logInfo("LANGameController: 双方同时请求和棋，自动同意");
+    send(LanProtocol::makeDrawAck(true));
+    endInDraw();
+    fire(callbacks.drawResponse, true);
+  }
+}
+
+LanRequestResult LANGameController::respondDraw(bool accept) {
+  std::lock_guard<std::mutex> guard(mutex);
+  if (!remoteDrawRequested) return LanRequestResult::NotNow;
+  remoteDrawRequested = false;
+  if (gameOver()) {
+    send(LanProtocol::makeDrawAck(false));
+    logInfo("LANGameController: 对局已结束，自动拒绝和棋请求");
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
+  }
+  // After a loss or the peer's BYE an agreed draw would end one board alone.
+  if (state != State::PLAYING && state != State::WAITING_ACK) {
+    send(LanProtocol::makeDrawAck(false));
+    logInfo("LANGameController: 对局已中断，自动拒绝和棋请求");
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
+  }
+  send(LanProtocol::makeDrawAck(accept));
+  logInfo(std::string("LANGameController: 和棋请求回应 ") + (accept ? "同意" : "拒绝"));
+  if (accept) endInDraw();
+  return LanRequestResult::Sent;
+}
+
+void LANGameController::onDrawAck(const LanMessage& message) {
+  // Only an answer to the own open offer: otherwise a peer could end the game alone.
+  if (!handshakeDone() || !localDrawRequested) {
+    logWarning("LANGameController: 没有待回应的和棋请求，忽略 DRAW_ACK");
+    return;
+  }
+  localDrawRequested = false;
+  logInfo(std::string("LANGameController: 收到和棋回应 ") + (message.accepted ? "同意" : "拒绝"));
+  if (message.accepted) endInDraw();
+  fire(callbacks.drawResponse, message.accepted);
+}
+
+LanRequestResult LANGameController::requestUndo() {
+  std::lock_guard<std::mutex> guard(mutex);
+  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
+    return LanRequestResult::NotNow;
+  }
+  if (moveSeq < 2) {
+    logInfo("LANGameController: 步数不足，无法悔棋");
+    return LanRequestResult::TooFewPlies;
+  }
+  if (game->getMoveHistory().size() < 2) {
+    logWarning("LANGameController: 本地历史不足，拒绝发送悔棋请求");
+    return LanRequestResult::TooFewPlies;
+  }
+  localUndoRequested = true;
+  send(LanProtocol::makeUndoRequest());
+  logInfo("LANGameController: 发送悔棋请求");
+  return LanRequestResult::Sent;
+}
+
+void LANGameController::onUndoRequest() {
+  if (!handshakeDone()) {
+    logWarning("LANGameController: 握手未完成或对局未进行，忽略 UNDO_REQ");
+    return;
+  }
+  if (gameOver()) {
+    send(LanProtocol::makeUndoAck(false));
+    logInfo("LANGameController: 对局已结束，拒绝对方悔棋请求");
+  } else if (state != State::PLAYING && state != State::WAITING_ACK) {
+    send(LanProtocol::makeUndoAck(false));
+  } else if (game->getMoveHistory().size() < 2) {
+    send(LanProtocol::makeUndoAck(false));
+    logWarning("LANGameController: 本地历史不足，拒绝对方悔棋请求");
+  } else if (!localUndoRequested) {
+    remoteUndoRequested = true;
+    logInfo("LANGameController: 收到悔棋请求");
+    fire(callbacks.undoRequested);
+  } else {
+    // Both asked: each side takes back its two plies here, and the peer's acceptance of
+    // the own request, which follows, finds no open request and is dropped.
+    localUndoRequested = false;
+    logInfo("LANGameController: 双方同时请求悔棋，自动同意");
+    send(LanProtocol::makeUndoAck(true));
+    takeBackTwoPlies();
+    fire(callbacks.undoResponse, true);
+  }
+}
+
+LanRequestResult LANGameController::respondUndo(bool accept) {
+  std::lock_guard<std::mutex> guard(mutex);
+  if (!remoteUndoRequested) return LanRequestResult::NotNow;
+  remoteUndoRequested = false;
+  if (gameOver()) {
+    send(LanProtocol::makeUndoAck(false));
+    logInfo("LANGameController: 对局已结束，自动拒绝悔棋请求");
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
+  }
+  // After a loss or the peer's BYE taking moves back would change one board alone.
+  if (state != State::PLAYING && state != State::WAITING_ACK) {
+    send(LanProtocol::makeUndoAck(false));
+    logInfo("LANGameController: 对局已中断，自动拒绝悔棋请求");
+    return accept ? LanRequestResult::NotNow : LanRequestResult::Sent;
+  }
+  const bool tooFewPlies = accept && game->getMoveHistory().size() < 2;
+  if (tooFewPlies) {
+    logWarning("LANGameController: 本地历史不足，自动拒绝悔棋请求");
+    accept = false;
+  }
+  send(LanProtocol::makeUndoAck(accept));
+  logInfo(std::string("LANGameController: 悔棋请求回应 ") + (accept ? "同意" : "拒绝"));
+  if (accept) takeBackTwoPlies();
+  return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
+}
+
+void LANGameController::onUndoAck(const LanMessage& message) {
+  // Only an answer to the own open request: otherwise a peer could take moves back alone.
+  if (!handshakeDone() || !localUndoRequested) {
+    logWarning("LANGameController: 没有待回应的悔棋请求，忽略 UNDO_ACK");
+    return;
+  }
+  localUndoRequested = false;
+  logInfo(std::string("LANGameController: 收到悔棋回应 ") + (message.accepted ? "同意" : "拒绝"));
+  if (message.accepted) {
+    if (game->getMoveHistory().size() < 2) {
+      logWarning("LANGameController: 悔棋回应同意，但本地历史不足，触发同步");
+      requestSync();
+      fire(callbacks.undoResponse, false);
+      return;
+    }
+    takeBackTwoPlies();
+  }
+  fire(callbacks.undoResponse, message.accepted);
+}
+
+LanRequestResult LANGameController::resign() {
+  std::lock_guard<std::mutex> guard(mutex);
+  if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
+    return LanRequestResult::NotNow;
+  }
+  send(LanProtocol::makeResign());
+  state = State::ENDED;
+  closeRoom();
+  fire(callbacks.setGameState, localColor == RED ? BLACK_WIN : RED_WIN);
+  logInfo("LANGameController: 认输");
+  return LanRequestResult::Sent;
+}
+
+void LANGameController::onResign() {
+  if (!handshakeDone()) {
+    logWarning("LANGameController: 握手未完成或对局未进行，忽略 RESIGN");
+    return;
+  }
+  state = State::ENDED;
+  closeRoom();
+  logInfo("LANGameController: 对方认输");
+  fire(callbacks.setGameState, localColor == RED ? RED_WIN : BLACK_WIN);
+  fire(callbacks.opponentResigned);
+}
+
+void LANGameController::onBye(const LanMessage& message) {
+  peerLeft = true;
+  resumable = waitingReconnect = resuming = false;
+  state = State::ENDED;
+  closeRoom();
+  // The reason is the peer's text and is spoken: bounded like a nickname.
+  fire(callbacks.statusText, "对方主动离开(" + LanNickname::fromPeer(message.reason) + ")");
+  fire(callbacks.connectionLost);
+}
+
+}  // namespace Tavrune

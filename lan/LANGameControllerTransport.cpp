@@ -1,0 +1,161 @@
+// The session's binding to the transport: received lines and loss reports reach the game
+// through the inbox, on the executor's thread, and only from the current connection.
+#include "lan/LANGameController.h"
+
+#include <utility>
+#include <vector>
+
+#include "core/Log.h"
+#include "lan/LanTimings.h"
+#include "lan/Network.h"
+
+namespace Tavrune {
+
+using State = LANSessionState;
+
+void LANGameController::post(Task work) {
+  std::weak_ptr<Lifetime> alive = lifetime;
+  executor([alive, work = std::move(work)] {
+    if (alive.lock()) work();
+  });
+}
+
+void LANGameController::bindNetworkCallbacks() {
+  network->setMessageCallback([this](const std::string& line) {
+    if (!queueInbound(Inbound{network->connectionNumber(), false, line})) {
+      logError("LANGameController: 对方消息过多，断开连接");
+      network->refusePeer();
+    }
+  });
+  network->setDisconnectedCallback([this] { queueInbound(Inbound{network->connectionNumber(), true, {}}); });
+}
+
+// On the transport's threads. One hand-over is posted at a time, so a flood can neither
+// bury the window's own messages nor fill its queue.
+bool LANGameController::queueInbound(Inbound item) {
+  bool postNow = false;
+  {
+    std::lock_guard<std::mutex> guard(inboxMutex);
+    if (!item.lost) {
+      if (inboxLines >= LanTimings::MAX_UNHANDLED_LINES) return false;
+      ++inboxLines;
+    }
+    inbox.push_back(std::move(item));
+    postNow = !std::exchange(inboxPosted, true);
+  }
+  if (postNow) post([this] { drainInbox(); });
+  return true;
+}
+
+// A batch at a time, in arrival order (a loss report after the lines before it); the
+// rest follows behind whatever else was posted meanwhile.
+void LANGameController::drainInbox() {
+  std::vector<Inbound> batch;
+  bool more = false;
+  {
+    std::lock_guard<std::mutex> guard(inboxMutex);
+    while (!inbox.empty() && batch.size() < LanTimings::LINES_PER_BATCH) {
+      if (!inbox.front().lost) --inboxLines;
+      batch.push_back(std::move(inbox.front()));
+      inbox.pop_front();
+    }
+    more = !inbox.empty();
+    inboxPosted = more;
+  }
+  for (const Inbound& item : batch) {
+    if (item.lost) {
+      handleDisconnectFrom(item.connection);
+    } else {
+      handleLineFrom(item.connection, item.line);
+    }
+  }
+  if (more) post([this] { drainInbox(); });
+}
+
+void LANGameController::unbindNetworkCallbacks() {
+  network->setMessageCallback({});
+  network->setDisconnectedCallback({});
+  network->setDiscoveryCallback({});
+}
+
+// The connection just made or accepted becomes the session's; the caller holds the lock
+// and has set the state, so its first line finds the session ready for it.
+void LANGameController::adoptConnection() {
+  activeConnection = network->connectionNumber();
+  network->startReceiving();
+}
+
+void LANGameController::handleLineFrom(uint64_t connection, const std::string& line) {
+  const std::optional<LanMessage> message = LanProtocol::parse(line);
+  std::unique_lock<std::mutex> guard(mutex);
+  if (connection != activeConnection || activeConnection == 0) return;
+  if (!message) {
+    logWarning("LANGameController: 无法解析消息: " + line);
+    return;
+  }
+  dispatch(*message);
+  const bool stopDiscovery = std::exchange(discoveryToStop, false);
+  guard.unlock();
+  // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
+  if (stopDiscovery) network->stopDiscovery();
+}
+
+void LANGameController::handleDisconnectFrom(uint64_t connection) {
+  std::unique_lock<std::mutex> guard(mutex);
+  if (connection != activeConnection || activeConnection == 0) return;
+  if (isHost && state == State::HANDSHAKING) {
+    // Nobody arrived yet: a port scan or a guest that gave up leaves the room waiting.
+    logWarning("LANGameController: 握手前连接已关闭，继续等待");
+    retireConnection();
+    state = State::HOSTING;
+    const bool resume = waitingReconnect;
+    guard.unlock();
+    startWaitThread(resume);
+    return;
+  }
+  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
+}
+
+void LANGameController::onMessage(const std::string& line) {
+  const std::optional<LanMessage> message = LanProtocol::parse(line);
+  if (!message) {
+    logWarning("LANGameController: 无法解析消息: " + line);
+    return;
+  }
+  std::lock_guard<std::mutex> guard(mutex);
+  dispatch(*message);
+}
+
+void LANGameController::onNetworkDisconnected() {
+  std::lock_guard<std::mutex> guard(mutex);
+  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
+}
+
+void LANGameController::dispatch(const LanMessage& message) {
+  lastReceived = now();
+  unstableWarned = false;
+  switch (message.type) {
+    case LanMessageType::HELLO: onHello(message); break;
+    case LanMessageType::HELLO_ACK: onHelloAck(message); break;
+    case LanMessageType::MOVE: onMove(message); break;
+    case LanMessageType::MOVE_ACK: onMoveAck(message); break;
+    case LanMessageType::SYNC_REQ: onSyncRequest(message); break;
+    case LanMessageType::SYNC: onSync(message); break;
+    case LanMessageType::RESIGN: onResign(); break;
+    case LanMessageType::UNDO_REQ: onUndoRequest(); break;
+    case LanMessageType::UNDO_ACK: onUndoAck(message); break;
+    case LanMessageType::DRAW_REQ: onDrawRequest(); break;
+    case LanMessageType::DRAW_ACK: onDrawAck(message); break;
+    case LanMessageType::BYE: onBye(message); break;
+    case LanMessageType::HEARTBEAT:
+      // Before the handshake a peer gets nothing but the handshake's answer.
+      if (state != State::HANDSHAKING) send(LanProtocol::makeHeartbeatAck());
+      break;
+    case LanMessageType::HEARTBEAT_ACK: break;
+    default: logWarning("LANGameController: 未处理的消息类型"); break;
+  }
+}
+
+void LANGameController::send(const std::string& line) { network->sendMessage(line); }
+
+}  // namespace Tavrune
