@@ -168,6 +168,8 @@ class LANGameController {
   void onSync(const LanMessage& message);
   void checkMoveAck();
   void sendSyncState();
+  // The board's position without the own move that awaits its acknowledgement.
+  std::string fenBeforePendingMove() const;
   void requestSync();
 
   void onResign();

@@ -125,16 +125,20 @@ void LANGameController::sendSyncState() {
   send(LanProtocol::makeSync(game->getBoard().toFEN(), game->getMoveHistory()));
 }
 
+std::string LANGameController::fenBeforePendingMove() const {
+  Board before = game->getBoard();
+  before.popState();
+  return before.toFEN();
+}
+
 void LANGameController::onSyncRequest(const LanMessage& message) {
   if (state == State::HANDSHAKING) return;
   if (state == State::WAITING_ACK) {
     // The own move awaiting its acknowledgement is left out: the peer, waiting for this
     // SYNC, refuses that move, and the refusal takes it back here.
-    Board before = game->getBoard();
-    before.popState();
     std::vector<Move> history = game->getMoveHistory();
     if (!history.empty()) history.pop_back();
-    send(LanProtocol::makeSync(before.toFEN(), history));
+    send(LanProtocol::makeSync(fenBeforePendingMove(), history));
   } else {
     sendSyncState();
   }
@@ -144,6 +148,16 @@ void LANGameController::onSyncRequest(const LanMessage& message) {
 void LANGameController::onSync(const LanMessage& message) {
   if (!handshakeDone()) {
     logWarning("LANGameController: 握手未完成或对局未进行，忽略 SYNC");
+    return;
+  }
+  if (state == State::WAITING_ACK && !game->getMoveHistory().empty() &&
+      static_cast<int64_t>(message.moveCount) + 1 == static_cast<int64_t>(game->getMoveHistory().size()) &&
+      message.fen == fenBeforePendingMove()) {
+    // Sent before the peer saw our move awaiting its acknowledgement (a returning peer
+    // hears the host's own SYNC and then the answer to its request): the acknowledgement
+    // or the refusal settles that move, and taking the SYNC would leave it off this board
+    // while the peer plays it.
+    logInfo("LANGameController: SYNC 早于待确认的走棋，保留该步");
     return;
   }
   const auto samePosition = [&] { return game->getBoard().toFEN() == message.fen; };

@@ -138,5 +138,28 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
   }
 }
 
+// A SYNC the host sent before it saw the guest's move (a returning guest hears the host's
+// own SYNC, then the answer to its request) does not take that move off the guest's board:
+// the host's acknowledgement settles it, and both boards hold it.
+TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
+  ManualClock clock;
+  LanPeer guest(clock);
+  ScriptedPeer host;
+  ASSERT_TRUE(guest.controller.joinRoom("guest", "red", "127.0.0.1", host.listen()));
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HELLO").empty(); }));
+  host.send("HELLO_ACK:host:red\n");
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.controller.getState() == LANSessionState::PLAYING; }));
+
+  ASSERT_TRUE(guest.play(Move{{7, 9}, {6, 7}}));
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("MOVE").empty(); }));
+  host.send("SYNC:" + std::string(STANDARD_START_FEN) + ":0\nHEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HEARTBEAT_ACK").empty(); }));
+  EXPECT_EQ(guest.plies(), 1u);
+  host.send("MOVE_ACK:1:ok\n");
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.count("acked:1") == 1; }));
+  EXPECT_EQ(guest.plies(), 1u);
+  EXPECT_EQ(guest.controller.getState(), LANSessionState::PLAYING);
+}
+
 }  // namespace
 }  // namespace Tavrune::Test
