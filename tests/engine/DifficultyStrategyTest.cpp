@@ -13,6 +13,13 @@ EngineOption spin(int32_t min, int32_t max) {
   option.type = OPTION_SPIN;
   option.min = min;
   option.max = max;
+  option.hasMin = option.hasMax = true;
+  return option;
+}
+
+EngineOption spinWithoutRange() {
+  EngineOption option;
+  option.type = OPTION_SPIN;
   return option;
 }
 
@@ -27,6 +34,9 @@ const Options SKILL_ONLY = {{"Skill Level", spin(0, 20)}};
 // Fairy-Stockfish declares both.
 const Options BOTH = {{"UCI_LimitStrength", check()}, {"UCI_Elo", spin(1350, 2850)}, {"Skill Level", spin(-20, 20)}};
 const Options NEITHER = {{"Hash", spin(1, 512)}};
+// Declared without a readable range: strength cannot be placed in it.
+const Options RANGELESS = {{"UCI_LimitStrength", check()}, {"UCI_Elo", spinWithoutRange()},
+                           {"Skill Level", spinWithoutRange()}};
 
 TEST(DifficultyStrategy, UciPlans) {
   struct Case {
@@ -66,6 +76,8 @@ TEST(DifficultyStrategy, UciPlans) {
       {"depth tier 3", NEITHER, 3, 0, 11, {}, 16},
       {"depth expert", NEITHER, 4, 0, 11, {}, 0},
       {"depth custom skill", NEITHER, 6, 0, 11, {}, 0},
+      {"rangeless options: depth tier 2", RANGELESS, 2, 0, 11, {}, 12},
+      {"rangeless options: custom elo", RANGELESS, 5, 2000, 11, {}, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
