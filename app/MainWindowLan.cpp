@@ -12,7 +12,6 @@
 #include "audio/AudioManager.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
-#include "engine/PveController.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
 #include "lan/LANGameController.h"
