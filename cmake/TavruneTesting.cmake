@@ -1,10 +1,11 @@
-# tavrune_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l] [HOST_ONLY|WINDOWS_ONLY] [NETNS])
+# tavrune_add_test(NAME SOURCES a.cpp b.cpp LIBS lib1 lib2 [LABELS l] [HOST_ONLY|WINDOWS_ONLY] [NETNS] [SERIAL])
 # One ctest entry per test program: Wine starts once per program, not once per case.
 # NETNS: the program runs in a loopback-only network namespace of its own
 # (tools/netns-run.sh), for programs that bind the fixed LAN ports or send discovery
 # datagrams; it is skipped (exit 77) where no namespace can be made, unless CI is set.
+# SERIAL: the program runs alone, for window tests that follow the keyboard focus.
 function(tavrune_add_test name)
-  cmake_parse_arguments(T "HOST_ONLY;WINDOWS_ONLY;NO_MAIN;NETNS" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(T "HOST_ONLY;WINDOWS_ONLY;NO_MAIN;NETNS;SERIAL" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(T_HOST_ONLY AND TAVRUNE_WINDOWS)
     return()
   endif()
@@ -35,8 +36,9 @@ function(tavrune_add_test name)
   endif()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS "${T_LABELS}")
   # Programs that drive the real program by focus, SendInput and the screen must not
-  # share the display with other tests' windows.
-  if(name MATCHES "^e2e_")
+  # share the display with other tests' windows: the focus belongs to the active window,
+  # which any other test program's window can take.
+  if(name MATCHES "^e2e_" OR T_SERIAL)
     set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
   endif()
 endfunction()
