@@ -98,7 +98,7 @@ void MainWindow::handleMoveMade(LPARAM payload) {
   const Move& move = notice->move;
   announceMoveMade(move, notice->inCheck);
   // Heard with the player's move: the engine that gave up will not answer it.
-  if (isEngineTurnUnplayable()) announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
+  announceEngineTurnUnplayable();
   // The points change first, then selection and focus land on the changed target; the
   // notice waits its gap after them, so it is not cut off by their reading.
   const Board& board = gameEngine->getBoard();
