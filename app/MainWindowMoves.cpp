@@ -3,6 +3,7 @@
 // sounds, and the end of the game.
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
@@ -105,10 +106,9 @@ void MainWindow::handleMoveMade(LPARAM payload) {
   accessibility->notifyCellChanged(move.to, board.getPiece(move.to));
   accessibility->notifyCellChanged(move.from, board.getPiece(move.from));
   accessibility->notifySelection(move);
-  if (focusAfterMove == move.to) {
-    focusAfterMove = Position{-1, -1};
-    accessibility->setFocusCell(move.to);
-  }
+  // Taken by the next notice whatever its move: a keypad target whose own notice was
+  // never posted must not pull the focus at some later move to that point.
+  if (std::exchange(focusAfterMove, Position{-1, -1}) == move.to) accessibility->setFocusCell(move.to);
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 
