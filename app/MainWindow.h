@@ -254,8 +254,9 @@ class MainWindow {
   void startEngine();
   // An engine game in progress, no review, the engine's side to move.
   bool isEngineTurnNow() const;
-  // The engine's turn, but the engine gave up: the player is told how to go on.
-  bool isEngineTurnUnplayable() const;
+  // The engine's turn, but the engine gave up: tells the player how to go on. True when
+  // it told.
+  bool announceEngineTurnUnplayable();
   // On the engine's turn asks for its move, or owes it until the engine is ready.
   void askEngineForItsMove();
   // The player's move, played: a ponder hit, a miss or a new search.

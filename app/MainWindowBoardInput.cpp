@@ -3,7 +3,6 @@
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
 #include "app/BoardKeys.h"
-#include "app/GameSessionPlanner.h"
 #include "app/MainWindow.h"
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
@@ -120,10 +119,7 @@ void MainWindow::selectOrDrop(SelectionFeedback::Cursor which) {
       announcer->announce(*refusal);
       return;
     }
-    if (isEngineTurnUnplayable()) {
-      announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
-      return;
-    }
+    if (announceEngineTurnUnplayable()) return;
   }
   Position& point = main ? cursor : player2Cursor;
   Position& selection = main ? selected : player2Selected;

@@ -3,6 +3,7 @@
 // sounds, and the end of the game.
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "accessibility/AccessibilityManager.h"
 #include "accessibility/AnnouncementHistory.h"
@@ -98,17 +99,16 @@ void MainWindow::handleMoveMade(LPARAM payload) {
   const Move& move = notice->move;
   announceMoveMade(move, notice->inCheck);
   // Heard with the player's move: the engine that gave up will not answer it.
-  if (isEngineTurnUnplayable()) announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
+  announceEngineTurnUnplayable();
   // The points change first, then selection and focus land on the changed target; the
   // notice waits its gap after them, so it is not cut off by their reading.
   const Board& board = gameEngine->getBoard();
   accessibility->notifyCellChanged(move.to, board.getPiece(move.to));
   accessibility->notifyCellChanged(move.from, board.getPiece(move.from));
   accessibility->notifySelection(move);
-  if (focusAfterMove == move.to) {
-    focusAfterMove = Position{-1, -1};
-    accessibility->setFocusCell(move.to);
-  }
+  // Taken by the next notice whatever its move: a keypad target whose own notice was
+  // never posted must not pull the focus at some later move to that point.
+  if (std::exchange(focusAfterMove, Position{-1, -1}) == move.to) accessibility->setFocusCell(move.to);
   InvalidateRect(hwnd, nullptr, TRUE);
 }
 

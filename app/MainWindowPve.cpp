@@ -31,7 +31,11 @@ bool MainWindow::isEngineTurnNow() const {
                                           humanColor);
 }
 
-bool MainWindow::isEngineTurnUnplayable() const { return pveController->hasGivenUp() && isEngineTurnNow(); }
+bool MainWindow::announceEngineTurnUnplayable() {
+  if (!pveController->hasGivenUp() || !isEngineTurnNow()) return false;
+  announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
+  return true;
+}
 
 void MainWindow::askEngineForItsMove() {
   if (!isEngineTurnNow()) return;
@@ -72,7 +76,7 @@ void MainWindow::onEngineFailure(bool moveRefused) {
   announcer->announce(GameSessionPlanner::kEngineFailedStatus);
   const PromptBox box = GameSessionPlanner::engineFailedBox();
   MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style());
-  if (isEngineTurnUnplayable()) announcer->announce(GameSessionPlanner::kEngineUnavailableNotice);
+  announceEngineTurnUnplayable();
 }
 
 bool MainWindow::reviveEngine() {

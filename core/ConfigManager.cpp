@@ -120,13 +120,7 @@ void logLoadSummary(const std::string& path, const AIConfig& ai, const Accessibi
 // the whole file, yet it still holds the user's settings: it is kept beside itself when
 // it is read and again before a save replaces it, a later copy replacing an earlier.
 // When it cannot be kept, a save writes nothing.
-bool keepUnreadableConfig(const std::string& path, const std::string& operation) {
-  nlohmann::json ignored;
-  std::string error;
-  bool opened = false;
-  if (!pathExists(path) || parseFile(path, ignored, error, opened) || !opened) {
-    return true;
-  }
+bool copyUnreadableConfig(const std::string& path, const std::string& operation) {
   const std::string kept = path + ".unreadable";
   if (!CopyFileW(utf8ToWide(path).c_str(), utf8ToWide(kept).c_str(), FALSE)) {
     logError(operation + ": Failed to keep the unreadable config file as " + kept + " (" +
@@ -135,6 +129,17 @@ bool keepUnreadableConfig(const std::string& path, const std::string& operation)
   }
   logWarning(operation + ": unreadable config file kept as: " + kept);
   return true;
+}
+
+// Before a save: copies the file about to be replaced when it does not parse.
+bool keepUnreadableConfig(const std::string& path, const std::string& operation) {
+  nlohmann::json ignored;
+  std::string error;
+  bool opened = false;
+  if (!pathExists(path) || parseFile(path, ignored, error, opened) || !opened) {
+    return true;
+  }
+  return copyUnreadableConfig(path, operation);
 }
 
 void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& accessibility,
@@ -164,9 +169,11 @@ void loadConfigUnguarded(AIConfig& ai, int& player2Scheme, AccessibilityConfig& 
       return;
     }
     logError("ConfigManager::loadConfig: JSON parse error: " + error);
-    // Kept now: the defaults in use may be saved over it at the next change. The user is
-    // told when the copy exists and nothing better than the defaults was found.
-    const bool kept = keepUnreadableConfig(path, "ConfigManager::loadConfig");
+    // Kept now: the defaults in use may be saved over the per-user file at the next change.
+    // An unreadable older file beside the program is never saved over, yet it is kept the
+    // same way. The user is told when the copy exists and nothing better than the defaults
+    // was found.
+    const bool kept = copyUnreadableConfig(path, "ConfigManager::loadConfig");
     // The per-user file is damaged: an older copy beside the program is better than
     // nothing. In portable mode both are the same file.
     const std::string legacy = legacyConfigPath();

@@ -1,9 +1,19 @@
 #pragma once
 // The debug log: one plain-text file per user, written line by line from any thread.
 // Nothing is written (to the file or the debugger) while the log is switched off.
+#include <cstddef>
 #include <string>
 
 namespace Tavrune {
+
+constexpr size_t LOGGED_LINE_LIMIT = 1024;
+
+// Outside text as it goes into the log: a flood of huge lines must not bloat the log, so
+// a long one keeps its beginning and names its size.
+inline std::string loggedLine(const std::string& line) {
+  if (line.size() <= LOGGED_LINE_LIMIT) return line;
+  return line.substr(0, LOGGED_LINE_LIMIT) + "... (" + std::to_string(line.size()) + " bytes)";
+}
 
 // Writes one time-stamped line; does nothing while the log is off.
 void writeLogLine(const std::string& message);

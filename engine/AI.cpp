@@ -388,12 +388,15 @@ void AI::setEnginePath(const std::string& utf8Path) {
 void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state) {
   if (!isCurrentEngine(source)) return;  // an engine being replaced
   if (state == UCCIEngine::IDLE) {
-    thinking = false;
     bool applyPending = false;
     AISettings values;
     std::optional<OwedSearch> owed;
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
+      // Asked again under the lock that guards the round: a restart since the check above
+      // has begun a round of its own, which this engine's late report must not end.
+      if (engine.get() != source) return;
+      thinking = false;
       applyPending = std::exchange(pendingDifficulty, false);
       values = settings;
       owed = std::exchange(owedSearch, std::nullopt);
@@ -437,6 +440,7 @@ void AI::onEngineStateChanged(UCCIEngine* source, UCCIEngine::EngineState state)
     bool report = false;
     {
       std::lock_guard<std::mutex> lock(fieldsLock);
+      if (engine.get() != source) return;  // replaced since the check above
       gaveUp = true;
       // A round's attempts report once, at its give-up, also when the failed engine's
       // own report comes after it.

@@ -208,7 +208,8 @@ class AI : public ITurnEngine {
   StateChangedCallback stateChangedCallback;
   RetrySleep retrySleep;
   std::optional<EngineTimeouts> engineTimeouts;
-  // A round of start attempts is under way, until its engine's first idle; its failures
+  // A round of start attempts is under way: until an engine's start command has gone out
+  // (or its first idle came even before that), or the round gives up. Its failures
   // report once.
   bool starting = false;
   // The engine whose first idle ended its round while the round's thread was still in

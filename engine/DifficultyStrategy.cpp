@@ -27,10 +27,6 @@ int32_t scaleInRange(int32_t low, int32_t high, double fraction) {
   return static_cast<int32_t>(int64_t{low} + static_cast<int64_t>(static_cast<double>(span) * fraction));
 }
 
-// Strength is placed inside the declared range; without both limits there is nothing to
-// place it in, and the option is passed over like an undeclared one.
-bool hasRange(const EngineOption& option) { return option.hasMin && option.hasMax; }
-
 std::string rangeText(const EngineOption& option) {
   return " (range " + std::to_string(option.min) + "-" + std::to_string(option.max) + ")";
 }
@@ -59,9 +55,10 @@ DifficultyPlan DifficultyStrategy::plan(EngineProtocol protocol, const OptionMap
 
   auto eloOption = declared.find("UCI_Elo");
   auto skillOption = declared.find("Skill Level");
+  // A strength option without a range is passed over like an undeclared one.
   const bool hasElo = declared.count("UCI_LimitStrength") != 0 && eloOption != declared.end() &&
-                      hasRange(eloOption->second);
-  const bool hasSkill = skillOption != declared.end() && hasRange(skillOption->second);
+                      eloOption->second.hasRange();
+  const bool hasSkill = skillOption != declared.end() && skillOption->second.hasRange();
   plan.logLines.push_back("UCCIEngine: hasElo=" + std::to_string(hasElo ? 1 : 0) +
                           ", hasSkill=" + std::to_string(hasSkill ? 1 : 0));
 

@@ -29,6 +29,8 @@ struct EngineOption {
   int32_t max = 0;
   bool hasMin = false;
   bool hasMax = false;
+  // Both limits readable: a value can be placed inside them.
+  bool hasRange() const { return hasMin && hasMax; }
   // A combo's "var" values, so that a value the engine does not offer is never sent.
   std::vector<std::string> choices;
 };

@@ -85,6 +85,7 @@ class UCCIEngine {
 
   // Declared options.
   bool hasOption(const std::string& name) const;
+  // UCI_LimitStrength and a UCI_Elo with a readable range, as the difficulty uses them.
   bool hasEloOptions() const;
   int getEloMin() const;
   int getEloMax() const;

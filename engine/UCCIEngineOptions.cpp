@@ -7,7 +7,6 @@
 
 #include "core/Log.h"
 #include "engine/EngineLineParser.h"
-#include "engine/LoggedLine.h"
 
 namespace Tavrune {
 

@@ -42,7 +42,8 @@ bool UCCIEngine::hasOption(const std::string& name) const {
 
 bool UCCIEngine::hasEloOptions() const {
   std::lock_guard<std::mutex> lock(mutex);
-  return options.count("UCI_LimitStrength") != 0 && options.count("UCI_Elo") != 0;
+  const auto elo = options.find("UCI_Elo");
+  return options.count("UCI_LimitStrength") != 0 && elo != options.end() && elo->second.hasRange();
 }
 
 int UCCIEngine::getEloMin() const {

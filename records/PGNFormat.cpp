@@ -301,7 +301,7 @@ bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
     ++moveTokens;
     Move move;
     if (!parseICCSMove(token, move)) {
-      if (unreadable.admit()) logWarning("PGNFormat::parseMoveText - 无法解析token: " + token);
+      unreadable.warn(token);
       continue;
     }
     if ((move.from.y < 0 || move.to.y < 0) && !inferMissingRows(board, move, redToMove)) {
@@ -380,9 +380,7 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
       std::string key;
       std::string value;
       if (!parseTagLine(text, key, value)) {
-        if (badTags.admit()) {
-          logWarning("PGNFormat::parse - 标签解析失败 (行号: " + std::to_string(lineNumber) + "): " + text);
-        }
+        badTags.warn("行号 " + std::to_string(lineNumber) + ": " + text);
         continue;
       }
       ++tagCount;

@@ -16,4 +16,8 @@ SkippedEntryLog::~SkippedEntryLog() {
 
 bool SkippedEntryLog::admit() { return ++skipped_ <= kWrittenOneByOne; }
 
+void SkippedEntryLog::warn(const std::string& detail) {
+  if (admit()) logWarning(summaryPrefix_ + ": " + loggedLine(detail));
+}
+
 }  // namespace Tavrune

@@ -210,10 +210,7 @@ bool XQFFormat::parse(std::istream& input, ChessScore& score) {
   while (more && readRecord(reader, header, record, endOfFile)) {
     more = record.hasNext && !endOfFile;
     if (record.source >= XqfHeader::OFF_BOARD || record.target >= XqfHeader::OFF_BOARD) {
-      if (offBoard.admit()) {
-        logWarning("XQFFormat::parse - 无效的着法坐标: srcIdx=" + std::to_string(record.source) +
-                   ", dstIdx=" + std::to_string(record.target));
-      }
+      offBoard.warn("srcIdx=" + std::to_string(record.source) + ", dstIdx=" + std::to_string(record.target));
       continue;
     }
     if (records.size() >= kMaxRecordPlies) {

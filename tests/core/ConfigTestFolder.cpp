@@ -1,7 +1,5 @@
 #include "core/ConfigTestFolder.h"
 
-#include <atomic>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,29 +20,9 @@ fs::path toFsPath(const std::string& utf8) {
 #endif
 }
 
-std::string fromFsPath(const fs::path& path) {
-#ifdef _WIN32
-  return wideToUtf8(path.wstring());
-#else
-  return path.string();
-#endif
-}
-
 }  // namespace
 
-ConfigTestFolder::ConfigTestFolder() {
-  static std::atomic<int> counter{0};
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const fs::path folder =
-      fs::temp_directory_path() / ("tavrune-config-tests-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-  fs::create_directories(folder);
-  path_ = fromFsPath(folder);
-}
-
-ConfigTestFolder::~ConfigTestFolder() {
-  std::error_code error;
-  fs::remove_all(toFsPath(path_), error);
-}
+ConfigTestFolder::ConfigTestFolder() : folder_("config-tests"), path_(folder_.utf8()) {}
 
 std::string ConfigTestFolder::at(const std::string& relative) const { return path_ + "\\" + relative; }
 

@@ -4,14 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "support/TempFolder.h"
+
 namespace Tavrune::Test {
 
 class ConfigTestFolder {
  public:
   ConfigTestFolder();
-  ~ConfigTestFolder();
-  ConfigTestFolder(const ConfigTestFolder&) = delete;
-  ConfigTestFolder& operator=(const ConfigTestFolder&) = delete;
 
   const std::string& path() const { return path_; }
   // path() + "\" + relative, with the relative part's slashes as given.
@@ -25,6 +24,7 @@ class ConfigTestFolder {
   static bool exists(const std::string& path);
 
  private:
+  TempFolder folder_;
   std::string path_;
 };
 

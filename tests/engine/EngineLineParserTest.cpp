@@ -15,31 +15,38 @@ TEST(EngineLineParser, OptionDeclarations) {
     const char* defaultValue;
     int32_t min;
     int32_t max;
+    bool hasMin;
+    bool hasMax;
   };
   const Case cases[] = {
-      {"option name Hash type spin default 16 min 1 max 512", true, "Hash", OPTION_SPIN, "16", 1, 512},
-      {"option name Skill Level type spin default 20 min 0 max 20", true, "Skill Level", OPTION_SPIN, "20", 0, 20},
-      {"option name Ponder type check default false", true, "Ponder", OPTION_CHECK, "false", 0, 0},
-      {"option name Clear Hash type button", true, "Clear Hash", OPTION_BUTTON, "", 0, 0},
+      {"option name Hash type spin default 16 min 1 max 512", true, "Hash", OPTION_SPIN, "16", 1, 512, true, true},
+      {"option name Skill Level type spin default 20 min 0 max 20", true,
+       "Skill Level", OPTION_SPIN, "20", 0, 20, true, true},
+      {"option name Ponder type check default false", true, "Ponder", OPTION_CHECK, "false", 0, 0, false, false},
+      {"option name Clear Hash type button", true, "Clear Hash", OPTION_BUTTON, "", 0, 0, false, false},
       {"option name Analysis Contempt type combo default Both var Both var Off var White var Black", true,
-       "Analysis Contempt", OPTION_COMBO, "Both", 0, 0},
-      {"option name Debug Log File type string default ", true, "Debug Log File", OPTION_STRING, "", 0, 0},
-      {"option name SyzygyPath type string default <empty>", true, "SyzygyPath", OPTION_STRING, "<empty>", 0, 0},
+       "Analysis Contempt", OPTION_COMBO, "Both", 0, 0, false, false},
+      {"option name Debug Log File type string default ", true,
+       "Debug Log File", OPTION_STRING, "", 0, 0, false, false},
+      {"option name SyzygyPath type string default <empty>", true,
+       "SyzygyPath", OPTION_STRING, "<empty>", 0, 0, false, false},
       // Any other type word reads as a string; a default of several words keeps its first.
-      {"option name Odd type vector default a b c", true, "Odd", OPTION_STRING, "a", 0, 0},
-      {"option name Contempt type spin default 24 min -100 max 100", true, "Contempt", OPTION_SPIN, "24", -100, 100},
+      {"option name Odd type vector default a b c", true, "Odd", OPTION_STRING, "a", 0, 0, false, false},
+      {"option name Contempt type spin default 24 min -100 max 100", true,
+       "Contempt", OPTION_SPIN, "24", -100, 100, true, true},
       // Each limit is read on its own: one that is not a number leaves the other.
-      {"option name Broken type spin default 5 min x max 9", true, "Broken", OPTION_SPIN, "5", 0, 9},
-      {"option name Huge type spin default 1 min 1 max 99999999999", true, "Huge", OPTION_SPIN, "1", 1, INT32_MAX},
+      {"option name Broken type spin default 5 min x max 9", true, "Broken", OPTION_SPIN, "5", 0, 9, false, true},
+      {"option name Huge type spin default 1 min 1 max 99999999999", true,
+       "Huge", OPTION_SPIN, "1", 1, INT32_MAX, true, true},
       {"option name Huger type spin default 1 min -99999999999999999999 max 1", true, "Huger", OPTION_SPIN, "1",
-       INT32_MIN, 1},
+       INT32_MIN, 1, true, true},
       // Signs and digits alone are no number: the limit stays at its default.
-      {"option name Signs type spin default 1 min - max 9", true, "Signs", OPTION_SPIN, "1", 0, 9},
-      {"option name Plus type spin default 1 min 1 max +", true, "Plus", OPTION_SPIN, "1", 1, 0},
-      {"option name Dash type spin default 1 min 1-2 max 9", true, "Dash", OPTION_SPIN, "1", 0, 9},
-      {"option name NoType default 3", false, "", 0, "", 0, 0},
-      {"option name  type spin", false, "", 0, "", 0, 0},
-      {"option Hash type spin default 16 min 1 max 512", false, "", 0, "", 0, 0},  // UCCI form
+      {"option name Signs type spin default 1 min - max 9", true, "Signs", OPTION_SPIN, "1", 0, 9, false, true},
+      {"option name Plus type spin default 1 min 1 max +", true, "Plus", OPTION_SPIN, "1", 1, 0, true, false},
+      {"option name Dash type spin default 1 min 1-2 max 9", true, "Dash", OPTION_SPIN, "1", 0, 9, false, true},
+      {"option name NoType default 3", false, "", 0, "", 0, 0, false, false},
+      {"option name  type spin", false, "", 0, "", 0, 0, false, false},
+      {"option Hash type spin default 16 min 1 max 512", false, "", 0, "", 0, 0, false, false},  // UCCI form
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -52,6 +59,8 @@ TEST(EngineLineParser, OptionDeclarations) {
     EXPECT_EQ(option.defaultValue, c.defaultValue);
     EXPECT_EQ(option.min, c.min);
     EXPECT_EQ(option.max, c.max);
+    EXPECT_EQ(option.hasMin, c.hasMin);
+    EXPECT_EQ(option.hasMax, c.hasMax);
   }
 }
 

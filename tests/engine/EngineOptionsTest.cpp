@@ -214,7 +214,9 @@ TEST_F(EngineOptionsTest, HashAndThreadsAreSentOnlyWhenChanged) {
 
 // A spin option is held only to the limits its engine declared readably.
 TEST_F(EngineOptionsTest, SpinOptionsWithoutARangeAreSentAsAsked) {
-  startWith({"option name Hash type spin default 16", "option name Threads type spin default 1 min 1-2 max 9"});
+  startWith({"option name Hash type spin default 16", "option name Threads type spin default 1 min 1-2 max 9",
+             "option name UCI_LimitStrength type check default false", "option name UCI_Elo type spin default 1500"});
+  EXPECT_FALSE(engine->hasEloOptions());  // no range to place a strength in
   engine->setHash(64);
   engine->setThreads(4);
   EXPECT_EQ(io->countWritten("setoption name Hash value 256"), 1u);  // at the start

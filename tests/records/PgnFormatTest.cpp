@@ -215,6 +215,14 @@ TEST(PgnReader, BadStartPositionsAndRefusedMovesAreLogged) {
   EXPECT_TRUE(log.contains("PGNFormat::parse - 标签解析失败: 共跳过 100 处，仅记录前 5 处"));
   EXPECT_EQ(log.count("无法解析token"), 6);
   EXPECT_TRUE(log.contains("PGNFormat::parseMoveText - 无法解析token: 共跳过 200 处，仅记录前 5 处"));
+
+  // A huge junk tag line or token is named by its beginning and its size.
+  const std::string huge(100000, 'z');
+  log.clear();
+  EXPECT_TRUE(parsed("[" + huge + "\n\nh8e8 " + huge + "\n", score));
+  EXPECT_EQ(log.count(std::string(1000, 'z')), 2);
+  EXPECT_EQ(log.count(" bytes)"), 2);
+  EXPECT_FALSE(log.contains(huge));
 }
 
 }  // namespace
