@@ -141,6 +141,7 @@ class LANGameController {
   void startWaitThread(bool resume);
   void stopWaitThread();
   void waitForClient(bool resume);
+  static void endThread(std::mutex& threadMutex, std::thread& thread);
 
   // Connection attempts: started with the lock held; a result counts only while its
   // attempt is the current one.
