@@ -46,6 +46,7 @@ class WinSparkleAdapter;
 class WinUICallback;
 class WinWindowOpeningHook;
 struct PreLoadSnapshot;
+struct StopPlan;
 
 // An open settings session over the window. The executor is declared first so that it
 // outlives the provider, which calls it.
@@ -231,6 +232,8 @@ class MainWindow {
   // Starts the audio manager, whatever the switch, with the switch's flag and settings.
   bool startAudio();
   void stopCurrentGame();
+  // Ends the game on the board as the plan says: its engine work, its room, its snapshot.
+  void endBoardGame(const StopPlan& plan);
   // No game on the board: board keys and moves wait until a mode is chosen.
   void clearGame();
   // The LAN game start; one that ends with no room or join under way leaves no game.

@@ -292,13 +292,14 @@ void MainWindow::onLanUndoRequest() {
   const bool accept = question(hwnd, L"对方请求悔棋，是否同意？", L"悔棋请求") == IDYES;
   if (!lanController) return;
   const LanRequestResult result = lanController->respondUndo(accept);
-  if (result != LanRequestResult::Sent) {
-    if (accept) announcer->announce(CommandTexts::undoRefusal(result));
-  } else if (accept) {
+  const bool sent = result == LanRequestResult::Sent;
+  if (sent && accept) {
     announcer->announce(L"同意悔棋，双方各退一步");
     InvalidateRect(hwnd, nullptr, TRUE);
-  } else {
+  } else if (sent) {
     announcer->announce(L"已拒绝悔棋请求");
+  } else if (accept) {
+    announcer->announce(CommandTexts::undoRefusal(result));
   }
 }
 
@@ -316,13 +317,14 @@ void MainWindow::onLanDrawRequest() {
   const bool accept = question(hwnd, L"对方请求和棋，是否同意？", L"和棋请求") == IDYES;
   if (!lanController) return;
   const LanRequestResult result = lanController->respondDraw(accept);
-  if (result != LanRequestResult::Sent) {
-    if (accept) announcer->announce(CommandTexts::kDrawAnswerNotNow);
-  } else if (accept) {
+  const bool sent = result == LanRequestResult::Sent;
+  if (sent && accept) {
     announcer->announce(L"同意和棋，对局结束");
     stopLanTimer();
-  } else {
+  } else if (sent) {
     announcer->announce(L"已拒绝和棋请求");
+  } else if (accept) {
+    announcer->announce(CommandTexts::kDrawAnswerNotNow);
   }
 }
 

@@ -127,15 +127,16 @@ void MainWindow::continueVsEngineFromPosition() {
 
 void MainWindow::stopCurrentGame() {
   const StopPlan plan = GameSessionPlanner::stopPlan(sessionStatus());
-  if (plan.stops) {
-    dropEngineWork();
-    if (plan.leaveLanRoom) leaveLanRoom();
-    if (plan.keepSnapshot) stoppedGame = StoppedGame{gameEngine->snapshot(), currentSeat()};
-    clearGame();
-    gameStopped = plan.keepSnapshot;
-  }
+  if (plan.stops) endBoardGame(plan);
   announcer->announce(plan.notice);
-  if (!plan.stops) return;
+}
+
+void MainWindow::endBoardGame(const StopPlan& plan) {
+  dropEngineWork();
+  if (plan.leaveLanRoom) leaveLanRoom();
+  if (plan.keepSnapshot) stoppedGame = StoppedGame{gameEngine->snapshot(), currentSeat()};
+  clearGame();
+  gameStopped = plan.keepSnapshot;
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
 }
@@ -155,11 +156,9 @@ void MainWindow::startLanGameOrNone() {
 }
 
 void MainWindow::endLanStartWithoutGame() {
-  // Cancelled or failed: the board left behind belongs to no game that could go on.
-  dropEngineWork();
-  clearGame();
-  updateMenuState();
-  InvalidateRect(hwnd, nullptr, TRUE);
+  // Cancelled or failed: the board left behind belongs to no game that could go on, and
+  // neither does a game stopped before.
+  endBoardGame(StopPlan{.stops = true});
 }
 
 void MainWindow::resumeStoppedGame() {

@@ -141,6 +141,7 @@ class LANGameController {
   void startWaitThread(bool resume);
   void stopWaitThread();
   void waitForClient(bool resume);
+  static void endThread(std::mutex& threadMutex, std::thread& thread);
 
   // Connection attempts: started with the lock held; a result counts only while its
   // attempt is the current one.
@@ -187,12 +188,17 @@ class LANGameController {
   void reconnectDeadlinePassed();
   // A host's room takes no one in once nothing can be resumed: the listener closes.
   void closeRoom();
-  // What tick leaves to do once the lock is released.
+  // What is left to do once the lock is released.
   struct AfterTick {
     bool dropConnection = false;
     bool restartWaitThread = false;
+    bool waitForResume = false;
   };
   void checkHandshakeTimeout(AfterTick& after);
+  // A handshake that does not complete gives up only its connection where a wait goes on:
+  // a host's room waits again (as a resume only inside a reconnection wait), a guest's
+  // reconnection tries again at a later tick. False when nothing waits.
+  bool abandonHandshake(AfterTick& after);
   void tryReconnect();
 
   void onDiscoverRequest(const std::string& text, const std::string& sender,

@@ -34,30 +34,36 @@ void LANGameController::tick() {
   }
   // Outside the lock: both wait for threads whose work may want it.
   if (after.dropConnection) network->disconnect();
-  if (after.restartWaitThread) startWaitThread(true);
+  if (after.restartWaitThread) startWaitThread(after.waitForResume);
 }
 
 // A connection that never completes the handshake (a stray program on the game port) must
-// not hold the room or the joining player for ever. Inside a reconnection wait only that
-// connection is dropped and the wait goes on; otherwise the session ends, not resumable.
+// not hold the room or the joining player for ever. A host's room and a reconnection wait
+// go on without it; a first join ends, not resumable.
 void LANGameController::checkHandshakeTimeout(AfterTick& after) {
   if (state != State::HANDSHAKING) return;
   if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
   after.dropConnection = true;
-  if (waitingReconnect || isHost) {
-    logWarning("LANGameController: 重连握手超时，继续等待重连");
-    retireConnection();
-    if (isHost) {
-      state = State::HOSTING;
-      after.restartWaitThread = true;
-    } else {
-      state = State::RECONNECTING;
-    }
+  if (abandonHandshake(after)) {
+    logWarning("LANGameController: 握手超时，继续等待");
     return;
   }
   logWarning("LANGameController: 握手超时，断开连接");
   handleConnectionLost("握手超时，连接已断开");
   resumable = false;
+}
+
+bool LANGameController::abandonHandshake(AfterTick& after) {
+  if (state != State::HANDSHAKING || !(isHost || waitingReconnect)) return false;
+  retireConnection();
+  if (isHost) {
+    state = State::HOSTING;
+    after.restartWaitThread = true;
+    after.waitForResume = waitingReconnect;
+  } else {
+    state = State::RECONNECTING;
+  }
+  return true;
 }
 
 void LANGameController::checkConnectionHealth() {

@@ -3,12 +3,12 @@
 
 #include <algorithm>
 #include <atomic>
-#include <system_error>
 
 #include "core/Log.h"
 #include "lan/LanNickname.h"
 #include "lan/LanTimings.h"
 #include "lan/Network.h"
+#include "lan/NetworkThreads.h"
 
 namespace Tavrune {
 
@@ -59,22 +59,16 @@ void LANGameController::startWaitThread(bool resume) {
   waitThread = std::thread([this, resume] { waitForClient(resume); });
 }
 
-void LANGameController::stopWaitThread() {
+void LANGameController::stopWaitThread() { endThread(waitThreadMutex, waitThread); }
+
+// Taken out under its lock and waited for outside it; a thread that ends itself is let go.
+void LANGameController::endThread(std::mutex& threadMutex, std::thread& thread) {
   std::thread finished;
   {
-    std::lock_guard<std::mutex> guard(waitThreadMutex);
-    finished = std::move(waitThread);
+    std::lock_guard<std::mutex> guard(threadMutex);
+    finished = std::move(thread);
   }
-  if (!finished.joinable()) return;
-  if (finished.get_id() == std::this_thread::get_id()) {
-    finished.detach();
-    return;
-  }
-  try {
-    finished.join();
-  } catch (const std::system_error& error) {
-    logWarning(std::string("LANGameController: join waitClientThread failed: ") + error.what());
-  }
+  NetworkThreads::joinOrDetach(finished);
 }
 
 void LANGameController::waitForClient(bool resume) {
@@ -134,9 +128,9 @@ void LANGameController::startConnectAttempt() {
   connectCancel = cancel;
   const uint64_t attempt = ++connectAttempt;
   connecting = true;
-  std::lock_guard<std::mutex> threads(connectThreadMutex);
   // An earlier attempt has posted its result or was cancelled: its thread is ending.
-  if (connectThread.joinable()) connectThread.join();
+  stopConnectThread();
+  std::lock_guard<std::mutex> threads(connectThreadMutex);
   connectThread = std::thread([this, attempt, cancel, addresses = candidateAddresses, port = gamePort] {
     uint64_t connection = 0;
     for (const std::string& address : addresses) {
@@ -157,14 +151,7 @@ void LANGameController::cancelConnect() {
   connecting = false;
 }
 
-void LANGameController::stopConnectThread() {
-  std::thread finished;
-  {
-    std::lock_guard<std::mutex> threads(connectThreadMutex);
-    finished = std::move(connectThread);
-  }
-  if (finished.joinable()) finished.join();
-}
+void LANGameController::stopConnectThread() { endThread(connectThreadMutex, connectThread); }
 
 void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
   std::unique_lock<std::mutex> guard(mutex);

@@ -103,14 +103,13 @@ void LANGameController::handleLineFrom(uint64_t connection, const std::string& l
 void LANGameController::handleDisconnectFrom(uint64_t connection) {
   std::unique_lock<std::mutex> guard(mutex);
   if (connection != activeConnection || activeConnection == 0) return;
-  if (isHost && state == State::HANDSHAKING) {
-    // Nobody arrived yet: a port scan or a guest that gave up leaves the room waiting.
+  // Closed before the handshake: a port scan or a guest that gave up leaves the room
+  // waiting; a host that began its wait dropped a guest queued before it, who tries again.
+  AfterTick after;
+  if (abandonHandshake(after)) {
     logWarning("LANGameController: 握手前连接已关闭，继续等待");
-    retireConnection();
-    state = State::HOSTING;
-    const bool resume = waitingReconnect;
     guard.unlock();
-    startWaitThread(resume);
+    if (after.restartWaitThread) startWaitThread(after.waitForResume);
     return;
   }
   handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");

@@ -38,7 +38,6 @@ class Network {
   static constexpr int DEFAULT_GAME_PORT = 8888;
   static constexpr int DEFAULT_DISCOVERY_PORT = DiscoveryChannel::DEFAULT_PORT;
   static constexpr const char* BROADCAST_ADDRESS = DiscoveryChannel::BROADCAST_ADDRESS;
-  static constexpr const char* MULTICAST_GROUP = DiscoveryChannel::MULTICAST_GROUP;
   // A peer line longer than this without a line feed ends the connection ("protocol_error").
   static constexpr std::size_t MAX_LINE_BYTES = 64 * 1024;
   // Sent, best effort, before a connection is dropped for a protocol fault.

@@ -110,6 +110,29 @@ TEST(LanRecovery, CutConnectionResumesFromTheHostsGame) {
   EXPECT_EQ(g.host.fen(), g.client.fen());
 }
 
+// The client's first attempt reaches the host before the host has decided to wait: it is
+// queued there and dropped when the wait begins. The client tries again rather than losing
+// the game a second time.
+TEST(LanRecovery, ClientQueuedBeforeTheHostWaitsTriesAgain) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  g.relay->cut();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+  ASSERT_TRUE(g.client.controller.enterReconnectWait(45));
+  g.tickFor(1);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->forwardedCount(Direction::ToHost, "HELLO") == 2; }));
+  EXPECT_EQ(g.client.controller.getState(), State::HANDSHAKING);
+  ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.getState() != State::HANDSHAKING; }));
+  EXPECT_EQ(g.client.controller.getState(), State::RECONNECTING);
+  g.tickFor(2);
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.client.controller.getState() == State::PLAYING && g.host.controller.getState() == State::PLAYING;
+  }));
+  EXPECT_EQ(g.client.count("lost"), 1);
+  EXPECT_EQ(g.host.count("status:对手已重连，正在同步棋局"), 1);
+}
+
 // The host declines to wait; the client's wait meets something that accepts the connection
 // but never answers: each such handshake is dropped after 10 s and retried, until the
 // deadline ends the session.
