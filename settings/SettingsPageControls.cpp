@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cmath>
 
 #include "app/resource.h"
@@ -217,8 +216,7 @@ void createPageControlWidgets(HWND dialog) {
     const bool wide = control.editorKind == EditorKind::Toggle || control.editorKind == EditorKind::Action;
     const bool choice = (control.editorKind == EditorKind::Choice || control.editorKind == EditorKind::ChoiceGroup) &&
                         !control.options.empty();
-    const bool number = control.editorKind == EditorKind::Number &&
-                        (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
+    const bool number = isNumberRow(control);
     // A label too long for its width goes on over more lines.
     const int labelHeight = wide ? 0 : build.measure(label, kLabelWidth, kLabelHeight);
     if (!wide) build.create(0, L"STATIC", label, 0, labelX, y + kLabelTop, kLabelWidth, labelHeight, -1);

@@ -45,11 +45,6 @@ int32_t numberShown(const ControlWidget& widget) {
   return position;
 }
 
-bool isNumberRow(const ControlSpec& control) {
-  return control.editorKind == EditorKind::Number &&
-         (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
-}
-
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool setDraft(SettingsDialogState& state, const std::string& key, const SettingValue& value, HWND owner,
@@ -62,6 +57,11 @@ bool setDraft(SettingsDialogState& state, const std::string& key, const SettingV
 }
 
 }  // namespace
+
+bool isNumberRow(const ControlSpec& control) {
+  return control.editorKind == EditorKind::Number &&
+         (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
+}
 
 void writeNumberBox(SettingsDialogState& state, HWND box, int32_t number) {
   if (!box) return;
