@@ -81,9 +81,21 @@ HWND createRowArea(HWND dialog) {
 }
 
 struct PageBuilder {
+  // The texts are measured on one device context, with the dialog's font, for the whole build.
+  PageBuilder(HWND dialog, SettingsDialogState& state, HFONT font)
+      : dialog(dialog), state(state), font(font), dc(GetDC(dialog)), oldFont(SelectObject(dc, font)) {}
+  ~PageBuilder() {
+    SelectObject(dc, oldFont);
+    ReleaseDC(dialog, dc);
+  }
+  PageBuilder(const PageBuilder&) = delete;
+  PageBuilder& operator=(const PageBuilder&) = delete;
+
   HWND dialog;
   SettingsDialogState& state;
   HFONT font;
+  HDC dc;
+  HGDIOBJ oldFont;
   HWND zOrderTail = nullptr;  // the rows keep their creation order in the Tab order
 
   HWND create(DWORD exStyle, const wchar_t* windowClass, const std::wstring& text, DWORD style, int x, int y,
@@ -106,12 +118,8 @@ struct PageBuilder {
 
   // The height the text takes wrapped to the width, at least `minimum`.
   int measure(const std::wstring& text, int width, int minimum) {
-    HDC dc = GetDC(dialog);
-    HGDIOBJ old = SelectObject(dc, font);
     RECT bounds{0, 0, width, 0};
     DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK);
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
     return std::max<int>(minimum, bounds.bottom - bounds.top);
   }
 };
