@@ -15,6 +15,9 @@
 
 namespace Tavrune::Settings {
 
+// The window class of the area that holds the shown page's rows, inside the page's frame.
+constexpr wchar_t kRowAreaClass[] = L"TavruneSettingsRows";
+
 // One editor of the shown page.
 struct ControlWidget {
   const ControlSpec* control = nullptr;  // in the provider's tree

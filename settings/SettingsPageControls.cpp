@@ -32,7 +32,6 @@ constexpr int kRowHeight = 34;
 constexpr int kFirstLineOffset = 24;
 constexpr int kMinLineHeight = 18;
 constexpr int kLineSpacing = 2;
-constexpr wchar_t kRowAreaClass[] = L"TavruneSettingsRows";
 
 // The rows' parent hands their notifications to the dialog, which handles them as if the
 // rows were its own children.
