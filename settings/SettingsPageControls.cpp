@@ -5,7 +5,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 #include "app/resource.h"
@@ -137,12 +136,6 @@ int32_t positionOf(const SettingValue& value) {
   return 0;
 }
 
-bool sameLettersIgnoringCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 // The option equal to the value; else one whose text differs only in letter case (a file
 // edited by hand); else the first.
 int selectedOption(const ControlSpec& control, const SettingValue& value) {
@@ -152,7 +145,7 @@ int selectedOption(const ControlSpec& control, const SettingValue& value) {
   if (const std::string* text = std::get_if<std::string>(&value)) {
     for (size_t i = 0; i < control.options.size(); ++i) {
       const std::string* option = std::get_if<std::string>(&control.options[i].value);
-      if (option && sameLettersIgnoringCase(*option, *text)) return static_cast<int>(i);
+      if (option && equalsIgnoringAsciiCase(*option, *text)) return static_cast<int>(i);
     }
   }
   return 0;
