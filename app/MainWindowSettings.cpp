@@ -7,7 +7,6 @@
 
 #include "core/AIConfig.h"
 #include "core/ConfigManager.h"
-#include "core/EnginePaths.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
 #include "audio/AudioManager.h"
@@ -100,7 +99,7 @@ bool MainWindow::writeSettings(const std::string* chosenEngineVariant) {
   AudioConfig audioInFile = audioConfig;
   ConfigManager::loadConfig(config, player2SchemeInFile, accessibilityInFile, &systemInFile, &audioInFile);
 
-  config.enginePath = storedEnginePath(enginePath, ConfigManager::getExecutableDirectory());
+  config.enginePath = enginePath;
   config.playerColor = humanColor;
   engineSettings.writeTo(config);
   if (chosenEngineVariant) {

@@ -6,9 +6,8 @@
 #include "audio/AudioManager.h"
 #include "core/AIConfig.h"
 #include "core/ConfigManager.h"
-#include "core/EnginePaths.h"
 #include "core/Log.h"
-#include "engine/CpuFeatures.h"
+#include "engine/BestBundledEngine.h"
 
 namespace Tavrune {
 
@@ -23,11 +22,10 @@ void MainWindow::configureFromSettings() {
   engineSettings = EngineSettingsMirror::fromConfig(config);
 
   if (config.autoSelectEngine || config.engineVariant == "auto") {
-    CpuFeatures::detect();
-    const EngineVariantInfo best = CpuFeatures::selectBestEngine();
-    enginePath = bundledEnginePath(best.fileName);
-    logInfo("[MainWindow] Auto-selected engine: " + best.fileName);
-    logInfo("[MainWindow] Engine display name: " + best.description);
+    const BundledEngineChoice best = bestBundledEngine();
+    enginePath = best.path;
+    logInfo("[MainWindow] Auto-selected engine: " + best.variant.fileName);
+    logInfo("[MainWindow] Engine display name: " + best.variant.description);
   }
 
   // The first switch-on of a process also writes the banner, once.

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "core/Log.h"
+#include "core/TextConversion.h"
 
 namespace Tavrune {
 
@@ -21,13 +22,6 @@ fs::path pathFromUtf8(const std::string& text) {
 std::string utf8FromPath(const fs::path& path) {
   const std::u8string text = path.u8string();
   return std::string(text.begin(), text.end());
-}
-
-std::string asciiLowerCase(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
 }
 
 bool endsWith(const std::string& text, const std::string& tail) {

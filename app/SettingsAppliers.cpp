@@ -5,9 +5,8 @@
 #include "accessibility/AccessibilityManager.h"
 #include "app/IEngineFrontEnd.h"
 #include "audio/AudioManager.h"
-#include "core/EnginePaths.h"
 #include "core/Log.h"
-#include "engine/CpuFeatures.h"
+#include "engine/BestBundledEngine.h"
 #include "settings/ConfigKeyTable.h"
 
 namespace Tavrune {
@@ -112,11 +111,10 @@ void registerEngineAppliers(CallbackActionExecutor& executor, const SettingsTarg
   });
   registerBoolApplier(executor, "ai.autoSelectEngine", [&enginePath, &engine](bool automatic) {
     if (!automatic) return;
-    CpuFeatures::detect();
-    const EngineVariantInfo best = CpuFeatures::selectBestEngine();
-    enginePath = bundledEnginePath(best.fileName);  // the same path as at start-up
+    const BundledEngineChoice best = bestBundledEngine();
+    enginePath = best.path;  // the same path as at start-up
     engine.setEnginePath(enginePath);
-    logInfo("[SoftwareSettings] Auto-selected engine: " + best.fileName);
+    logInfo("[SoftwareSettings] Auto-selected engine: " + best.variant.fileName);
   });
 }
 

@@ -1,7 +1,7 @@
 #include "app/SoundPackChoice.h"
 
 #include <algorithm>
-#include <cctype>
+#include <string_view>
 
 #include "core/TextConversion.h"
 
@@ -16,10 +16,8 @@ void addPart(std::wstring& line, const wchar_t* label, const std::string& value)
   if (!value.empty()) line += kPartSeparator + std::wstring(label) + utf8ToWide(value);
 }
 
-bool startsWithNoCase(const std::string& text, const std::string& prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(),
-                    [](char lower, char c) { return std::tolower(static_cast<unsigned char>(c)) == lower; });
+bool startsWithNoCase(std::string_view text, std::string_view prefix) {
+  return equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "core/AtomicFileWriter.h"
 #include "core/ConfigJson.h"
+#include "core/EnginePaths.h"
 #include "core/LegacyDataMigration.h"
 #include "core/Log.h"
 #include "core/SystemErrorText.h"
@@ -413,7 +414,11 @@ void ConfigManager::loadConfig(AIConfig& ai, int& player2Scheme, AccessibilityCo
 bool ConfigManager::saveConfig(const AIConfig& ai, int player2Scheme, const AccessibilityConfig& accessibility,
                                const SystemConfig* system, const AudioConfig* audio) {
   try {
-    return saveConfigUnguarded(ai, player2Scheme, accessibility, system, audio);
+    // Every writer goes through here: an engine inside the program folder is stored
+    // relative to it, so a moved portable folder keeps its engine.
+    AIConfig stored = ai;
+    stored.enginePath = storedEnginePath(ai.enginePath, getExecutableDirectory());
+    return saveConfigUnguarded(stored, player2Scheme, accessibility, system, audio);
   } catch (const std::exception& e) {
     logError(std::string("[ConfigManager] saveConfig: ") + e.what());
   } catch (...) {

@@ -2,16 +2,15 @@
 
 #include <algorithm>
 
+#include "core/TextConversion.h"
+
 namespace Tavrune {
 
 namespace {
 
 bool isSeparator(char c) { return c == '\\' || c == '/'; }
 
-char folded(char c) {
-  if (isSeparator(c)) return '\\';
-  return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
-}
+char folded(char c) { return isSeparator(c) ? '\\' : asciiLowerCase(c); }
 
 }  // namespace
 

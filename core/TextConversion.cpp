@@ -1,5 +1,7 @@
 #include "core/TextConversion.h"
 
+#include <algorithm>
+
 #include "platform/PlatformBase.h"
 
 namespace Tavrune {
@@ -64,6 +66,18 @@ std::string encodeUtf8(const std::wstring& text) {
     appendUnit(result, c);
   }
   return result;
+}
+
+char asciiLowerCase(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
+
+std::string asciiLowerCase(std::string text) {
+  for (char& c : text) c = asciiLowerCase(c);
+  return text;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return asciiLowerCase(x) == asciiLowerCase(y); });
 }
 
 }  // namespace Tavrune

@@ -7,10 +7,9 @@
 
 #include "app/resource.h"
 #include "audio/AudioManager.h"
-#include "core/EnginePaths.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
-#include "engine/CpuFeatures.h"
+#include "engine/BestBundledEngine.h"
 #include "platform/SystemDialogLibraries.h"
 #include "settings/ControlNumbers.h"
 #include "settings/SettingsDialogState.h"
@@ -113,10 +112,9 @@ void onSliderMoved(SettingsDialogState& state, HWND trackbar) {
 }
 
 bool storeAutomaticEngine(HWND dialog, SettingsDialogState& state) {
-  CpuFeatures::detect();
-  const std::string name = CpuFeatures::selectBestEngine().fileName;
-  return setDraftFromWidget(state, "ai.engineVariant", name, dialog) &&
-         setDraftFromWidget(state, "ai.enginePath", bundledEnginePath(name), dialog);
+  const BundledEngineChoice best = bestBundledEngine();
+  return setDraftFromWidget(state, "ai.engineVariant", best.variant.fileName, dialog) &&
+         setDraftFromWidget(state, "ai.enginePath", best.path, dialog);
 }
 
 bool storeChosenEngine(HWND dialog, SettingsDialogState& state) {

@@ -15,6 +15,9 @@
 
 namespace Tavrune::Settings {
 
+// The window class of the area that holds the shown page's rows, inside the page's frame.
+constexpr wchar_t kRowAreaClass[] = L"TavruneSettingsRows";
+
 // One editor of the shown page.
 struct ControlWidget {
   const ControlSpec* control = nullptr;  // in the provider's tree
@@ -77,6 +80,8 @@ bool setDraftFromWidget(SettingsDialogState& state, const std::string& key, cons
 bool setDraftSkippingReadOnly(SettingsDialogState& state, const std::string& key, const SettingValue& value,
                               HWND dialog);
 
+// A number row: a trackbar with its number box.
+bool isNumberRow(const ControlSpec& control);
 // Writes a number into a number box without it counting as typing.
 void writeNumberBox(SettingsDialogState& state, HWND box, int32_t number);
 // Moves a number row's trackbar, its accessible value and its box to the position.

@@ -5,8 +5,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cctype>
-#include <climits>
 #include <cmath>
 
 #include "app/resource.h"
@@ -33,7 +31,6 @@ constexpr int kRowHeight = 34;
 constexpr int kFirstLineOffset = 24;
 constexpr int kMinLineHeight = 18;
 constexpr int kLineSpacing = 2;
-constexpr wchar_t kRowAreaClass[] = L"TavruneSettingsRows";
 
 // The rows' parent hands their notifications to the dialog, which handles them as if the
 // rows were its own children.
@@ -82,9 +79,21 @@ HWND createRowArea(HWND dialog) {
 }
 
 struct PageBuilder {
+  // The texts are measured on one device context, with the dialog's font, for the whole build.
+  PageBuilder(HWND dialog, SettingsDialogState& state, HFONT font)
+      : dialog(dialog), state(state), font(font), dc(GetDC(dialog)), oldFont(SelectObject(dc, font)) {}
+  ~PageBuilder() {
+    SelectObject(dc, oldFont);
+    ReleaseDC(dialog, dc);
+  }
+  PageBuilder(const PageBuilder&) = delete;
+  PageBuilder& operator=(const PageBuilder&) = delete;
+
   HWND dialog;
   SettingsDialogState& state;
   HFONT font;
+  HDC dc;
+  HGDIOBJ oldFont;
   HWND zOrderTail = nullptr;  // the rows keep their creation order in the Tab order
 
   HWND create(DWORD exStyle, const wchar_t* windowClass, const std::wstring& text, DWORD style, int x, int y,
@@ -107,12 +116,8 @@ struct PageBuilder {
 
   // The height the text takes wrapped to the width, at least `minimum`.
   int measure(const std::wstring& text, int width, int minimum) {
-    HDC dc = GetDC(dialog);
-    HGDIOBJ old = SelectObject(dc, font);
     RECT bounds{0, 0, width, 0};
     DrawTextW(dc, text.c_str(), -1, &bounds, DT_CALCRECT | DT_WORDBREAK);
-    SelectObject(dc, old);
-    ReleaseDC(dialog, dc);
     return std::max<int>(minimum, bounds.bottom - bounds.top);
   }
 };
@@ -131,12 +136,6 @@ int32_t positionOf(const SettingValue& value) {
   return 0;
 }
 
-bool sameLettersIgnoringCase(const std::string& a, const std::string& b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-  });
-}
-
 // The option equal to the value; else one whose text differs only in letter case (a file
 // edited by hand); else the first.
 int selectedOption(const ControlSpec& control, const SettingValue& value) {
@@ -146,7 +145,7 @@ int selectedOption(const ControlSpec& control, const SettingValue& value) {
   if (const std::string* text = std::get_if<std::string>(&value)) {
     for (size_t i = 0; i < control.options.size(); ++i) {
       const std::string* option = std::get_if<std::string>(&control.options[i].value);
-      if (option && sameLettersIgnoringCase(*option, *text)) return static_cast<int>(i);
+      if (option && equalsIgnoringAsciiCase(*option, *text)) return static_cast<int>(i);
     }
   }
   return 0;
@@ -217,8 +216,7 @@ void createPageControlWidgets(HWND dialog) {
     const bool wide = control.editorKind == EditorKind::Toggle || control.editorKind == EditorKind::Action;
     const bool choice = (control.editorKind == EditorKind::Choice || control.editorKind == EditorKind::ChoiceGroup) &&
                         !control.options.empty();
-    const bool number = control.editorKind == EditorKind::Number &&
-                        (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
+    const bool number = isNumberRow(control);
     // A label too long for its width goes on over more lines.
     const int labelHeight = wide ? 0 : build.measure(label, kLabelWidth, kLabelHeight);
     if (!wide) build.create(0, L"STATIC", label, 0, labelX, y + kLabelTop, kLabelWidth, labelHeight, -1);

@@ -45,11 +45,6 @@ int32_t numberShown(const ControlWidget& widget) {
   return position;
 }
 
-bool isNumberRow(const ControlSpec& control) {
-  return control.editorKind == EditorKind::Number &&
-         (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
-}
-
 bool startsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
 
 bool setDraft(SettingsDialogState& state, const std::string& key, const SettingValue& value, HWND owner,
@@ -62,6 +57,11 @@ bool setDraft(SettingsDialogState& state, const std::string& key, const SettingV
 }
 
 }  // namespace
+
+bool isNumberRow(const ControlSpec& control) {
+  return control.editorKind == EditorKind::Number &&
+         (control.valueKind == ValueKind::Integer || control.valueKind == ValueKind::Decimal);
+}
 
 void writeNumberBox(SettingsDialogState& state, HWND box, int32_t number) {
   if (!box) return;
@@ -122,19 +122,18 @@ EditorReading readEditor(const ControlWidget& widget) {
 
 bool parseControlText(HWND dialog) {
   SettingsDialogState& state = *dialogState(dialog);
-  for (const ControlWidget& widget : state.widgets) {
+  for (ControlWidget& widget : state.widgets) {
     const EditorReading reading = readEditor(widget);
     if (reading.refusal) return warn(dialog, reading.refusal), false;
     if (!reading.value) continue;
-    if (isNumberRow(*widget.control)) {
-      const SettingValue& number = *reading.value;
-      showNumber(state, widget,
-                 widget.isDecimal ? int32_t(std::get<double>(number)) : int32_t(std::get<int64_t>(number)));
-    }
+    if (isNumberRow(*widget.control)) showNumber(state, widget, numberShown(widget));
     // A row the player left as it was shown keeps the stored value, even one the editor
     // cannot show as it is (a choice spelt in other letter case, a number out of range).
     if (Provider::valuesEqual(*reading.value, widget.shownValue)) continue;
     if (!setDraftFromWidget(state, widget.control->id, *reading.value, dialog)) return false;
+    // The page may be read again before it is rebuilt: a row changed back must count as
+    // changed then, or the draft keeps the value it had in between.
+    widget.shownValue = *reading.value;
   }
   return true;
 }

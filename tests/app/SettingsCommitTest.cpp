@@ -72,6 +72,13 @@ TEST_F(ConfigFileStore, EveryStoredKeyRoundTripsAndAWrongKindLeavesTheFileAlone)
   EXPECT_EQ(fileBytes(ConfigManager::getConfigFilePath()), before);
 }
 
+TEST_F(ConfigFileStore, AnEngineTypedInsideTheProgramFolderIsStoredRelativeToIt) {
+  ASSERT_TRUE(fileStore()->apply({{"ai.enginePath", folder.utf8() + "/Engines\\棋.exe"}}, nullptr));
+  ValueMap read;
+  ASSERT_TRUE(fileStore()->load(read, nullptr));
+  EXPECT_EQ(read.at("ai.enginePath"), SettingValue(std::string("Engines\\棋.exe")));
+}
+
 TEST(SettingsWindowSession, ACommitReachesTheWindowAndItsOwnSaveKeepsIt) {
   WindowTestRig rig(Tavrune::Test::SavedSettings{});
   ASSERT_TRUE(rig.create());

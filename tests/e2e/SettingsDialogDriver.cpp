@@ -3,6 +3,8 @@
 #include <chrono>
 #include <vector>
 
+#include "settings/SettingsDialogState.h"
+
 namespace Tavrune::E2E::SettingsDialogDriver {
 
 namespace {
@@ -54,7 +56,7 @@ std::wstring textOf(HWND control) {
 
 HWND editorOf(HWND dialog, const std::wstring& label) {
   // The rows live in the area inside the page's frame.
-  HWND rows = FindWindowExW(dialog, nullptr, L"TavruneSettingsRows", nullptr);
+  HWND rows = FindWindowExW(dialog, nullptr, Settings::kRowAreaClass, nullptr);
   for (HWND child = GetWindow(rows, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
     if (GetDlgCtrlID(child) < 24000 && className(child) != L"Static") continue;
     if (textOf(child) != label) continue;

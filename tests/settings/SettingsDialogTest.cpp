@@ -379,5 +379,25 @@ TEST_F(SettingsDialogWindow, RowsLeftAsTheyWereShownAreSavedAsTheyWereRead) {
   EXPECT_EQ(stored("ai.customElo"), SettingValue(int64_t{0}));
 }
 
+TEST_F(SettingsDialogWindow, RowsChangedAndChangedBackAreSavedAsShown) {
+  run([](HWND dialog) {
+    showPage(dialog, kAudio);
+    HWND backend = widgetOf(dialog, "audio.backendType")->editor;
+    HWND hrtf = widgetOf(dialog, "audio.hrtfPreferred")->editor;
+    const auto choose = [&](int index) {  // the page is read without being rebuilt
+      SendMessageW(backend, CB_SETCURSEL, index, 0);
+      SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(backend), CBN_SELCHANGE), LPARAM(backend));
+    };
+    typeInto(hrtf, L"Listener B");
+    choose(2);
+    typeInto(hrtf, L"");
+    choose(0);
+    ASSERT_EQ(widgetOf(dialog, "audio.backendType")->editor, backend);
+    DialogWatcher::press(dialog, IDOK);
+  });
+  EXPECT_EQ(stored("audio.backendType"), SettingValue(std::string("auto")));
+  EXPECT_EQ(stored("audio.hrtfPreferred"), SettingValue(std::string()));
+}
+
 }  // namespace
 }  // namespace Tavrune::Settings
