@@ -76,8 +76,11 @@ class RecordLoadWindowTest : public ::testing::Test {
 };
 
 TEST_F(RecordLoadWindowTest, GoingBackAfterTheFirstLoadRestoresTheEmptyStart) {
+  const std::filesystem::path startFolder = std::filesystem::current_path();
   EXPECT_EQ(load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDCANCEL}}),
             L"红方: 甲\n黑方: 乙\n共 2 手棋");
+  // Choosing a file in another folder leaves the program's current folder as it was.
+  EXPECT_EQ(std::filesystem::current_path(), startFolder);
   EXPECT_TRUE(lastNoticeIs(L"已取消并返回加载前状态"));
   expectStartupState();
 }
