@@ -13,6 +13,7 @@ struct WindowSearch {
   DWORD processId;
   const wchar_t* className;
   const std::wstring* caption;  // null: any caption
+  const std::function<bool(HWND)>* accept;  // null: any window that matches the above
   HWND found;
 };
 
@@ -29,12 +30,14 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM context) {
     GetWindowTextW(window, caption, 512);
     if (*search->caption != caption) return TRUE;
   }
+  if (search->accept && !(*search->accept)(window)) return TRUE;
   search->found = window;
   return FALSE;
 }
 
-HWND findWindow(DWORD processId, const wchar_t* className, const std::wstring* caption) {
-  WindowSearch search{processId, className, caption, nullptr};
+HWND findWindow(DWORD processId, const wchar_t* className, const std::wstring* caption,
+                const std::function<bool(HWND)>* accept = nullptr) {
+  WindowSearch search{processId, className, caption, accept, nullptr};
   EnumWindows(&matchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -210,9 +213,12 @@ HWND RunningProgram::findDialog(const std::wstring& caption) const {
 
 HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs, int controlId) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // A box of the same caption that is still hidden, or going away, does not hide one that is ready.
+  const std::function<bool(HWND)> ready = [controlId](HWND dialog) {
+    return IsWindowVisible(dialog) && (controlId == 0 || GetDlgItem(dialog, controlId));
+  };
   do {
-    HWND dialog = findDialog(caption);
-    if (dialog && IsWindowVisible(dialog) && (controlId == 0 || GetDlgItem(dialog, controlId))) return dialog;
+    if (HWND dialog = findWindow(processId_, L"#32770", &caption, &ready)) return dialog;
     Sleep(20);
   } while (std::chrono::steady_clock::now() < deadline);
   return nullptr;
