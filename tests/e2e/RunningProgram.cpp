@@ -211,6 +211,34 @@ HWND RunningProgram::findDialog(const std::wstring& caption) const {
   return findWindow(processId_, L"#32770", &caption);
 }
 
+namespace {
+
+// WM_GETTEXT: GetWindowText does not read controls of another process.
+std::wstring textOf(HWND control) {
+  wchar_t text[1024] = {};
+  if (control) SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+  return text;
+}
+
+// A box's message: its longest static text (the control's id differs by system).
+std::wstring messageOf(HWND box) {
+  std::wstring longest;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM found) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(child, name, 16);
+        const std::wstring text = textOf(child);
+        auto& best = *reinterpret_cast<std::wstring*>(found);
+        if (std::wstring(name) == L"Static" && text.size() > best.size()) best = text;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&longest));
+  return longest;
+}
+
+}  // namespace
+
 HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs, int controlId) const {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   // A box of the same caption that is still hidden, or going away, does not hide one that is ready.
@@ -224,9 +252,10 @@ HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs, i
   return nullptr;
 }
 
-bool RunningProgram::answerBox(const std::wstring& caption, int button, int timeoutMs) const {
+bool RunningProgram::answerBox(const std::wstring& caption, int button, int timeoutMs, std::wstring* message) const {
   HWND box = waitForDialog(caption, timeoutMs, button);
   if (!box) return false;
+  if (message) *message = messageOf(box);
   PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
   return true;
 }
@@ -234,17 +263,6 @@ bool RunningProgram::answerBox(const std::wstring& caption, int button, int time
 HWND RunningProgram::findWindowOfClass(const wchar_t* className) const {
   return findWindow(processId_, className, nullptr);
 }
-
-namespace {
-
-// WM_GETTEXT: GetWindowText does not read controls of another process.
-std::wstring textOf(HWND control) {
-  wchar_t text[1024] = {};
-  if (control) SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-  return text;
-}
-
-}  // namespace
 
 std::vector<std::wstring> RunningProgram::childTexts(HWND window) {
   std::vector<std::wstring> texts;
