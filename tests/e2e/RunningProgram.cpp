@@ -260,6 +260,16 @@ bool RunningProgram::answerBox(const std::wstring& caption, int button, int time
   return true;
 }
 
+bool RunningProgram::waitForPopupMenu(bool shown, int timeoutMs) const {
+  const std::function<bool(HWND)> visible = [](HWND menu) { return IsWindowVisible(menu) != FALSE; };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if ((findWindow(processId_, L"#32768", nullptr, &visible) != nullptr) == shown) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    Sleep(20);
+  }
+}
+
 HWND RunningProgram::findWindowOfClass(const wchar_t* className) const {
   return findWindow(processId_, className, nullptr);
 }

@@ -70,9 +70,10 @@ class SessionsTest : public ::testing::Test {
 
   // From the mode popup a loaded record opens with: closes it and plays on at one keyboard.
   void playOnAsTwoPlayers() const {
-    Sleep(300);
+    // Esc reaches the popup only once it is up, and the mode command the window once it has gone.
+    ASSERT_TRUE(program->waitForPopupMenu(true)) << "no mode popup";
     program->postKey(VK_ESCAPE);
-    Sleep(300);
+    ASSERT_TRUE(program->waitForPopupMenu(false)) << "the mode popup stayed";
     command(200);
     ASSERT_TRUE(titleIs(L"从当前棋局位置继续双人对弈"));
   }
