@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 namespace Tavrune::SystemDialogLibraries {
 
 namespace {
@@ -23,16 +25,35 @@ BOOL callOrFail(Function function, Arguments... arguments) {
   return function(arguments...);
 }
 
+// The file boxes make the folder they browse the process's current one, and the open box
+// ignores OFN_NOCHANGEDIR: the folder that was current before is put back after either.
+BOOL keepingCurrentFolder(decltype(&GetOpenFileNameW) function, OPENFILENAMEW& dialog) {
+  std::vector<wchar_t> folder(MAX_PATH);
+  DWORD length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  if (length >= folder.size()) {
+    folder.resize(length);
+    length = GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  }
+  const BOOL chosen = callOrFail(function, &dialog);
+  if (length > 0 && length < folder.size()) {
+    // The caller may still read why the call failed.
+    const DWORD error = GetLastError();
+    SetCurrentDirectoryW(folder.data());
+    SetLastError(error);
+  }
+  return chosen;
+}
+
 }  // namespace
 
 BOOL getOpenFileName(OPENFILENAMEW& dialog) {
   static const auto function = systemFunction<decltype(&GetOpenFileNameW)>(L"comdlg32.dll", "GetOpenFileNameW");
-  return callOrFail(function, &dialog);
+  return keepingCurrentFolder(function, dialog);
 }
 
 BOOL getSaveFileName(OPENFILENAMEW& dialog) {
   static const auto function = systemFunction<decltype(&GetSaveFileNameW)>(L"comdlg32.dll", "GetSaveFileNameW");
-  return callOrFail(function, &dialog);
+  return keepingCurrentFolder(function, dialog);
 }
 
 BOOL initCommonControls(DWORD classes) {

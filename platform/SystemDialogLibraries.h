@@ -7,7 +7,8 @@
 
 namespace Tavrune::SystemDialogLibraries {
 
-// GetOpenFileNameW and GetSaveFileNameW; FALSE also when comdlg32 cannot be loaded.
+// GetOpenFileNameW and GetSaveFileNameW; FALSE also when comdlg32 cannot be loaded. The
+// process's current folder is the same after the call as before it.
 BOOL getOpenFileName(OPENFILENAMEW& dialog);
 BOOL getSaveFileName(OPENFILENAMEW& dialog);
 // InitCommonControlsEx for these control classes (ICC_*); FALSE also when comctl32

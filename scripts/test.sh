@@ -18,6 +18,8 @@ start_display
 # Whatever happens below, nothing this script started outlives it.
 trap 'stop_wine; stop_display' EXIT
 start_wine
+# The template the network-namespace runs copy, taken while no test uses the prefix.
+tools/netns-run.sh --prepare
 
 status=0
 echo "== host tests (sanitizers) =="

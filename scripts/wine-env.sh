@@ -40,8 +40,9 @@ start_wine() {
   wineserver -k >/dev/null 2>&1 || true
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "[wine] preparing prefix $WINEPREFIX (first time takes a while)"
-    wineboot -i >/dev/null 2>&1 || true
-    wineserver -w >/dev/null 2>&1 || true
+    # Bounded: a wedged first start must fail the run, not hang it.
+    timeout 300 wineboot -i >/dev/null 2>&1 || true
+    timeout 300 wineserver -w >/dev/null 2>&1 || true
   fi
   # A persistent wineserver so each test program starts in milliseconds.
   (wineserver -p </dev/null >/dev/null 2>&1 &)
@@ -49,8 +50,6 @@ start_wine() {
   # The first program after the server starts also starts Wine's own services, which
   # would inherit a test's output pipe and keep ctest waiting: start them here instead.
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
-  # The template the network-namespace runs copy, taken while no test uses the prefix.
-  "$tavrune_root/tools/netns-run.sh" --prepare
 }
 
 stop_wine() {

@@ -9,7 +9,7 @@
 # A Windows program (*.exe) runs under Wine with a wineserver of its own inside the
 # namespace, on a copy of the build's prefix: a program served by a wineserver started
 # outside would open its sockets outside. The copy is made from a template of the prefix,
-# taken before the tests start (tools/netns-run.sh --prepare, which start_wine runs) or
+# taken before the tests start (tools/netns-run.sh --prepare, which scripts/test.sh runs) or
 # else on first use: the prefix itself is in use by tests that create and delete files in
 # its temporary folder, so copying it then would race them. The copy lives beside the
 # prefix and goes when the program ends; copies left by a killed run are removed at the
@@ -52,6 +52,14 @@ make_template() {
   mv "$fresh" "$template" && rm -rf "$template.old"
 }
 
+# Takes the lock open on descriptor 9 (arguments go to flock, e.g. -s), bounded: a run
+# killed while it held the lock leaves nothing behind, but a hung one must not stall others.
+lock() {
+  flock -w 120 "$@" 9 && return 0
+  echo "netns-run: gave up waiting 120 s for $copies/.lock" >&2
+  exit 1
+}
+
 if [ "$1" = --prepare ]; then
   if [ ! -f "$base/system.reg" ]; then
     echo "netns-run: no prepared Wine prefix at $base" >&2
@@ -59,7 +67,7 @@ if [ "$1" = --prepare ]; then
   fi
   mkdir -p "$copies"
   exec 9>"$copies/.lock"
-  flock 9
+  lock
   make_template || { echo "netns-run: cannot make the template of $base" >&2; exit 1; }
   exit 0
 fi
@@ -124,12 +132,12 @@ done
 prefix="$copies/prefix-$$"
 rm -rf "$prefix"
 {
-  flock 9
+  lock
   if [ ! -f "$template/system.reg" ]; then
     make_template || { echo "netns-run: cannot make the template of $base" >&2; exit 1; }
   fi
   # Shared: copies may run side by side, but never while the template is remade.
-  flock -s 9
+  lock -s
   cp -a "$template" "$prefix" || { echo "netns-run: cannot copy $template" >&2; exit 1; }
 } 9>"$copies/.lock"
 export WINEPREFIX="$prefix"

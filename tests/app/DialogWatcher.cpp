@@ -101,7 +101,7 @@ void DialogWatcher::chooseFile(HWND dialog, const std::wstring& path) {
   for (int attempt = 0; attempt < 10 && IsWindow(dialog); ++attempt) {
     SendMessageW(nameEdit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
     press(dialog, IDOK);
-    Sleep(500);
+    for (int waited = 0; waited < 500 && IsWindow(dialog); waited += 20) Sleep(20);
   }
   if (IsWindow(dialog)) press(dialog, IDCANCEL);  // not accepted: the test fails, it does not hang
 }

@@ -93,6 +93,7 @@ TEST_F(RecordLoadWindowTest, AFailedFirstLoadLeavesNothingOfTheRecord) {
 }
 
 TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsReview) {
+  const std::filesystem::path startFolder = std::filesystem::current_path();
   load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDYES}});
   const std::vector<Move> first = rig.window().game().getMoveHistory();
   const Board::Cells cells = rig.window().game().getBoard().getCells();
@@ -101,6 +102,9 @@ TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsRevie
   DialogWatcher replaceReview(L"确认加载棋谱", [](HWND box) { DialogWatcher::press(box, IDYES); });
   EXPECT_EQ(load(rig.programFolder().path() / L"另一局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", IDCANCEL}}),
             L"共 1 手棋");
+  // The second dialog opens in the folder of the first file: the program's current
+  // folder stays where it was all the same.
+  EXPECT_EQ(std::filesystem::current_path(), startFolder);
   // The way back is heard first, then where it leads.
   EXPECT_TRUE(lastNoticeIs(L"已取消并返回加载前状态，进入复盘模式，当前第2步，共2步"));
   EXPECT_TRUE(rig.window().review().isActive());

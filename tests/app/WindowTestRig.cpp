@@ -25,8 +25,6 @@ WindowTestRig::WindowTestRig(std::optional<SavedSettings> settings,
 WindowTestRig::~WindowTestRig() {
   destroyWindow();
   ConfigManager::resetForTesting();
-  std::error_code ignored;
-  std::filesystem::current_path(startFolder_, ignored);
 }
 
 bool WindowTestRig::create() {

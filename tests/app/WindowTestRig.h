@@ -60,9 +60,6 @@ class WindowTestRig {
   bool sawQuit() const { return sawQuit_; }
 
  private:
-  // The open dialog makes the folder of the file chosen the current one, which keeps
-  // that folder from being removed: the rig goes back to where it started.
-  std::filesystem::path startFolder_ = std::filesystem::current_path();
   ScratchFolder program_;
   std::unique_ptr<MainWindow> window_;
   RecordingEngineFrontEnd* engine_ = nullptr;

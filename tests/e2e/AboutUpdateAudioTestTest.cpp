@@ -41,11 +41,9 @@ struct Running {
   }
   // Waits for the box, reads its message and presses OK; empty when none came.
   std::wstring answerBox(const std::wstring& caption) const {
-    HWND box = program->waitForDialog(caption);
-    if (!box) return {};
-    const std::wstring text = RunningProgram::controlText(box, 0xFFFF);
-    press(box, IDOK);
-    return text;
+    std::wstring message;
+    program->answerBox(caption, IDOK, 8000, &message);
+    return message;
   }
   std::vector<std::string> updateLibraryCalls() const {
     std::ifstream in(install.file("winsparkle-calls.txt"));

@@ -37,18 +37,21 @@ struct PlannedMove {
 const PlannedMove kMateLine[] = {
     {{1, 7}, {1, 4}}, {{0, 0}, {0, 1}}, {{1, 4}, {2, 4}}, {{0, 1}, {4, 1}}, {{2, 4}, {2, 0}},
 };
-// The same moves on the keypad: piece, start file, action, target.
-const std::vector<UINT> kMateLineKeys[] = {
-    {VK_NUMPAD6, VK_NUMPAD8, VK_ADD, VK_NUMPAD3},      // 炮八进三
-    {VK_NUMPAD5, VK_NUMPAD1, VK_ADD, VK_NUMPAD1},      // 车1进1
-    {VK_NUMPAD6, VK_NUMPAD8, VK_DECIMAL, VK_NUMPAD7},  // 炮八平七
-    {VK_NUMPAD5, VK_NUMPAD1, VK_DECIMAL, VK_NUMPAD5},  // 车1平5
-    {VK_NUMPAD6, VK_NUMPAD7, VK_ADD, VK_NUMPAD4},      // 炮七进四
-};
 const std::wstring kRedWins = L"游戏结束，红方获胜！";
-// How the notice ends once each line's move is made; the entry's own notices come before
-// it in the same notice when the keys come quickly.
-const std::wstring kMateLineEndings[] = {L"红炮8进3", L"黑车1进1", L"红炮8平7", L"黑车1平5", kRedWins};
+// The same moves on the keypad (piece, start file, action, target), each with how the
+// notice ends once it is made; the entry's own notices come before it in the same notice
+// when the keys come quickly.
+struct KeypadMove {
+  std::vector<UINT> keys;
+  std::wstring ending;
+};
+const KeypadMove kMateLineOnKeypad[] = {
+    {{VK_NUMPAD6, VK_NUMPAD8, VK_ADD, VK_NUMPAD3}, L"红炮8进3"},      // 炮八进三
+    {{VK_NUMPAD5, VK_NUMPAD1, VK_ADD, VK_NUMPAD1}, L"黑车1进1"},      // 车1进1
+    {{VK_NUMPAD6, VK_NUMPAD8, VK_DECIMAL, VK_NUMPAD7}, L"红炮8平7"},  // 炮八平七
+    {{VK_NUMPAD5, VK_NUMPAD1, VK_DECIMAL, VK_NUMPAD5}, L"黑车1平5"},  // 车1平5
+    {{VK_NUMPAD6, VK_NUMPAD7, VK_ADD, VK_NUMPAD4}, kRedWins},         // 炮七进四
+};
 
 struct Started {
   std::unique_ptr<PortableInstall> install;
@@ -346,14 +349,12 @@ TEST(BoardInputTest, TwoPlayerGameToMateByKeypadNotation) {
   WinEventWatcher events(program.processId());
   ASSERT_TRUE(events.hooked());
   std::vector<std::wstring> heardMoves;
-  for (size_t line = 0; line < std::size(kMateLineKeys); ++line) {
+  for (size_t line = 0; line < std::size(kMateLineOnKeypad); ++line) {
     // Typed, not posted: the program reads NumLock from its key state, which changes only
     // once it takes the NumLock key from its input queue, and posted keys overtake input.
-    for (UINT key : kMateLineKeys[line]) ASSERT_TRUE(program.typeChord({}, static_cast<WORD>(key)));
-    const std::wstring& ending = kMateLineEndings[line];
-    const auto moveHeard = [&](const std::wstring& t) {
-      return t.size() > ending.size() && t.compare(t.size() - ending.size(), ending.size(), ending) == 0;
-    };
+    for (UINT key : kMateLineOnKeypad[line].keys) ASSERT_TRUE(program.typeChord({}, static_cast<WORD>(key)));
+    const std::wstring& ending = kMateLineOnKeypad[line].ending;
+    const auto moveHeard = [&](const std::wstring& t) { return t.size() > ending.size() && t.ends_with(ending); };
     const std::wstring moved = program.waitForTitle(moveHeard, 15000);
     ASSERT_TRUE(moveHeard(moved)) << "no move heard after " << line << " moves";
     heardMoves.push_back(moved.substr(kTitlePrefix.size()));

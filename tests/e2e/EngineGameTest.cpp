@@ -20,6 +20,7 @@
 #include "e2e/RunningProgram.h"
 #include "e2e/SettingsDialogDriver.h"
 #include "e2e/WinEventWatcher.h"
+#include "support/TempFolder.h"
 
 namespace Tavrune::E2E {
 namespace {
@@ -114,8 +115,6 @@ class EngineGameTest : public ::testing::Test {
 
   void TearDown() override {
     for (const wchar_t* fault : {kCrashOnGo, kIllegalAnswers}) SetEnvironmentVariableW(fault, nullptr);
-    std::error_code ignored;
-    for (const std::filesystem::path& flag : faultFlags) std::filesystem::remove(flag, ignored);
     if (!HasFailure() || !install) return;
     // What the program told the engine and what it logged, for whoever reads the failure.
     std::printf("--- transcript of the lines sent to the engine ---\n");
@@ -135,9 +134,8 @@ class EngineGameTest : public ::testing::Test {
   // Before start: the relays the program starts play the fault while the returned file
   // exists (it exists now).
   std::filesystem::path fault(const wchar_t* variable, const std::string& tag) {
-    const std::filesystem::path flag = std::filesystem::temp_directory_path() / ("tavrune-fault-" + tag);
-    faultFlags.push_back(flag);
-    std::ofstream(flag) << "on";
+    const std::filesystem::path flag = faultFlags.path() / tag;
+    faultFlags.writeFile(tag, "on");
     SetEnvironmentVariableW(variable, flag.wstring().c_str());
     return flag;
   }
@@ -201,11 +199,12 @@ class EngineGameTest : public ::testing::Test {
     EXPECT_TRUE(isRedMove(noticeOf(title))) << "title: " << utf8(title);
   }
 
+  // First, so that it goes once the program and its engines have.
+  Tavrune::Test::TempFolder faultFlags{"engine-faults"};
   std::unique_ptr<PortableInstall> install;
   std::unique_ptr<RunningProgram> program;
   std::unique_ptr<WinEventWatcher> events;
   std::filesystem::path transcriptPath;
-  std::vector<std::filesystem::path> faultFlags;
   uintmax_t logOffset = 0;
 };
 

@@ -1,13 +1,8 @@
 #include "e2e/PortableInstall.h"
 
-#include <windows.h>
-
-#include <atomic>
 #include <fstream>
-#include <stdexcept>
 #include <system_error>
 
-#include "support/TempFolder.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune::E2E {
@@ -35,23 +30,16 @@ void PortableInstall::copyIn(const fs::path& source, const std::string& relative
   fs::copy_file(source, target, fs::copy_options::overwrite_existing);
 }
 
-PortableInstall::PortableInstall(const std::string& tag) {
-  static std::atomic<int> counter{0};
-  folder_ = fs::temp_directory_path() / fromUtf8("象棋-e2e-" + tag + "-" + std::to_string(GetCurrentProcessId()) +
-                                                 "-" + std::to_string(counter++));
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
-  fs::create_directories(folder_ / "engines");
+PortableInstall::PortableInstall(const std::string& tag) : folder_("象棋-e2e-" + tag) {
+  fs::create_directories(folder() / "engines");
   const fs::path app = buildAppFolder();
   fs::copy_file(app / "tavrune.exe", program(), fs::copy_options::overwrite_existing);
-  fs::copy_file(app / "OpenAL32.dll", folder_ / "OpenAL32.dll", fs::copy_options::overwrite_existing);
-  fs::copy(app / "sounds", folder_ / "sounds", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  fs::copy_file(app / "OpenAL32.dll", folder() / "OpenAL32.dll", fs::copy_options::overwrite_existing);
+  fs::copy(app / "sounds", folder() / "sounds", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-PortableInstall::~PortableInstall() { Test::TempFolder::remove(folder_); }
-
 fs::path PortableInstall::file(const std::string& relative) const {
-  return (folder_ / fromUtf8(relative)).make_preferred();
+  return (folder() / fromUtf8(relative)).make_preferred();
 }
 
 void PortableInstall::writeFile(const std::string& relative, const std::string& bytes) const {

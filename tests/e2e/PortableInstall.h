@@ -7,18 +7,17 @@
 #include <filesystem>
 #include <string>
 
+#include "support/TempFolder.h"
+
 namespace Tavrune::E2E {
 
 class PortableInstall {
  public:
   // `tag` names the test in the folder name.
   explicit PortableInstall(const std::string& tag);
-  ~PortableInstall();
-  PortableInstall(const PortableInstall&) = delete;
-  PortableInstall& operator=(const PortableInstall&) = delete;
 
-  const std::filesystem::path& folder() const { return folder_; }
-  std::filesystem::path program() const { return folder_ / "tavrune.exe"; }
+  const std::filesystem::path& folder() const { return folder_.path(); }
+  std::filesystem::path program() const { return folder() / "tavrune.exe"; }
   std::filesystem::path file(const std::string& relative) const;
   void writeFile(const std::string& relative, const std::string& bytes) const;
   void writeFileOfSize(const std::string& relative, size_t bytes) const;
@@ -37,7 +36,7 @@ class PortableInstall {
   static std::filesystem::path fairyStockfish();
 
  private:
-  std::filesystem::path folder_;
+  Test::TempFolder folder_;
 };
 
 }  // namespace Tavrune::E2E

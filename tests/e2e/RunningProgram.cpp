@@ -13,6 +13,7 @@ struct WindowSearch {
   DWORD processId;
   const wchar_t* className;
   const std::wstring* caption;  // null: any caption
+  const std::function<bool(HWND)>* accept;  // null: any window that matches the above
   HWND found;
 };
 
@@ -29,12 +30,14 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM context) {
     GetWindowTextW(window, caption, 512);
     if (*search->caption != caption) return TRUE;
   }
+  if (search->accept && !(*search->accept)(window)) return TRUE;
   search->found = window;
   return FALSE;
 }
 
-HWND findWindow(DWORD processId, const wchar_t* className, const std::wstring* caption) {
-  WindowSearch search{processId, className, caption, nullptr};
+HWND findWindow(DWORD processId, const wchar_t* className, const std::wstring* caption,
+                const std::function<bool(HWND)>* accept = nullptr) {
+  WindowSearch search{processId, className, caption, accept, nullptr};
   EnumWindows(&matchWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
@@ -208,27 +211,6 @@ HWND RunningProgram::findDialog(const std::wstring& caption) const {
   return findWindow(processId_, L"#32770", &caption);
 }
 
-HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs, int controlId) const {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  do {
-    HWND dialog = findDialog(caption);
-    if (dialog && IsWindowVisible(dialog) && (controlId == 0 || GetDlgItem(dialog, controlId))) return dialog;
-    Sleep(20);
-  } while (std::chrono::steady_clock::now() < deadline);
-  return nullptr;
-}
-
-bool RunningProgram::answerBox(const std::wstring& caption, int button, int timeoutMs) const {
-  HWND box = waitForDialog(caption, timeoutMs, button);
-  if (!box) return false;
-  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-  return true;
-}
-
-HWND RunningProgram::findWindowOfClass(const wchar_t* className) const {
-  return findWindow(processId_, className, nullptr);
-}
-
 namespace {
 
 // WM_GETTEXT: GetWindowText does not read controls of another process.
@@ -238,7 +220,59 @@ std::wstring textOf(HWND control) {
   return text;
 }
 
+// A box's message: its longest static text (the control's id differs by system).
+std::wstring messageOf(HWND box) {
+  std::wstring longest;
+  EnumChildWindows(
+      box,
+      [](HWND child, LPARAM found) -> BOOL {
+        wchar_t name[16] = {};
+        GetClassNameW(child, name, 16);
+        const std::wstring text = textOf(child);
+        auto& best = *reinterpret_cast<std::wstring*>(found);
+        if (std::wstring(name) == L"Static" && text.size() > best.size()) best = text;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&longest));
+  return longest;
+}
+
 }  // namespace
+
+HWND RunningProgram::waitForDialog(const std::wstring& caption, int timeoutMs, int controlId) const {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  // A box of the same caption that is still hidden, or going away, does not hide one that is ready.
+  const std::function<bool(HWND)> ready = [controlId](HWND dialog) {
+    return IsWindowVisible(dialog) && (controlId == 0 || GetDlgItem(dialog, controlId));
+  };
+  do {
+    if (HWND dialog = findWindow(processId_, L"#32770", &caption, &ready)) return dialog;
+    Sleep(20);
+  } while (std::chrono::steady_clock::now() < deadline);
+  return nullptr;
+}
+
+bool RunningProgram::answerBox(const std::wstring& caption, int button, int timeoutMs, std::wstring* message) const {
+  HWND box = waitForDialog(caption, timeoutMs, button);
+  if (!box) return false;
+  if (message) *message = messageOf(box);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
+  return true;
+}
+
+bool RunningProgram::waitForPopupMenu(bool shown, int timeoutMs) const {
+  const std::function<bool(HWND)> visible = [](HWND menu) { return IsWindowVisible(menu) != FALSE; };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if ((findWindow(processId_, L"#32768", nullptr, &visible) != nullptr) == shown) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    Sleep(20);
+  }
+}
+
+HWND RunningProgram::findWindowOfClass(const wchar_t* className) const {
+  return findWindow(processId_, className, nullptr);
+}
 
 std::vector<std::wstring> RunningProgram::childTexts(HWND window) {
   std::vector<std::wstring> texts;

@@ -61,9 +61,12 @@ class RunningProgram {
   // control: a dialog may set its caption before it creates its controls, and is shown
   // only once it has set itself up. Null on time-out.
   HWND waitForDialog(const std::wstring& caption, int timeoutMs = 8000, int controlId = 0) const;
-  // Waits for the box with the caption and its button (IDYES, IDNO, ...) and presses it;
-  // false when no such box appeared.
-  bool answerBox(const std::wstring& caption, int button, int timeoutMs = 8000) const;
+  // Waits for the box with the caption and its button (IDYES, IDNO, ...) and presses it,
+  // reading its message into `message` first when given; false when no such box appeared.
+  bool answerBox(const std::wstring& caption, int button, int timeoutMs = 8000, std::wstring* message = nullptr) const;
+  // Waits until a popup menu of this process is shown (or, `shown` false, none is);
+  // whether it came to that in time.
+  bool waitForPopupMenu(bool shown, int timeoutMs = 5000) const;
   // A top-level window of this process with the class (any caption); null when none.
   HWND findWindowOfClass(const wchar_t* className) const;
   // The texts of a window's child controls in their order, read across processes.

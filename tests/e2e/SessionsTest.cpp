@@ -35,40 +35,16 @@ class SessionsTest : public ::testing::Test {
 
   void command(int id) const { PostMessageW(window, WM_COMMAND, static_cast<WPARAM>(id), 0); }
 
-  HWND waitForDialog(const std::wstring& caption) const { return program->waitForDialog(caption); }
-
-  static std::wstring boxText(HWND box) {
-    // The message is the box's longest static text (its control id differs by system).
-    std::wstring longest;
-    EnumChildWindows(
-        box,
-        [](HWND child, LPARAM found) -> BOOL {
-          wchar_t name[16] = {};
-          wchar_t text[1024] = {};
-          GetClassNameW(child, name, 16);
-          // WM_GETTEXT: GetWindowText does not read controls of another process.
-          SendMessageW(child, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
-          auto& best = *reinterpret_cast<std::wstring*>(found);
-          if (std::wstring(name) == L"Static" && wcslen(text) > best.size()) best = text;
-          return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&longest));
-    return longest;
-  }
-
-  // Waits for the box, presses the button and returns the box's text.
+  // Waits for the box, presses the button and returns the box's message.
   std::wstring answer(const std::wstring& caption, int button) const {
-    HWND box = waitForDialog(caption);
-    EXPECT_NE(box, nullptr);
-    if (!box) return {};
-    const std::wstring text = boxText(box);
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, button)));
-    return text;
+    std::wstring message;
+    EXPECT_TRUE(program->answerBox(caption, button, 8000, &message)) << "no box " << caption;
+    return message;
   }
 
   // Types the path into the open or save dialog and presses its OK button.
   bool chooseFile(const std::wstring& caption, const std::filesystem::path& path) const {
-    HWND dialog = waitForDialog(caption);
+    HWND dialog = program->waitForDialog(caption);
     if (!dialog) return false;
     Tavrune::Test::DialogWatcher::chooseFile(dialog, path.wstring());
     return true;
@@ -94,9 +70,10 @@ class SessionsTest : public ::testing::Test {
 
   // From the mode popup a loaded record opens with: closes it and plays on at one keyboard.
   void playOnAsTwoPlayers() const {
-    Sleep(300);
+    // Esc reaches the popup only once it is up, and the mode command the window once it has gone.
+    ASSERT_TRUE(program->waitForPopupMenu(true)) << "no mode popup";
     program->postKey(VK_ESCAPE);
-    Sleep(300);
+    ASSERT_TRUE(program->waitForPopupMenu(false)) << "the mode popup stayed";
     command(200);
     ASSERT_TRUE(titleIs(L"从当前棋局位置继续双人对弈"));
   }
@@ -156,7 +133,7 @@ TEST_F(SessionsTest, SavedGameOpensAgainForReview) {
   answer(L"确认加载棋谱", IDYES);
   ASSERT_TRUE(chooseFile(L"打开棋谱文件", install->file("对局.pgn")));
   // The game it replaced is told of with the load, both heard before the first box.
-  ASSERT_NE(waitForDialog(L"棋谱信息"), nullptr);
+  ASSERT_NE(program->waitForDialog(L"棋谱信息"), nullptr);
   const std::wstring replaced = L"棋谱加载成功，当前游戏已被替换为加载的棋谱";
   EXPECT_EQ(program->title(), L"Velmora - " + replaced);
   EXPECT_TRUE(events.waitForName(replaced));

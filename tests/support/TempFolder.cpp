@@ -14,6 +14,19 @@ std::filesystem::path fromUtf8(const std::string& text) {
   return std::filesystem::path(std::u8string(text.begin(), text.end()));
 }
 
+// Links are passed over: permissions() would change what they point to, which may lie
+// outside the folder.
+void makeWritable(const std::filesystem::path& folder) {
+  std::error_code error;
+  for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
+       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+    std::error_code ignored;
+    if (it->is_symlink(ignored)) continue;
+    std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::add,
+                                 ignored);
+  }
+}
+
 }  // namespace
 
 TempFolder::TempFolder(const std::string& tag) {
@@ -28,18 +41,12 @@ TempFolder::~TempFolder() { remove(path_); }
 
 bool TempFolder::remove(const std::filesystem::path& folder) {
   for (int attempt = 0; attempt < 40; ++attempt) {
-    std::error_code error;
+    if (attempt > 1) std::this_thread::sleep_for(std::chrono::milliseconds(50));
     // Windows refuses to delete a read-only file, such as a copy of a read-only sample.
-    for (auto it = std::filesystem::recursive_directory_iterator(folder, error);
-         !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
-      std::error_code ignored;
-      std::filesystem::permissions(it->path(), std::filesystem::perms::owner_write,
-                                   std::filesystem::perm_options::add, ignored);
-    }
-    error.clear();
+    if (attempt > 0) makeWritable(folder);
+    std::error_code error;
     std::filesystem::remove_all(folder, error);
     if (!error) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   return false;
 }
