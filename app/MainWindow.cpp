@@ -88,6 +88,7 @@ MainWindow::~MainWindow() {
     KillTimer(hwnd, TIMER_LAN_POLL);
     KillTimer(hwnd, TIMER_NOTATION_INPUT);
     KillTimer(hwnd, TIMER_NOTICE_FLUSH);
+    KillTimer(hwnd, TIMER_FINISH_STARTUP);
     accessibility->disconnectProviders();
     DestroyWindow(hwnd);
   }
@@ -160,10 +161,11 @@ bool MainWindow::create(HINSTANCE instance) {
 
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
-  PostMessageW(hwnd, WM_FINISH_STARTUP, 0, 0);
 
   if (ConfigManager::takeUnreadableFileNotice()) announcer->announce(kUnreadableSettingsNotice);
   checkEngineAvailability();
+  // After the notices' flush, which is posted, and after the player's first key.
+  SetTimer(hwnd, TIMER_FINISH_STARTUP, USER_TIMER_MINIMUM, nullptr);
   return true;
 }
 
