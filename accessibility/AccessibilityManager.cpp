@@ -150,7 +150,7 @@ void AccessibilityManager::setFocusCell(const Position& pos) {
   if (root_) root_->setFocus(pos);
   if (window_) raiseEvent(EVENT_OBJECT_FOCUS, childIdOf(pos));
   if (uiaEnabled_ && uiaHost_) uiaHost_->raiseFocusChanged(pos);
-  if (pointEvent_) pointEvent_();
+  if (pointEvent_ && (window_ || (uiaEnabled_ && uiaHost_))) pointEvent_();
 }
 
 void AccessibilityManager::notifySelection(const Move& move) {
@@ -158,7 +158,7 @@ void AccessibilityManager::notifySelection(const Move& move) {
   if (root_) root_->selectCell(target);
   if (window_) raiseEvent(EVENT_OBJECT_SELECTION, childIdOf(target));
   if (uiaEnabled_ && uiaHost_) uiaHost_->raiseSelection(target);
-  if (pointEvent_) pointEvent_();
+  if (pointEvent_ && (window_ || (uiaEnabled_ && uiaHost_))) pointEvent_();
 }
 
 void AccessibilityManager::setViewSide(PieceColor side) {

@@ -33,11 +33,9 @@ void AnnouncementHistory::forget(const std::wstring& text) {
   const auto it = std::find(history_.begin(), history_.end(), text);
   if (it == history_.end()) return;
   history_.erase(it);
-  latest_ = history_.empty() ? std::wstring() : history_.front();
 }
 
 void AnnouncementHistory::record(const std::wstring& text) {
-  latest_ = text;
   history_.insert(history_.begin(), text);
   if (history_.size() > kMaxEntries) history_.pop_back();
   cursor_ = -1;
@@ -76,7 +74,7 @@ void AnnouncementHistory::navigateNewer() {
   lastNavigation_ = now;
   if (cursor_ == 0) {
     cursor_ = -1;
-    speak(latest_);
+    speak(history_.front());
   } else {
     speak(history_[static_cast<size_t>(cursor_)]);
   }
@@ -85,10 +83,10 @@ void AnnouncementHistory::navigateNewer() {
 void AnnouncementHistory::repeatLatest() {
   const auto now = clock_();
   if (debounced(now, repeatDebounceMs_)) return;
-  if (latest_.empty()) return;
+  if (history_.empty() || history_.front().empty()) return;
   lastNavigation_ = now;
   cursor_ = -1;
-  speak(latest_);
+  speak(history_.front());
 }
 
 // Steps and repeats share one time stamp, so a quick key repeat cannot skip entries or

@@ -41,7 +41,6 @@ class AnnouncementHistory : public IAnnouncer {
 
   IAnnouncer* inner_;
   std::vector<std::wstring> history_;  // newest first
-  std::wstring latest_;
   // -1 = at the latest; otherwise 1..size-1 (entry 0 is what the user heard last).
   int64_t cursor_ = -1;
   std::optional<std::chrono::steady_clock::time_point> lastNavigation_;

@@ -37,18 +37,6 @@ void NamedClientAccessible::disconnect() {
   Release();
 }
 
-HRESULT NamedClientAccessible::GetTypeInfoCount(UINT* count) { TAVRUNE_FORWARD(GetTypeInfoCount(count)); }
-HRESULT NamedClientAccessible::GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) {
-  TAVRUNE_FORWARD(GetTypeInfo(index, lcid, info));
-}
-HRESULT NamedClientAccessible::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) {
-  TAVRUNE_FORWARD(GetIDsOfNames(riid, names, count, lcid, ids));
-}
-HRESULT NamedClientAccessible::Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                      VARIANT* result, EXCEPINFO* exception, UINT* argError) {
-  TAVRUNE_FORWARD(Invoke(id, riid, lcid, flags, params, result, exception, argError));
-}
-
 HRESULT NamedClientAccessible::get_accName(VARIANT child, BSTR* name) {
   if (!name) return E_INVALIDARG;
   *name = nullptr;

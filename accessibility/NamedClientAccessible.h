@@ -8,17 +8,16 @@
 
 #include <string>
 
-#include "accessibility/ComObject.h"
+#include "accessibility/AccessibleWithoutTypeInfo.h"
 
 namespace Tavrune {
 
-// IUnknown comes from ComObject; IDispatch is the standard object's.
-class NamedClientAccessible final : public ComObject<IAccessible> {
+// IUnknown and IDispatch come from AccessibleWithoutTypeInfo: a late-bound call would
+// reach the standard object's own name, not this one.
+class NamedClientAccessible final : public AccessibleWithoutTypeInfo {
  public:
   // Starts with one reference, held by the creator.
   NamedClientAccessible(HWND window, std::wstring name, std::wstring description);
-  NamedClientAccessible(const NamedClientAccessible&) = delete;
-  NamedClientAccessible& operator=(const NamedClientAccessible&) = delete;
 
   void setName(std::wstring name) { name_ = std::move(name); }
   // The answer to WM_GETOBJECT for OBJID_CLIENT.
@@ -26,13 +25,6 @@ class NamedClientAccessible final : public ComObject<IAccessible> {
   // When the window goes: clients still holding the object are cut off.
   void disconnect();
 
-  // IDispatch
-  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
-  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid, ITypeInfo** info) override;
-  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid,
-                                          DISPID* ids) override;
-  HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params,
-                                   VARIANT* result, EXCEPINFO* exception, UINT* argError) override;
   // IAccessible
   HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override;
   HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override;

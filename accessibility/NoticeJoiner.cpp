@@ -14,6 +14,17 @@ bool endsInPunctuation(const std::wstring& text) {
   return !text.empty() && kMarks.find(text.back()) != std::wstring::npos;
 }
 
+// Whole parts only: a shorter notice or a nickname inside a longer text is something else.
+bool containsAsParts(const std::wstring& held, const std::wstring& text) {
+  static const std::wstring kSeparators = L"， ";
+  const auto separates = [&](size_t at) { return kSeparators.find(held[at]) != std::wstring::npos; };
+  for (size_t at = held.find(text); at != std::wstring::npos; at = held.find(text, at + 1)) {
+    const size_t end = at + text.size();
+    if ((at == 0 || separates(at - 1)) && (end == held.size() || separates(end))) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 NoticeJoiner::NoticeJoiner(IAnnouncer* inner, FlushRequest requestFlush, int32_t minGapMs, Clock clock, Wait wait)
@@ -57,8 +68,9 @@ void NoticeJoiner::hold(const std::wstring& text, bool replaceable) {
 
 bool NoticeJoiner::partOfHeld(const std::wstring& text) const {
   if (text.empty()) return false;
+  // A replaceable notice may yet be replaced, and what it told would then go unheard.
   return std::any_of(held_.begin(), held_.end(),
-                     [&](const Held& held) { return held.text.find(text) != std::wstring::npos; });
+                     [&](const Held& held) { return !held.replaceable && containsAsParts(held.text, text); });
 }
 
 int64_t NoticeJoiner::gapLeftMs() const {

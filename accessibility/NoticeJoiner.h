@@ -32,7 +32,7 @@ class NoticeJoiner : public IAnnouncer {
   NoticeJoiner(IAnnouncer* inner, FlushRequest requestFlush, int32_t minGapMs = 0, Clock clock = {},
                Wait wait = {});
 
-  // A notice whose text is already part of a held one is dropped.
+  // A notice that is a held one, or a whole part of one (between "，" or blanks), is dropped.
   void announce(const std::wstring& text) override;
   // Also takes the place of a held replaceable notice.
   void announceReplaceable(const std::wstring& text) override;

@@ -48,11 +48,15 @@ AudioTestField audioTestFieldOfKey(uint32_t key, bool ctrl, bool shift) {
   return across ? AudioTestField::X : AudioTestField::Z;
 }
 
-AudioTestKeyResult applyAudioTestKey(AudioTestGeometry& g, uint32_t key, bool ctrl, bool shift) {
+AudioTestKeyResult applyAudioTestKey(AudioTestGeometry& g, uint32_t key, bool ctrl, bool shift,
+                                     AudioTestField* stepped) {
+  if (stepped) *stepped = AudioTestField::None;
   if (key == VirtualKey::Escape) return AudioTestKeyResult::Close;
   if (key == VirtualKey::Space) return AudioTestKeyResult::Copy;
   const int32_t sign = (key == VirtualKey::Right || key == VirtualKey::Up) ? 1 : -1;
-  switch (audioTestFieldOfKey(key, ctrl, shift)) {
+  const AudioTestField field = audioTestFieldOfKey(key, ctrl, shift);
+  if (stepped) *stepped = field;
+  switch (field) {
     case AudioTestField::None:
       return AudioTestKeyResult::None;
     case AudioTestField::X:

@@ -29,11 +29,13 @@ enum class AudioTestKeyResult {
   Close,
 };
 
-AudioTestKeyResult applyAudioTestKey(AudioTestGeometry& geometry, uint32_t virtualKey, bool ctrl, bool shift);
-
 // The number an arrow key with these modifiers steps: None for other keys and for the
 // mixes that do nothing.
 enum class AudioTestField { None, X, Y, Z, ScaleX, ScaleY, Height };
+
+// `stepped`, when given, is set to the field the key changed (None when it changed none).
+AudioTestKeyResult applyAudioTestKey(AudioTestGeometry& geometry, uint32_t virtualKey, bool ctrl, bool shift,
+                                     AudioTestField* stepped = nullptr);
 AudioTestField audioTestFieldOfKey(uint32_t virtualKey, bool ctrl, bool shift);
 // The field's label as shown: "X: 40cm", "ScaleX: 0.250000m"; empty for None.
 std::wstring audioTestFieldLabel(const AudioTestGeometry& geometry, AudioTestField field);

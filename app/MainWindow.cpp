@@ -22,6 +22,8 @@
 #include "platform/WinWindowOpeningHook.h"
 #include "update/WinSparkleAdapter.h"
 
+#include <chrono>
+
 namespace Tavrune {
 
 namespace {
@@ -34,6 +36,20 @@ constexpr int32_t kNoticeGapMs = 150;
 constexpr const wchar_t* kUnreadableSettingsNotice =
     L"配置文件无法读取，已改用默认设置，原文件保存为 config.json.unreadable";
 const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
+
+// Waits on the UI thread before a box opens: messages sent to it meanwhile, a screen
+// reader asking for the board (WM_GETOBJECT, WM_GETTEXT), are answered, not kept waiting.
+void waitServingSentMessages(std::chrono::milliseconds wait) {
+  const auto until = std::chrono::steady_clock::now() + wait;
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return;
+    const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_SENDMESSAGE);
+    if (woke == WAIT_FAILED) return;
+    MSG message;
+    if (woke == WAIT_OBJECT_0) PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
 
 }  // namespace
 
@@ -50,7 +66,8 @@ MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   // The notices of one action are joined until the window has handled its flush message:
   // a move and the result it brings arrive as two posted messages, both before the flush.
   noticeJoiner = std::make_unique<NoticeJoiner>(
-      winAnnouncer.get(), [this](int32_t delayMs) { return requestNoticeFlush(delayMs); }, kNoticeGapMs);
+      winAnnouncer.get(), [this](int32_t delayMs) { return requestNoticeFlush(delayMs); }, kNoticeGapMs,
+      NoticeJoiner::Clock{}, &waitServingSentMessages);
   announcer = std::make_unique<AnnouncementHistory>(noticeJoiner.get(), kRepeatDebounceMs, kNavigationDebounceMs);
   noticeJoiner->setWithdrawnCallback([this](const std::wstring& text) { announcer->forget(text); });
   accessibility->setPointEventCallback([this] { noticeJoiner->pointAnnounced(); });
@@ -71,6 +88,7 @@ MainWindow::~MainWindow() {
     KillTimer(hwnd, TIMER_LAN_POLL);
     KillTimer(hwnd, TIMER_NOTATION_INPUT);
     KillTimer(hwnd, TIMER_NOTICE_FLUSH);
+    KillTimer(hwnd, TIMER_FINISH_STARTUP);
     accessibility->disconnectProviders();
     DestroyWindow(hwnd);
   }
@@ -143,10 +161,11 @@ bool MainWindow::create(HINSTANCE instance) {
 
   ShowWindow(hwnd, SW_SHOW);
   UpdateWindow(hwnd);
-  PostMessageW(hwnd, WM_FINISH_STARTUP, 0, 0);
 
   if (ConfigManager::takeUnreadableFileNotice()) announcer->announce(kUnreadableSettingsNotice);
   checkEngineAvailability();
+  // After the notices' flush, which is posted, and after the player's first key.
+  SetTimer(hwnd, TIMER_FINISH_STARTUP, USER_TIMER_MINIMUM, nullptr);
   return true;
 }
 

@@ -176,7 +176,7 @@ class MainWindow {
   void detachCallbacks();
   // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
   bool requestNoticeFlush(int32_t delayMs);
-  // What create posts for after the window answers: the update service and the
+  // What create leaves for a timer, after the window answers: the update service and the
   // temporary folder's clean-up.
   void finishStartup();
 

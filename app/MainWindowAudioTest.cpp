@@ -2,6 +2,7 @@
 // keys, and the board-to-space mapping tuned and copied. The numbers are only shown
 // and copied; they never change the program's audio settings.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "accessibility/NamedClientAccessible.h"
@@ -270,7 +271,8 @@ void MainWindow::onAudioTestKey(HWND window, AudioTestState& state, WPARAM virtu
     return;
   }
   const auto key = static_cast<uint32_t>(virtualKey);
-  switch (applyAudioTestKey(state.geometry, key, ctrl, shift)) {
+  AudioTestField stepped = AudioTestField::None;
+  switch (applyAudioTestKey(state.geometry, key, ctrl, shift, &stepped)) {
     case AudioTestKeyResult::Close:
       DestroyWindow(window);
       break;
@@ -284,7 +286,7 @@ void MainWindow::onAudioTestKey(HWND window, AudioTestState& state, WPARAM virtu
       showAudioTestGeometry(window, state);
       // The window has the focus: a screen reader reads its new name, the changed label.
       if (state.accessible) {
-        state.accessible->setName(audioTestFieldLabel(state.geometry, audioTestFieldOfKey(key, ctrl, shift)));
+        state.accessible->setName(audioTestFieldLabel(state.geometry, stepped));
         NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window, OBJID_CLIENT, CHILDID_SELF);
       }
       break;
@@ -298,14 +300,13 @@ void MainWindow::copyAudioTestParameters(HWND window, AudioTestState& state) {
 }
 
 void MainWindow::showAudioTestGeometry(HWND, AudioTestState& state) {
-  const AudioTestGeometry& g = state.geometry;
-  SetWindowTextW(state.placeX, audioTestPositionLabel(L'X', g.xCm).c_str());
-  SetWindowTextW(state.placeY, audioTestPositionLabel(L'Y', g.yCm).c_str());
-  SetWindowTextW(state.placeZ, audioTestPositionLabel(L'Z', g.zCm).c_str());
-  SetWindowTextW(state.scaleX, audioTestMappingLabel(L"ScaleX", g.scaleXHundredths).c_str());
-  SetWindowTextW(state.scaleY, audioTestMappingLabel(L"ScaleY", g.scaleYHundredths).c_str());
-  SetWindowTextW(state.height, audioTestMappingLabel(L"Height", g.listenerHeightHundredths).c_str());
-  SetWindowTextW(state.summary, audioTestSummaryText(g).c_str());
+  const std::pair<AudioTestField, HWND> labels[] = {
+      {AudioTestField::X, state.placeX},      {AudioTestField::Y, state.placeY},
+      {AudioTestField::Z, state.placeZ},      {AudioTestField::ScaleX, state.scaleX},
+      {AudioTestField::ScaleY, state.scaleY}, {AudioTestField::Height, state.height},
+  };
+  for (const auto& [field, label] : labels) SetWindowTextW(label, audioTestFieldLabel(state.geometry, field).c_str());
+  SetWindowTextW(state.summary, audioTestSummaryText(state.geometry).c_str());
 }
 
 }  // namespace Tavrune

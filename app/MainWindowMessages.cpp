@@ -76,6 +76,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(hwnd, TIMER_NOTICE_FLUSH);
         noticeJoiner->flush();
       }
+      if (wParam == TIMER_FINISH_STARTUP) {
+        KillTimer(hwnd, TIMER_FINISH_STARTUP);  // once, also while a box of it is open
+        finishStartup();
+      }
       if (wParam == TIMER_LAN_POLL) onLanTimer();
       return 0;
 
@@ -94,10 +98,6 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
     case WM_LAN_WORK:
       runLanWork(lParam);
-      return 0;
-
-    case WM_FINISH_STARTUP:
-      finishStartup();
       return 0;
 
     case WM_AI_MOVE:

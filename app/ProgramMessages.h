@@ -22,8 +22,6 @@ constexpr UINT WM_FLUSH_NOTICES = WM_USER + 106;
 // Work of the LAN session (a received line, a lost connection) to run on the UI thread,
 // where the game lives: lParam a heap std::function<void()>.
 constexpr UINT WM_LAN_WORK = WM_USER + 110;
-// Start-up work that waits until the window answers, posted once by create.
-constexpr UINT WM_FINISH_STARTUP = WM_USER + 111;
 
 constexpr UINT_PTR TIMER_LAN_POLL = 1001;
 constexpr UINT_PTR TIMER_NOTATION_INPUT = 1002;
@@ -33,5 +31,8 @@ constexpr UINT_PTR TIMER_MUSIC = 1003;
 constexpr UINT kMusicCheckMs = 200;
 // The gap after the previous notice has passed: the held notices are spoken.
 constexpr UINT_PTR TIMER_NOTICE_FLUSH = 1004;
+// Start-up work that waits until the window has answered: a timer comes after the
+// player's first key and the first painting, which a posted message would come before.
+constexpr UINT_PTR TIMER_FINISH_STARTUP = 1005;
 
 }  // namespace Tavrune

@@ -78,7 +78,7 @@ void AudioManager::playMoveSound(const Move& move, bool isCheck, PieceColor side
   }
   const int distance = std::abs(move.to.y - move.from.y) + std::abs(move.to.x - move.from.x);
   if (enable3D_ && type == SOUND_MOVE && distance >= 2) {
-    playSoundInternal(SOUND_MOVE, squarePoint(move.from, side), squarePoint(move.to, side));
+    if (mayPlay(SOUND_MOVE)) playSoundInternal(SOUND_MOVE, squarePoint(move.from, side), squarePoint(move.to, side));
     return;
   }
   playSoundAtSquare(type, move.to, side);

@@ -197,11 +197,15 @@ TEST_F(AccessibilityManagerTest, GetObjectAnswersOnlyTheClientWhileUiaIsOff) {
 
 TEST(AccessibilityManagerBeforeInitialize, AnswersNothingAndKeepsOnlyTheFocus) {
   AccessibilityManager manager;
+  int pointEvents = 0;  // none raised, so no notice need wait for one
+  manager.setPointEventCallback([&] { ++pointEvents; });
   EXPECT_EQ(manager.handleGetObject(0, static_cast<LPARAM>(OBJID_CLIENT)), 0);
   manager.setStatusText(L"x");
   manager.setViewSide(RED);
   manager.setFocusCell(Position(2, 3));
+  manager.notifySelection(Move{Position(2, 3), Position(2, 4)});
   EXPECT_EQ(manager.focus(), Position(2, 3));
+  EXPECT_EQ(pointEvents, 0);
   manager.disconnectProviders();
 }
 

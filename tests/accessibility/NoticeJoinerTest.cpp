@@ -83,6 +83,10 @@ TEST(NoticeJoinerTest, DropsWhatIsAlreadyHeldAndReplacesAHeldReplaceableNotice) 
        L"已经是开局了，开局，红方先行", {L"第1步，红炮2平5"}},
       {"replaceable after a move", {{L"红炮2平5", false}, {L"红炮5 2", true}}, L"红炮2平5，红炮5 2", {}},
       {"an empty text", {{L"开始新游戏", false}, {L"", false}}, L"开始新游戏", {}},
+      {"part of a replaced one", {{L"第1步，红炮2平5", true}, {L"红炮2平5", false}, {L"开局，红方先行", true}},
+       L"红炮2平5，开局，红方先行", {L"第1步，红炮2平5"}},
+      {"a shorter notice inside a held one", {{L"对方拒绝和棋请求", false}, {L"和棋", false}},
+       L"对方拒绝和棋请求，和棋", {}},
   };
   for (const auto& c : cases) {
     SpokenNotices inner;
