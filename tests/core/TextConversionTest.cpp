@@ -152,4 +152,29 @@ TEST(TextConversion, EncodeUtf8SplitsWholeCodePointsLikeA16BitText) {
 #endif
 
 }  // namespace
+// Paths, choices and book names are compared by these: only ASCII letters fold, so the
+// bytes of Chinese text never match by accident and lengths must agree.
+TEST(TextConversion, AsciiCaseFoldingLeavesEverythingElseAlone) {
+  struct Case {
+    const char* a;
+    const char* b;
+    bool equal;
+  };
+  const Case cases[] = {
+      {"MiniAudio", "miniaudio", true},
+      {"ENGINES\\Pikafish.EXE", "engines\\pikafish.exe", true},
+      {"", "", true},
+      {"book", "books", false},
+      {"开局库.OBK", "开局库.obk", true},
+      {"开局库", "开局庫", false},
+      {"@[", "`{", false},  // the neighbours of the letter ranges do not fold
+      {"\xC3\x80", "\xC3\xA0", false},  // À and à: not ASCII
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.a) + " / " + c.b);
+    EXPECT_EQ(equalsIgnoringAsciiCase(c.a, c.b), c.equal);
+    EXPECT_EQ(asciiLowerCase(std::string(c.a)) == asciiLowerCase(std::string(c.b)), c.equal);
+  }
+}
+
 }  // namespace Tavrune
