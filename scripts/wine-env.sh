@@ -8,6 +8,9 @@ tavrune_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 export WINEPREFIX="${TAVRUNE_WINEPREFIX:-$tavrune_root/build/wineprefix}"
 export TAVRUNE_WINEPREFIX="$WINEPREFIX"
 
+# The pipe the desktop keeper (see serve_prefix) reads from, inside the prefix.
+desktop_keeper="desktop-keeper.fifo"
+
 # The Xvfb that start_display started, if any: only that one is stopped by stop_display.
 started_xvfb=""
 
@@ -44,14 +47,30 @@ start_wine() {
     timeout 300 wineboot -i >/dev/null 2>&1 || true
     timeout 300 wineserver -w >/dev/null 2>&1 || true
   fi
-  # A persistent wineserver so each test program starts in milliseconds.
+  serve_prefix
+}
+
+# Starts a persistent wineserver for $WINEPREFIX, so each test program starts in
+# milliseconds, and with it every Wine process that outlives the program that starts it,
+# their output away from the tests'. Started by a test, such a process inherits the test's
+# output pipe (Wine hands every child its parent's standard error) and keeps ctest waiting
+# until the test times out.
+serve_prefix() {
   (wineserver -p </dev/null >/dev/null 2>&1 &)
   sleep 1
-  # The first program after the server starts also starts Wine's own services, which
-  # would inherit a test's output pipe and keep ctest waiting: start them here instead.
+  # Wine closes its desktop a second after its last user goes, and the next program to
+  # open a window starts a new desktop process, which then lives as long as the other tests
+  # keep using the desktop. A command interpreter reading a pipe no one writes to stays a
+  # user of the desktop until the server stops, so the first desktop process lasts too.
+  local keeper="$WINEPREFIX/$desktop_keeper"
+  rm -f "$keeper"
+  mkfifo "$keeper"
+  (wine cmd <>"$keeper" >/dev/null 2>&1 &)
+  # Wine's own services, started by the first program after the server starts.
   wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 stop_wine() {
   wineserver -k >/dev/null 2>&1 || true
+  rm -f "$WINEPREFIX/$desktop_keeper"
 }

@@ -162,11 +162,11 @@ if [ -z "${DISPLAY:-}" ]; then
   export DISPLAY=":$n"
 fi
 
-# The server first, then Wine's own services with their output away from the test's:
-# started by the test program they would inherit its output and keep ctest waiting.
-(wineserver -p >/dev/null 2>&1 &)
-sleep 1
-wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+# The server and Wine's own processes, with their output away from the test's.
+# shellcheck source=scripts/wine-env.sh
+source "$root/scripts/wine-env.sh"
+export WINEPREFIX="$prefix"
+serve_prefix
 
 wine "$@"
 status=$?
