@@ -27,30 +27,23 @@ struct Point {
   int x;
   int y;
 };
+// A quick mate: the red cannon goes out, the black rook blocks its own king, and the
+// cannon takes the elephant with the advisor as its screen. Each move as arrow-key
+// squares and as keypad notation (piece, start file, action, target), with how its
+// notice ends once it is made.
 struct PlannedMove {
   Point from;
   Point to;
-};
-
-// A quick mate: the red cannon goes out, the black rook blocks its own king, and the
-// cannon takes the elephant with the advisor as its screen.
-const PlannedMove kMateLine[] = {
-    {{1, 7}, {1, 4}}, {{0, 0}, {0, 1}}, {{1, 4}, {2, 4}}, {{0, 1}, {4, 1}}, {{2, 4}, {2, 0}},
-};
-const std::wstring kRedWins = L"游戏结束，红方获胜！";
-// The same moves on the keypad (piece, start file, action, target), each with how the
-// notice ends once it is made; the entry's own notices come before it in the same notice
-// when the keys come quickly.
-struct KeypadMove {
-  std::vector<UINT> keys;
+  std::vector<UINT> keypad;
   std::wstring ending;
 };
-const KeypadMove kMateLineOnKeypad[] = {
-    {{VK_NUMPAD6, VK_NUMPAD8, VK_ADD, VK_NUMPAD3}, L"红炮8进3"},      // 炮八进三
-    {{VK_NUMPAD5, VK_NUMPAD1, VK_ADD, VK_NUMPAD1}, L"黑车1进1"},      // 车1进1
-    {{VK_NUMPAD6, VK_NUMPAD8, VK_DECIMAL, VK_NUMPAD7}, L"红炮8平7"},  // 炮八平七
-    {{VK_NUMPAD5, VK_NUMPAD1, VK_DECIMAL, VK_NUMPAD5}, L"黑车1平5"},  // 车1平5
-    {{VK_NUMPAD6, VK_NUMPAD7, VK_ADD, VK_NUMPAD4}, kRedWins},         // 炮七进四
+const std::wstring kRedWins = L"游戏结束，红方获胜！";
+const PlannedMove kMateLine[] = {
+    {{1, 7}, {1, 4}, {VK_NUMPAD6, VK_NUMPAD8, VK_ADD, VK_NUMPAD3}, L"红炮8进3"},      // 炮八进三
+    {{0, 0}, {0, 1}, {VK_NUMPAD5, VK_NUMPAD1, VK_ADD, VK_NUMPAD1}, L"黑车1进1"},      // 车1进1
+    {{1, 4}, {2, 4}, {VK_NUMPAD6, VK_NUMPAD8, VK_DECIMAL, VK_NUMPAD7}, L"红炮8平7"},  // 炮八平七
+    {{0, 1}, {4, 1}, {VK_NUMPAD5, VK_NUMPAD1, VK_DECIMAL, VK_NUMPAD5}, L"黑车1平5"},  // 车1平5
+    {{2, 4}, {2, 0}, {VK_NUMPAD6, VK_NUMPAD7, VK_ADD, VK_NUMPAD4}, kRedWins},         // 炮七进四
 };
 
 struct Started {
@@ -103,6 +96,25 @@ void walkCursor(const RunningProgram& program, Point& cursor, Point target) {
   for (; cursor.x > target.x; --cursor.x) program.postKey(VK_LEFT);
   for (; cursor.y < target.y; ++cursor.y) program.postKey(VK_DOWN);
   for (; cursor.y > target.y; --cursor.y) program.postKey(VK_UP);
+}
+
+// Does `act`, then waits until the title's notice is one `heard` takes and the listener
+// has read it as the board's name; returns it, or empty when either never came. The
+// listener reads a name when its event arrives, so an event still on its way when the
+// next notice is raised would be read as that one: waiting here keeps each notice heard
+// once, however slowly the listener runs.
+std::wstring actAndHear(const RunningProgram& program, const WinEventWatcher& events, const std::function<void()>& act,
+                        const std::function<bool(const std::wstring&)>& heard) {
+  const size_t readBefore = events.names().size();
+  act();
+  const auto noticeHeard = [&](const std::wstring& title) {
+    return title.rfind(kTitlePrefix, 0) == 0 && heard(title.substr(kTitlePrefix.size()));
+  };
+  const std::wstring title = program.waitForTitle(noticeHeard, 15000);
+  if (!noticeHeard(title)) return {};
+  const std::wstring said = title.substr(kTitlePrefix.size());
+  const auto read = events.waitForNameFrom(readBefore, [&](const std::wstring& name) { return name == said; }, 15000);
+  return read ? said : std::wstring();
 }
 
 // The board's accessible name matches the title's notice.
@@ -310,17 +322,20 @@ TEST(BoardInputTest, TwoPlayerGameToMateByArrowsAndEnterAlone) {
   std::vector<std::wstring> heardMoves;
   for (const PlannedMove& move : kMateLine) {
     walkCursor(program, cursor, move.from);
-    std::wstring before = notice(program);
-    program.postKey(VK_RETURN);
-    const std::wstring picked = nextNotice(program, before);
+    const std::wstring before = notice(program);
+    const std::wstring picked = actAndHear(program, events, [&] { program.postKey(VK_RETURN); },
+                                           [&](const std::wstring& said) { return said != before; });
     ASSERT_FALSE(picked.empty()) << "nothing heard on picking up";
-    walkCursor(program, cursor, move.to);
-    program.postKey(VK_RETURN);
-    const std::wstring moved = nextNotice(program, picked);
+    const std::wstring moved = actAndHear(
+        program, events,
+        [&] {
+          walkCursor(program, cursor, move.to);
+          program.postKey(VK_RETURN);
+        },
+        [&](const std::wstring& said) { return said.ends_with(move.ending); });
     ASSERT_FALSE(moved.empty()) << "no move heard after " << heardMoves.size() << " moves";
     heardMoves.push_back(moved);
     expectHeardBoth(program, notice(program));
-    Sleep(100);
   }
   expectEveryMoveAndTheResultHeardOnce(events, heardMoves);
 }
@@ -349,16 +364,21 @@ TEST(BoardInputTest, TwoPlayerGameToMateByKeypadNotation) {
   WinEventWatcher events(program.processId());
   ASSERT_TRUE(events.hooked());
   std::vector<std::wstring> heardMoves;
-  for (size_t line = 0; line < std::size(kMateLineOnKeypad); ++line) {
+  for (const PlannedMove& move : kMateLine) {
     // Typed, not posted: the program reads NumLock from its key state, which changes only
     // once it takes the NumLock key from its input queue, and posted keys overtake input.
-    for (UINT key : kMateLineOnKeypad[line].keys) ASSERT_TRUE(program.typeChord({}, static_cast<WORD>(key)));
-    const std::wstring& ending = kMateLineOnKeypad[line].ending;
-    const auto moveHeard = [&](const std::wstring& t) { return t.size() > ending.size() && t.ends_with(ending); };
-    const std::wstring moved = program.waitForTitle(moveHeard, 15000);
-    ASSERT_TRUE(moveHeard(moved)) << "no move heard after " << line << " moves";
-    heardMoves.push_back(moved.substr(kTitlePrefix.size()));
-    Sleep(100);
+    // Every key is heard: the entry's own notices, then the move.
+    for (size_t key = 0; key < move.keypad.size(); ++key) {
+      const bool last = key + 1 == move.keypad.size();
+      const std::wstring before = notice(program);
+      bool typed = false;
+      const std::wstring said = actAndHear(
+          program, events, [&] { typed = program.typeChord({}, static_cast<WORD>(move.keypad[key])); },
+          [&](const std::wstring& t) { return last ? t.ends_with(move.ending) : t != before; });
+      ASSERT_TRUE(typed);
+      ASSERT_FALSE(said.empty()) << "key " << key << " not heard after " << heardMoves.size() << " moves";
+      if (last) heardMoves.push_back(said);
+    }
   }
   // Each entry's start is heard with what its first key chose.
   const std::vector<std::wstring> names = events.names();
