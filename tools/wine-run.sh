@@ -37,9 +37,10 @@ status=$?
 # Wine hands every child its parent's standard error, and a console program stopped
 # while it is still starting (an engine stopped at once, say) can leave the console host
 # Wine started for it (conhost.exe --headless) running with no one to serve. Such hosts
-# are stopped. Anything else still running was left by the program: it is named and
+# are stopped. Anything else still running after 10 s (an engine whose program was ended
+# quits once it reads the end of its input) was left by the program: it is named and
 # stopped, and the run fails, rather than leaving ctest waiting until its time-out.
-for _ in $(seq 20); do
+for _ in $(seq 100); do
   find_output_holders
   [ "${#output_holders[@]}" -eq 0 ] && exit "$status"
   sleep 0.1
