@@ -30,6 +30,13 @@ BOOL CALLBACK matchDialog(HWND window, LPARAM context) {
 }  // namespace
 
 DialogWatcher::DialogWatcher(std::wstring caption, std::function<void(HWND)> action, int timeoutMs) {
+  // Wine sets up its windowing on a process's first window call, and two threads doing
+  // that at once can deadlock each other (seen as a test stuck before its dialog opened).
+  // The watcher's thread searches at once while this one goes on to open the dialog, so
+  // the set-up is finished here first.
+  if (HWND first = CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr)) {
+    DestroyWindow(first);
+  }
   thread_ = std::thread([this, caption, action, timeoutMs] {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (std::chrono::steady_clock::now() < deadline) {
