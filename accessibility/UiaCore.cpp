@@ -1,5 +1,7 @@
 #include "accessibility/UiaCore.h"
 
+#include "platform/LibraryLoader.h"
+
 namespace Tavrune {
 
 namespace {
@@ -14,8 +16,9 @@ void resolve(HMODULE module, const char* name, Function& target) {
 
 UiaCoreFunctions loadSystemFunctions() {
   UiaCoreFunctions functions;
-  // Loaded for the rest of the process: providers handed out may call back into it.
-  HMODULE module = LoadLibraryW(L"UIAutomationCore.dll");
+  // Loaded for the rest of the process: providers handed out may call back into it. From
+  // the system folder: a file of that name beside the program must not answer for it.
+  HMODULE module = LibraryLoader::load(LibraryLoader::Origin::System, L"UIAutomationCore.dll");
   resolve(module, "UiaReturnRawElementProvider", functions.returnRawElementProvider);
   resolve(module, "UiaHostProviderFromHwnd", functions.hostProviderFromHwnd);
   resolve(module, "UiaRaiseAutomationEvent", functions.raiseAutomationEvent);

@@ -1,4 +1,5 @@
-// Program entry: the data-folder switches, then the main window and its message loop.
+// Program entry: the library search limited, the data-folder switches, then the main
+// window and its message loop.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -8,6 +9,7 @@
 #include "app/CommandLineOptions.h"
 #include "app/MainWindow.h"
 #include "core/ConfigManager.h"
+#include "platform/LibraryLoader.h"
 
 namespace {
 
@@ -24,6 +26,9 @@ Tavrune::DataFolderChoice readDataFolderChoice() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  // Before anything loads a library by bare name; where the system cannot limit the
+  // search, the program's own libraries are still loaded by their full paths.
+  Tavrune::LibraryLoader::limitDefaultSearch();
   switch (readDataFolderChoice()) {
     case Tavrune::DataFolderChoice::Portable: Tavrune::ConfigManager::setPortableMode(true); break;
     case Tavrune::DataFolderChoice::Installed: Tavrune::ConfigManager::setPortableMode(false); break;

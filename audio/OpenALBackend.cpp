@@ -7,6 +7,7 @@
 
 #include "core/Log.h"
 #include "core/TextConversion.h"
+#include "platform/LibraryLoader.h"
 
 namespace Tavrune {
 
@@ -140,9 +141,9 @@ bool OpenALBackend::initialize(const AudioBackendConfig& config) {
 
 bool OpenALBackend::initializeLocked(const AudioBackendConfig& config) {
   auto api = std::make_unique<OpenALApi>();
-  // The program's folder and the system folders only: never the current folder, which
-  // the file dialogs move around.
-  api->module = LoadLibraryExW(L"OpenAL32.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  // The copy shipped beside the program, else the system's: never the current folder,
+  // which the file dialogs move around.
+  api->module = LibraryLoader::load(LibraryLoader::Origin::ShippedOrSystem, L"OpenAL32.dll");
   if (api->module == nullptr) {
     logWarning("OpenAL backend unavailable: failed to load dynamic library");
     return false;

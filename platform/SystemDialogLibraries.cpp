@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "platform/LibraryLoader.h"
+
 namespace Tavrune::SystemDialogLibraries {
 
 namespace {
@@ -12,7 +14,7 @@ namespace {
 // same name beside the program or in the current folder is never picked up.
 template <typename Function>
 Function systemFunction(const wchar_t* library, const char* name) {
-  HMODULE module = LoadLibraryExW(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+  HMODULE module = LibraryLoader::load(LibraryLoader::Origin::System, library);
   return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 

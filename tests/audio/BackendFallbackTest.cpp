@@ -1,5 +1,5 @@
-// Runs from a folder without "OpenAL32.dll": the library is absent unless a test adds the
-// folder of a stand-in (or of the real library) to the safe DLL search path.
+// Runs from a folder without "OpenAL32.dll": the library is absent unless a test has it
+// loaded from the folder of a stand-in (or of the real library) as if beside the program.
 #include <windows.h>
 
 #include <cstdlib>
@@ -14,6 +14,7 @@
 #include "audio/AudioManager.h"
 #include "audio/OpenALBackend.h"
 #include "core/TextConversion.h"
+#include "platform/LibraryLoader.h"
 #include "support/TestPaths.h"
 
 namespace Tavrune::Test {
@@ -29,17 +30,18 @@ std::wstring buildFolder(const char* relative) {
   return utf8ToWide(binaryDir() + "\\tests\\audio\\" + relative);
 }
 
-// Makes one library folder searchable and keeps that library loaded (so its settings
-// survive the back end's own load and release) for the test's lifetime.
+// Stands one library folder in for the program's and keeps that library loaded (so its
+// settings survive the back end's own load and release) for the test's lifetime.
 class LibraryFolder {
  public:
-  explicit LibraryFolder(const std::wstring& folder) {
-    cookie_ = AddDllDirectory(folder.c_str());
-    module_ = LoadLibraryExW(L"OpenAL32.dll", nullptr, LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+  explicit LibraryFolder(const std::wstring& folder) : environment_(LibraryLoader::systemEnvironment()) {
+    environment_.programFolder = folder;
+    LibraryLoader::replaceEnvironmentForTesting(&environment_);
+    module_ = LibraryLoader::load(LibraryLoader::Origin::ShippedOrSystem, L"OpenAL32.dll");
   }
   ~LibraryFolder() {
     if (module_ != nullptr) FreeLibrary(module_);
-    if (cookie_ != nullptr) RemoveDllDirectory(cookie_);
+    LibraryLoader::replaceEnvironmentForTesting(nullptr);
   }
   bool loaded() const { return module_ != nullptr; }
   void setMode(int mode) {
@@ -59,7 +61,7 @@ class LibraryFolder {
   }
 
  private:
-  DLL_DIRECTORY_COOKIE cookie_ = nullptr;
+  LibraryLoader::Environment environment_;
   HMODULE module_ = nullptr;
 };
 
