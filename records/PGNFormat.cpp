@@ -400,13 +400,19 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
 
   logInfo("PGNFormat::parse - 标签解析完成: " + std::to_string(tagCount) + " 个标签");
   logInfo("PGNFormat::parse - 着法文本长度: " + std::to_string(moveText.size()) + " 字符");
+  if (!moveText.empty() && !parseMoveText(moveText, score)) {
+    logError("PGNFormat::parse - parseMoveText 失败");
+    return false;
+  }
+  // Junk lines, blanks, a lone result or comments: nothing was read, so there is no record
+  // to load, only an empty game that would stand in for the file.
+  if (tagCount == 0 && score.moves.empty()) {
+    logError("PGNFormat::parse - 文件中没有可读的标签或着法");
+    return false;
+  }
   if (moveText.empty()) {
     logInfo("PGNFormat::parse - 解析完成（无着法）");
     return true;
-  }
-  if (!parseMoveText(moveText, score)) {
-    logError("PGNFormat::parse - parseMoveText 失败");
-    return false;
   }
   logInfo("PGNFormat::parse - 解析成功，手数: " + std::to_string(score.moves.size()));
   return true;

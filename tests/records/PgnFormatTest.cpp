@@ -127,7 +127,7 @@ TEST(PgnReader, MoveTokenForms) {
 
 TEST(PgnReader, MoveTextTokensNumbersCommentsAndResults) {
   const struct {
-    const char* moveText;
+    const char* file;
     bool ok;
     size_t moves;
     const char* result;
@@ -144,19 +144,23 @@ TEST(PgnReader, MoveTextTokensNumbersCommentsAndResults) {
       {"h8e8 e8e4 b1c3", true, 1, "", ""},     // Red twice: refused, reading stops
       {"h8e8 zz b1c3", true, 2, "", ""},       // unreadable, skipped
       {"h8e8 ha b1c3", true, 1, "", ""},       // no Black piece on file h can reach file a
-      {"* h8e8", true, 0, "*", ""},
-      {"1. {only a comment}", true, 0, "", ""},
       {"h2e2 b1c3", false, 0, "", ""},
       {"炮二平五 马８进７", false, 0, "", ""},
+      // Nothing readable, not even a tag, is no record; readable tags without moves are one.
+      {"* h8e8", false, 0, "*", ""},
+      {"1. {only a comment}", false, 0, "", ""},
+      {"[bad\n[bad\n\n \n", false, 0, "", ""},
+      {"[Event \"e\"]\n\n* h8e8", true, 0, "*", ""},
+      {"[Event \"e\"]\n\n1. {only a comment}", true, 0, "", ""},
+      {"[bad\n[Round \"1\"]\n", true, 0, "", ""},
   };
   for (const auto& c : cases) {
     ChessScore score;
-    score.header.result = "";
-    EXPECT_EQ(PGNFormat::parseMoveText(c.moveText, score), c.ok) << c.moveText;
-    EXPECT_EQ(score.moves.size(), c.moves) << c.moveText;
-    EXPECT_EQ(score.header.result, c.result) << c.moveText;
+    EXPECT_EQ(parsed(c.file, score), c.ok) << c.file;
+    EXPECT_EQ(score.moves.size(), c.moves) << c.file;
+    EXPECT_EQ(score.header.result, c.result) << c.file;
     if (!score.moves.empty()) {
-      EXPECT_EQ(score.moves.back().comment, c.lastComment) << c.moveText;
+      EXPECT_EQ(score.moves.back().comment, c.lastComment) << c.file;
     }
   }
 }
