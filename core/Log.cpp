@@ -78,7 +78,17 @@ void sendToDebugger(const std::string& text) {
   }
 }
 
+// At most `limit` bytes of the text, not ending inside a UTF-8 sequence, and its size.
+std::string cutTo(const std::string& text, size_t limit) {
+  if (text.size() <= limit) return text;
+  size_t kept = limit;
+  while (kept > 0 && (static_cast<unsigned char>(text[kept]) & 0xC0) == 0x80) --kept;
+  return text.substr(0, kept) + "... (" + std::to_string(text.size()) + " bytes)";
+}
+
 }  // namespace
+
+std::string loggedLine(const std::string& text) { return cutTo(text, LOGGED_TEXT_LIMIT); }
 
 void setLogFolderForTesting(const std::string& folder) {
   TestHooks& hooks = testHooks();
@@ -98,6 +108,8 @@ void writeLogLine(const std::string& message) {
   if (!debugLogEnabled.load(std::memory_order_relaxed)) {
     return;
   }
+  // Cut before the lock: the copy of a huge message must not hold up other threads.
+  const std::string line = cutTo(message, LOGGED_LINE_LIMIT);
   std::lock_guard<std::mutex> guard(logLock());
 
   // The file is opened for every line, so the user may move or delete it at any time;
@@ -115,12 +127,12 @@ void writeLogLine(const std::string& message) {
     std::snprintf(stamp, sizeof(stamp), "[%02d:%02d:%02d.%03d] ", now.hour, now.minute, now.second,
                   now.millisecond);
     std::fputs(stamp, file);
-    std::fwrite(message.data(), 1, message.size(), file);
+    std::fwrite(line.data(), 1, line.size(), file);
     std::fputc('\n', file);
     std::fflush(file);
     std::fclose(file);
   }
-  sendToDebugger(message + "\n");
+  sendToDebugger(line + "\n");
 }
 
 void logInfo(const std::string& message) { writeLogLine("[INFO] " + message); }

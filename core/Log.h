@@ -6,16 +6,18 @@
 
 namespace Tavrune {
 
+// The most of a message one line keeps: a longer one keeps its beginning, cut at a
+// character boundary, and names its size, so that huge outside text cannot bloat the log.
 constexpr size_t LOGGED_LINE_LIMIT = 1024;
+// The most of one outside text (a file's FEN, an engine's line) put into a message: room
+// is left for the words around it, so the line keeps the size named for the text.
+constexpr size_t LOGGED_TEXT_LIMIT = 768;
 
-// Outside text as it goes into the log: a flood of huge lines must not bloat the log, so
-// a long one keeps its beginning and names its size.
-inline std::string loggedLine(const std::string& line) {
-  if (line.size() <= LOGGED_LINE_LIMIT) return line;
-  return line.substr(0, LOGGED_LINE_LIMIT) + "... (" + std::to_string(line.size()) + " bytes)";
-}
+// Outside text cut the same way before it goes into a message, which also spares the
+// copy of a huge text while the log is off.
+std::string loggedLine(const std::string& text);
 
-// Writes one time-stamped line; does nothing while the log is off.
+// Writes one time-stamped line, cut to LOGGED_LINE_LIMIT; does nothing while the log is off.
 void writeLogLine(const std::string& message);
 void logInfo(const std::string& message);
 void logWarning(const std::string& message);

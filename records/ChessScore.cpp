@@ -22,7 +22,7 @@ const char* resultText(GameState state) {
 ChessScore ChessScore::fromGameState(const GameEngine& game) {
   ChessScore score;
   score.startFen = game.getStartFen().empty() ? std::string(STANDARD_START_FEN) : game.getStartFen();
-  logInfo("ChessScore::fromGameState - 初始FEN: " + score.startFen);
+  logInfo("ChessScore::fromGameState - 初始FEN: " + loggedLine(score.startFen));
 
   const std::vector<Move> history = game.getMoveHistory();
   score.moves.reserve(history.size());
@@ -47,14 +47,14 @@ ChessScore ChessScore::fromGameState(const GameEngine& game) {
 
 bool ChessScore::toGameState(GameEngine& game) const {
   logInfo("ChessScore::toGameState - 开始应用棋谱到游戏状态");
-  logInfo("ChessScore::toGameState - 手数: " + std::to_string(moves.size()) + ", FEN: " + startFen);
+  logInfo("ChessScore::toGameState - 手数: " + std::to_string(moves.size()) + ", FEN: " + loggedLine(startFen));
 
   game.setSuppressCallbacks(true);
   if (!startFen.empty()) {
-    logInfo("ChessScore::toGameState - 从FEN开始新游戏: " + startFen);
+    logInfo("ChessScore::toGameState - 从FEN开始新游戏: " + loggedLine(startFen));
     // A record whose position cannot be set up is no game, even without moves.
     if (!game.newGameFromFEN(MODE_PVP, startFen)) {
-      logError("ChessScore::toGameState - 无效的FEN: " + startFen);
+      logError("ChessScore::toGameState - 无效的FEN: " + loggedLine(startFen));
       game.setSuppressCallbacks(false);
       return false;
     }

@@ -4,6 +4,7 @@
 
 #include "core/Log.h"
 #include "records/RecordLimits.h"
+#include "records/RepeatedLineLog.h"
 #include "records/SkippedEntryLog.h"
 
 namespace Tavrune {
@@ -252,10 +253,10 @@ bool PGNFormat::inferMissingRows(const Board& board, Move& move, bool redToMove)
 bool PGNFormat::parseMoveText(const std::string& moveText, ChessScore& score) {
   logInfo("PGNFormat::parseMoveText - 开始解析着法文本");
   const std::string fen = score.startFen.empty() ? std::string(STANDARD_START_FEN) : score.startFen;
-  logInfo("PGNFormat::parseMoveText - 使用FEN: " + fen);
+  logInfo("PGNFormat::parseMoveText - 使用FEN: " + loggedLine(fen));
   Board board;
   if (!board.fromFEN(fen)) {
-    logError("PGNFormat::parseMoveText - 无效的FEN: " + fen);
+    logError("PGNFormat::parseMoveText - 无效的FEN: " + loggedLine(fen));
     return false;
   }
 
@@ -364,6 +365,7 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
   int tagCount = 0;
   bool tagSection = true;
   SkippedEntryLog badTags("PGNFormat::parse - 标签解析失败");
+  RepeatedLineLog customFens(RepeatedLineLog::Level::Info, "PGNFormat::parse - 自定义FEN", "共 ");
   while (std::getline(input, line)) {
     ++lineNumber;
     std::string_view raw(line);
@@ -385,8 +387,8 @@ bool PGNFormat::parse(std::istream& input, ChessScore& score) {
       }
       ++tagCount;
       if (key == "FEN") {
-        score.startFen = value;
-        logInfo("PGNFormat::parse - 自定义FEN: " + value);
+        customFens.write(value);
+        score.startFen = std::move(value);
       } else if (std::string* field = headerFieldForTag(score.header, key)) {
         *field = std::move(value);
       }
