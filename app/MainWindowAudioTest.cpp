@@ -108,6 +108,8 @@ void MainWindow::openAudioTestWindow() {
       return;
     }
     logInfo("[Audio Test] Audio system initialized for testing");
+    // Started here, the audio brings its music, as a game's start does; it goes with the window.
+    audioManager->startBackgroundMusic();
   }
 
   static bool registered = false;
