@@ -58,10 +58,12 @@ HWND nextInTabOrder(HWND window, HWND from, bool backwards) {
 WNDPROC systemButtonProc = nullptr;
 
 LRESULT CALLBACK audioTestButtonProc(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN)) {
+  if (message == WM_KEYDOWN && (wParam == VK_TAB || wParam == VK_RETURN || wParam == VK_ESCAPE)) {
     HWND window = GetParent(button);
     if (wParam == VK_TAB) {
       SetFocus(nextInTabOrder(window, button, shiftDown()));
+    } else if (wParam == VK_ESCAPE) {
+      DestroyWindow(window);  // Esc closes the window from wherever the focus is
     } else {
       SendMessageW(window, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED), reinterpret_cast<LPARAM>(button));
     }
@@ -108,6 +110,8 @@ void MainWindow::openAudioTestWindow() {
       return;
     }
     logInfo("[Audio Test] Audio system initialized for testing");
+    // Started here, the audio brings its music, as a game's start does; it goes with the window.
+    audioManager->startBackgroundMusic();
   }
 
   static bool registered = false;

@@ -147,7 +147,8 @@ void MainWindow::clearGame() {
   loadedPositionPending = false;
   selected = Position{-1, -1};
   player2Selected = Position{-1, -1};
-  if (audioManager && audioManager->isInitialized()) audioManager->stopBackgroundMusic();
+  // Also while the audio is not running: the music is no longer wanted.
+  if (audioManager) audioManager->stopBackgroundMusic();
 }
 
 void MainWindow::startLanGameOrNone() {
@@ -182,7 +183,7 @@ void MainWindow::resumeStoppedGame() {
   gameStopped = false;
   if (initAudio()) {
     audioManager->updateListener(humanColor);
-    if (audioConfig.backgroundMusicEnabled) audioManager->startBackgroundMusic();
+    audioManager->startBackgroundMusic();  // wanted even while switched off, for the switch
   }
   askEngineForItsMove();
   announcer->announce(GameSessionPlanner::kResumedNotice);

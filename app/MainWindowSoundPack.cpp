@@ -46,10 +46,9 @@ void MainWindow::selectSoundPack(HWND owner) {
       announcer->announce(Choice::kReloadFailedSpoken);
       MessageBoxW(owner, Choice::kReloadFailedText, Choice::kErrorCaption, MB_OK | MB_ICONERROR);
     } else {
+      // Brings back the music that was wanted before the reload, and only that: with no
+      // game running none starts.
       pushAudioSettings(*audioManager, audioConfig);
-      if (isGameInProgress() && audioConfig.enabled && audioConfig.backgroundMusicEnabled) {
-        audioManager->startBackgroundMusic();
-      }
       announcer->announce(Choice::kReloadedSpoken);
       MessageBoxW(owner, Choice::kReloadedText, Choice::kReloadedCaption, MB_OK | MB_ICONINFORMATION);
     }

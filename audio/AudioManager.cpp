@@ -116,7 +116,7 @@ void AudioManager::shutdown() {
   }
   // Delayed sounds are dropped first: none may start on an engine that is going away.
   scheduler_.cancelAndJoin();
-  stopBackgroundMusic();
+  music_.stop();  // still wanted: the next start (a rebuild, a new pack) plays it again
   music_.releaseTrack();
   logInfo("Cleaning up sound pool...");
   soundPool_.clear();

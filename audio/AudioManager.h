@@ -56,6 +56,9 @@ class AudioManager {
                      bool enable3D, const std::string& backendType, bool hrtfEnabled, const std::string& hrtfPreferred,
                      bool forceAccessibilityChannel);
 
+  // Music is wanted from a start to the next stop: a game's, or the 3D test window's that
+  // started the audio. The music switch, the settings and a rebuild of the back end play
+  // only wanted music, so none of them starts it with no game running.
   void startBackgroundMusic();
   void stopBackgroundMusic();
   // Called by the window's music timer while initialised: moves on when a track ended.
@@ -109,6 +112,8 @@ class AudioManager {
   void pushListener();
   float musicVolume() const { return backgroundVolume_ * masterVolume_; }
   Vec3 squarePoint(Position square, PieceColor side) const;
+  // Plays the wanted music from its first track when the switches allow; the lock is held.
+  void playWantedMusic();
 
   mutable std::recursive_mutex lock_;
   std::unique_ptr<IAudioBackend> backend_;
@@ -135,6 +140,7 @@ class AudioManager {
   float gameSfxVolume_ = 1.0f;
   bool gameSfxEnabled_ = true;
   bool backgroundMusicEnabled_ = true;
+  bool musicWanted_ = false;  // survives a shutdown, so a rebuild brings the music back
   FallbackCounter fallbackCounts_;
   TestSound testSound_;
   BackendFactory backendFactory_;

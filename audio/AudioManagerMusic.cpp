@@ -12,7 +12,12 @@ using AudioLogText::formatFloat;
 
 void AudioManager::startBackgroundMusic() {
   Lock guard(lock_);
-  if (!initialized_ || !enabled_ || !backgroundMusicEnabled_) {
+  musicWanted_ = true;
+  playWantedMusic();
+}
+
+void AudioManager::playWantedMusic() {
+  if (!musicWanted_ || !initialized_ || !enabled_ || !backgroundMusicEnabled_) {
     return;
   }
   const AudioFolders folders = folderSource_ ? folderSource_() : AudioFolders::current();
@@ -23,13 +28,14 @@ void AudioManager::startBackgroundMusic() {
     return;
   }
   if (music_.isPlaying() && music_.hasTrack()) {
-    stopBackgroundMusic();
+    music_.stop();
   }
   music_.startFromFirst(musicVolume());
 }
 
 void AudioManager::stopBackgroundMusic() {
   Lock guard(lock_);
+  musicWanted_ = false;
   music_.stop();
 }
 
@@ -42,9 +48,9 @@ void AudioManager::setBackgroundMusicEnabled(bool enabled) {
   Lock guard(lock_);
   backgroundMusicEnabled_ = enabled;
   if (!enabled && music_.isPlaying()) {
-    stopBackgroundMusic();
+    music_.stop();
   } else if (enabled && initialized_ && !music_.isPlaying()) {
-    startBackgroundMusic();
+    playWantedMusic();
   }
   logInfo(std::string("Background music enabled: ") + bit(enabled));
 }

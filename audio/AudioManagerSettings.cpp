@@ -70,9 +70,9 @@ void AudioManager::applySettings(float masterVolume, float boardScaleX, float bo
   gameSfxEnabled_ = gameSfxEnabled;
   backgroundMusicEnabled_ = backgroundMusicEnabled;
   if (backgroundMusicEnabled_ && !music_.hasTrack() && initialized_) {
-    startBackgroundMusic();
+    playWantedMusic();
   } else if (!backgroundMusicEnabled_ && music_.hasTrack()) {
-    stopBackgroundMusic();
+    music_.stop();
   }
 
   enable3D_ = enable3D;

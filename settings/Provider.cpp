@@ -96,6 +96,25 @@ bool Provider::openSession(std::string* error) {
   return true;
 }
 
+bool Provider::reopenSession(std::string* error) {
+  const ValueMap committed = committedValues;
+  if (!openSession(error)) return false;
+  static const std::pair<const char*, const char*> kCustomLimits[] = {{"ai.timeLimitProfile", "ai.timeLimit"},
+                                                                      {"ai.depthProfile", "ai.depth"}};
+  for (const auto& [profile, limit] : kCustomLimits) {
+    const auto chosen = committed.find(profile);
+    const auto limitThen = committed.find(limit);
+    const auto limitNow = committedValues.find(limit);
+    if (chosen == committed.end() || limitThen == committed.end() || limitNow == committedValues.end()) continue;
+    const int64_t* choice = std::get_if<int64_t>(&chosen->second);
+    if (choice && *choice == -1 && valuesEqual(limitThen->second, limitNow->second)) {
+      committedValues[profile] = chosen->second;
+      draftValues[profile] = chosen->second;
+    }
+  }
+  return true;
+}
+
 void Provider::forgetCommitted(const std::string& key) { committedValues.erase(key); }
 
 bool Provider::setDraftValue(const std::string& key, const SettingValue& value,

@@ -40,6 +40,10 @@ class Provider {
   // Loads the store into a fresh session; settings the store lacks take their defaults in
   // the draft only, so they count as changed at the next commit. Reopening reloads.
   bool openSession(std::string* error);
+  // Opens the session again after a commit. A custom search limit chosen in the committed
+  // draft stays chosen while the store still holds the limit committed with it: read alone,
+  // a custom limit equal to a preset would come back as that preset.
+  bool reopenSession(std::string* error);
   // The running program no longer holds the value loaded for the key (something outside
   // the session changed it): the next commit hands the key to its applier whatever the
   // draft holds, so what runs afterwards is what was stored.

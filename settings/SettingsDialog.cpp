@@ -296,7 +296,7 @@ bool saveAndVerifySettings(HWND dialog, bool closeAfter) {
     return false;
   }
   std::string error;
-  if (!state.provider->openSession(&error)) {
+  if (!state.provider->reopenSession(&error)) {
     MessageBoxW(dialog, (L"保存成功，但应用状态校验失败：\n" + utf8ToWide(error)).c_str(), kCaption,
                 MB_OK | MB_ICONWARNING);
     return false;

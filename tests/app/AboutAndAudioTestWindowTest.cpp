@@ -453,5 +453,16 @@ TEST(AudioTestWindowTest, ABlindPlayerHearsEachChangeAndTabsToBothButtons) {
   EXPECT_FALSE(IsWindow(window));
 }
 
+TEST(AudioTestWindowTest, EscClosesTheWindowFromEachOfItsControls) {
+  AudioTestRig audio(true);
+  ASSERT_TRUE(audio.rig.create());
+  for (const int control : {0, 1108, 8}) {  // the window itself, then its two buttons
+    HWND window = audio.open();
+    SendMessageW(control ? GetDlgItem(window, control) : window, WM_KEYDOWN, VK_ESCAPE, 0);
+    EXPECT_FALSE(IsWindow(window)) << control;
+    if (IsWindow(window)) DestroyWindow(window);
+  }
+}
+
 }  // namespace
 }  // namespace Tavrune

@@ -38,7 +38,8 @@ TEST(AudioManagerMusicTest, TracksPlayInTurnSkippingOnesThatDoNotLoad) {
   rig.folder().writeFile("install/sounds/bg/readme.txt", "not music");
   ASSERT_TRUE(rig.initialize());
   LogCapture log;
-  applyMusicSettings(rig, 1.0f, 0.5f);  // switching music on starts it
+  applyMusicSettings(rig, 1.0f, 0.5f);
+  rig.manager().startBackgroundMusic();
   EXPECT_TRUE(endsWith(rig.manager().currentMusicTrack(), "a.wav"));
   EXPECT_TRUE(log.contains("Playing background music [1/3]: "));
   EXPECT_TRUE(log.contains("Background music scan complete: 3 files found"));
@@ -71,6 +72,7 @@ TEST(AudioManagerMusicTest, TrackVolumeIsBackgroundTimesMasterUnderTheEngineVolu
   rig.folder().writeFile("data/sounds/bg/long.wav", levelTrack(2.0, 0.1));
   ASSERT_TRUE(rig.initialize());
   applyMusicSettings(rig, 1.0f, 1.0f);
+  rig.manager().startBackgroundMusic();
   rig.render(0.02);
   const double full = measureLevels(rig.render(0.05)).peak;
   ASSERT_GT(full, 0.01);
@@ -94,6 +96,7 @@ TEST(AudioManagerMusicTest, NoTrackIsLeftOnTheEngineWhenARestartFindsNothing) {
   rig.folder().writeFile("data/sounds/bg/a.wav", levelTrack(0.05, 0.1));
   ASSERT_TRUE(rig.initialize());
   applyMusicSettings(rig, 1.0f, 0.5f);
+  rig.manager().startBackgroundMusic();
   ASSERT_TRUE(endsWith(rig.manager().currentMusicTrack(), "a.wav"));
 
   // The folder is emptied and the music restarted: the old track plays on alone.
@@ -122,7 +125,13 @@ TEST(AudioManagerMusicTest, TheMusicSwitchStartsAndStopsOnlyARunningManager) {
   EXPECT_EQ(rig.manager().currentMusicTrack(), "");
 
   ASSERT_TRUE(rig.initialize());
+  // No game has asked for music: the switch, a settings push and a rebuild start none.
+  rig.manager().setBackgroundMusicEnabled(true);
+  applyMusicSettings(rig, 1.0f, 0.5f);
+  rig.manager().recoverBackend("test");
+  EXPECT_EQ(rig.manager().currentMusicTrack(), "");
   rig.manager().startBackgroundMusic();
+  rig.manager().recoverBackend("test");  // the rebuild brings back the music that played
   EXPECT_TRUE(endsWith(rig.manager().currentMusicTrack(), "a.wav"));
   rig.manager().setBackgroundMusicEnabled(false);
   EXPECT_EQ(rig.manager().currentMusicTrack(), "");
@@ -139,6 +148,14 @@ TEST(AudioManagerMusicTest, TheMusicSwitchStartsAndStopsOnlyARunningManager) {
   rig.manager().setEnabled(true);
   rig.manager().startBackgroundMusic();
   rig.manager().shutdown();  // stops the music with everything else
+  EXPECT_EQ(rig.manager().currentMusicTrack(), "");
+  ASSERT_TRUE(rig.initialize());  // a new pack: the music still wanted plays again
+  applyMusicSettings(rig, 1.0f, 0.5f);
+  EXPECT_TRUE(endsWith(rig.manager().currentMusicTrack(), "a.wav"));
+  rig.manager().stopBackgroundMusic();  // the game ended: after another reload none plays
+  rig.manager().shutdown();
+  ASSERT_TRUE(rig.initialize());
+  applyMusicSettings(rig, 1.0f, 0.5f);
   EXPECT_EQ(rig.manager().currentMusicTrack(), "");
 }
 

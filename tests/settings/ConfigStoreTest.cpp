@@ -9,6 +9,7 @@
 #include "settings/CallbackActionExecutor.h"
 #include "settings/ConfigKeyTable.h"
 #include "settings/ConfigManagerDataSource.h"
+#include "settings/Provider.h"
 #include "settings/SettingsCatalogue.h"
 
 namespace Tavrune::Settings {
@@ -124,6 +125,42 @@ TEST(ConfigManagerDataSource, ApplyKeepsWhatOthersSavedAndReportsAFileItCannotWr
   EXPECT_EQ(error, "无法写入配置文件：D:\\数据\\config.json");
   EXPECT_EQ(file.saves, saves);
   EXPECT_EQ(file.content.ai.threads, 2);
+}
+
+// The file keeps only the limit: the session 应用 reopens keeps a custom choice equal to a
+// preset while the file holds that limit; the next opening shows the preset.
+TEST(ConfigManagerDataSource, ACustomSearchLimitAppliedStaysChosenUntilTheNextOpening) {
+  const struct {
+    int mode;
+    const char* profile;
+    int changedBehind;  // a time limit saved by another writer after 应用, or 0
+    int64_t reopened, nextOpening;
+  } cases[] = {{0, "ai.timeLimitProfile", 0, -1, 3000}, {1, "ai.depthProfile", 0, -1, 12},
+               {0, "ai.timeLimitProfile", 5000, 5000, 5000}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.profile);
+    MemoryFile file;
+    file.content.ai.searchLimitMode = c.mode;
+    file.content.ai.timeLimit = 3000;
+    file.content.ai.depth = 12;
+    const auto shown = [&c](const Provider& provider) {
+      for (const ControlState& row : provider.listPageControls("menu.settings.ai.basic")) {
+        if (row.control->id == c.profile) return row.value;
+      }
+      return SettingValue{};
+    };
+    Provider provider(buildSettingsSchema(), file.source(), nullptr);
+    Provider next(buildSettingsSchema(), file.source(), nullptr);
+    provider.setPlatform(Platform::WindowsDesktop);
+    next.setPlatform(Platform::WindowsDesktop);
+    ASSERT_TRUE(provider.openSession(nullptr) && provider.setDraftValue(c.profile, int64_t{-1}, nullptr));
+    std::vector<std::string> errors;
+    ASSERT_TRUE(provider.closeSession(true, &errors));
+    if (c.changedBehind) file.content.ai.timeLimit = c.changedBehind;
+    ASSERT_TRUE(provider.reopenSession(nullptr) && next.openSession(nullptr));
+    EXPECT_EQ(shown(provider), SettingValue(c.reopened));
+    EXPECT_EQ(shown(next), SettingValue(c.nextOpening));
+  }
 }
 
 TEST(CallbackActionExecutor, TypedAppliersTakeOnlyTheirKind) {

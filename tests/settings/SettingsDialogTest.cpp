@@ -362,6 +362,21 @@ TEST_F(SettingsDialogWindow, RowsStayInsideTheFrameAndTabShowsEachOne) {
   });
 }
 
+TEST_F(SettingsDialogWindow, ArrowsMoveAmongTheThreeButtonsOnly) {
+  run([](HWND dialog) {
+    HWND apply = GetDlgItem(dialog, IDC_SETTINGS_APPLY), save = GetDlgItem(dialog, IDOK);
+    HWND cancel = GetDlgItem(dialog, IDCANCEL);
+    SendMessageW(dialog, WM_NEXTDLGCTL, WPARAM(cancel), TRUE);
+    for (const auto& [key, lands] : {std::pair{VK_DOWN, apply}, {VK_DOWN, save}, {VK_DOWN, cancel}, {VK_UP, save},
+                                     {VK_UP, apply}, {VK_UP, cancel}}) {
+      HWND from = focusOf(dialog);
+      PostMessageW(from, WM_KEYDOWN, key, 0);  // through the dialog's own loop, as a pressed key
+      for (int tries = 0; tries < 100 && focusOf(dialog) == from; ++tries) Sleep(20);
+      EXPECT_EQ(focusOf(dialog), lands) << (key == VK_DOWN ? "down" : "up");
+    }
+  });
+}
+
 TEST_F(SettingsDialogWindow, RowsLeftAsTheyWereShownAreSavedAsTheyWereRead) {
   log.stored = {{"audio.backendType", std::string("MiniAudio")},
                 {"ai.hashSize", int64_t{0}},
