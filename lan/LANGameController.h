@@ -178,6 +178,8 @@ class LANGameController {
   void onUndoAck(const LanMessage& message);
   void onDrawRequest();
   void onDrawAck(const LanMessage& message);
+  // A request of this kind from the peer is still open: the repeat is ignored.
+  bool ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind);
   void onBye(const LanMessage& message);
   bool gameOver() const;
   void takeBackTwoPlies();
@@ -222,6 +224,9 @@ class LANGameController {
   bool remoteDrawRequested = false;
   bool localUndoRequested = false;
   bool localDrawRequested = false;
+  // The peer asked again before the answer; logged once per open request.
+  bool remoteUndoRepeated = false;
+  bool remoteDrawRepeated = false;
   TimePoint lastHeartbeatSent;
   TimePoint lastReceived;
   bool gameStarted = false;

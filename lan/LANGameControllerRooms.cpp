@@ -202,6 +202,7 @@ void LANGameController::leaveRoom() {
     moveSeq = 0;
     engineReady = false;
     remoteUndoRequested = remoteDrawRequested = localUndoRequested = localDrawRequested = false;
+    remoteUndoRepeated = remoteDrawRepeated = false;
     unstableWarned = false;
     pendingMove.seq = 0;
     pendingMove.resendCount = 0;
