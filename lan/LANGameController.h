@@ -134,7 +134,9 @@ class LANGameController {
   void adoptConnection();
   void retireConnection() { activeConnection = 0; }
   void handleLineFrom(uint64_t connection, const std::string& line);
-  void handleDisconnectFrom(uint64_t connection);
+  // The transport's report that a connection ended; refused: it cut the peer off for
+  // breaking the protocol.
+  void handleDisconnectFrom(uint64_t connection, bool refused);
   void dispatch(const LanMessage& message);
 
   // Wait-for-client thread.
@@ -155,6 +157,7 @@ class LANGameController {
   struct Inbound {
     uint64_t connection = 0;
     bool lost = false;
+    bool refused = false;  // lost because the transport cut the peer off
     std::string line;
   };
   // False when the peer has too many lines waiting already.
@@ -186,13 +189,15 @@ class LANGameController {
   void endInDraw();
 
   void checkConnectionHealth();
-  void handleConnectionLost(const std::string& notice);
+  // Ends the game on a lost connection; a peer that may not come back (it broke the
+  // protocol) is not offered a wait and no notice is given.
+  void handleConnectionLost(const std::string& notice, bool peerMayReturn = true);
   void reconnectDeadlinePassed();
   // A host's room takes no one in once nothing can be resumed: the listener closes.
   void closeRoom();
   // What is left to do once the lock is released.
   struct AfterTick {
-    bool dropConnection = false;
+    uint64_t closeConnection = 0;  // given up: closed once the lock is released
     bool restartWaitThread = false;
     bool waitForResume = false;
   };

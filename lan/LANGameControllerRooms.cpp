@@ -159,10 +159,9 @@ void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
                        (state == State::CONNECTING || state == State::RECONNECTING);
   if (!current) {
     // Given up meanwhile: a connection it made belongs to nobody.
-    const bool orphan = connection != 0 && connection != activeConnection &&
-                        network->connectionNumber() == connection;
+    const bool orphan = connection != 0 && connection != activeConnection;
     guard.unlock();
-    if (orphan) network->disconnect();
+    if (orphan) network->dropConnection(connection);
     return;
   }
   connecting = false;

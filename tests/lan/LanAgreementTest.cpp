@@ -132,12 +132,9 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
 TEST(LanAgreement, DoubleUndoOfAnOlderPeerIsRepairedByTheNextMove) {
   ManualClock clock;
   LanPeer host(clock);
-  ASSERT_TRUE(host.controller.createRoom("host", "red", 0));
   ScriptedPeer peer;
-  ASSERT_TRUE(peer.connectTo(host.network.listeningPort()));
-  peer.send("HELLO:older:black\n");
-  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("ready:1:older") == 1; }));
-  host.queue.runPending();
+  ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:older:black\n"));
+  EXPECT_EQ(host.count("ready:1:older"), 1);
   for (int i = 0; i < 4; ++i) {
     if (i % 2 == 0) {
       ASSERT_TRUE(host.play(OPENING[i]));
