@@ -167,9 +167,16 @@ class LANGameController {
   void onHelloAck(const LanMessage& message);
 
   void onMove(const LanMessage& message);
+  // Plays a checked move of the peer's and tells the window; false when the game refuses it.
+  bool applyPeerMove(const Move& move);
   void onMoveAck(const LanMessage& message);
   void onSyncRequest(const LanMessage& message);
   void onSync(const LanMessage& message);
+  // The host's first SYNC after a client's return: settles the move a cut caught.
+  enum class ResumeSync { Unsettled, Settled, OwnMoveLost };
+  ResumeSync settleResumeSync(const LanMessage& message);
+  void resendMoveInDoubt(int32_t seq);
+  bool playPeerMoveFromSync(const LanMessage& message);
   void checkMoveAck();
   void sendSyncState();
   // The board's position without the own move that awaits its acknowledgement.
@@ -235,6 +242,10 @@ class LANGameController {
   TimePoint lastHeartbeatSent;
   TimePoint lastReceived;
   bool gameStarted = false;
+  // Client: its own move awaited its acknowledgement when the connection was lost.
+  bool moveInDoubt = false;
+  // Client: resumed, the host's first SYNC is still to come.
+  bool resumeSyncDue = false;
   bool localLeft = false;
   bool peerLeft = false;
   bool resumable = false;

@@ -148,10 +148,12 @@ void LANGameController::handleConnectionLost(const std::string& notice, bool pee
   retireConnection();
   if (localLeft || peerLeft || !peerMayReturn) {
     state = State::ENDED;
-    resumable = waitingReconnect = resuming = false;
+    resumable = waitingReconnect = resuming = moveInDoubt = false;
   } else {
     // A finished game has nothing to resume.
     resumable = gameStarted && !gameOver();
+    // The host may or may not have it: its SYNC tells, once the client is back.
+    moveInDoubt = resumable && !isHost && state == State::WAITING_ACK;
     waitingReconnect = resuming = false;
     state = State::ENDED;
     if (!notice.empty()) fire(callbacks.statusText, notice);

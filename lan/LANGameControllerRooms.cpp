@@ -31,6 +31,7 @@ bool LANGameController::createRoom(const std::string& name, const std::string& s
   isHost = true;
   moveSeq = 0;
   gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
+  moveInDoubt = resumeSyncDue = false;
 
   if (!network->startServer(port)) {
     logError("LANGameController: 启动服务器失败，端口 " + std::to_string(port));
@@ -97,6 +98,7 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
   isHost = false;
   moveSeq = 0;
   gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
+  moveInDoubt = resumeSyncDue = false;
   gamePort = port;
 
   candidateAddresses.clear();
