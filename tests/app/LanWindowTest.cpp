@@ -99,16 +99,11 @@ std::string line(const std::string& wire) { return wire.substr(0, wire.find('\n'
 // Dialogs and message boxes of this process on the screen now.
 int dialogsShown() {
   int shown = 0;
-  EnumWindows([](HWND window, LPARAM count) -> BOOL {
+  for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
     DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && std::wstring(name) == L"#32770") {
-      ++*reinterpret_cast<int*>(count);
-    }
-    return TRUE;
-  }, reinterpret_cast<LPARAM>(&shown));
+    GetWindowThreadProcessId(box, &process);
+    shown += process == GetCurrentProcessId() && IsWindowVisible(box);
+  }
   return shown;
 }
 
