@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "app/BoardRenderer.h"
 #include "app/EngineSettingsMirror.h"
 #include "app/IEngineFrontEnd.h"
+#include "app/LanUiEvent.h"
 #include "app/NotationEntry.h"
 #include "app/SelectionFeedback.h"
 #include "app/SessionSeat.h"
@@ -281,6 +283,9 @@ class MainWindow {
   void onLanConnectionLost();
   void onLanGameReady(PieceColor side, const std::string& opponent);
   void onLanMoveAcked(int32_t seq);
+  // The peer's questions (UndoRequested, DrawRequested) are put to the player one box at a
+  // time: one that comes while another is open waits for it to close.
+  void askLanPeerQuestion(LanUiEvent question);
   void onLanUndoRequest();
   void onLanUndoResponse(bool accepted);
   void onLanDrawRequest();
@@ -361,6 +366,8 @@ class MainWindow {
   std::string lanNickname;
   std::string lanSidePreference = "random";
   const wchar_t* lanConnectFailureText = L"";  // the box of the join under way
+  bool lanQuestionOpen = false;
+  std::deque<LanUiEvent> lanQuestionsWaiting;
   std::unique_ptr<WinSparkleAdapter> updater;
   // Speaks the held notices before any box, dialog or menu of the UI thread opens.
   std::unique_ptr<WinWindowOpeningHook> windowOpeningHook;

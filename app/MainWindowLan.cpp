@@ -210,13 +210,11 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
       stopLanTimer();
       break;
     case LanUiEvent::UndoRequested:
-      onLanUndoRequest();
+    case LanUiEvent::DrawRequested:
+      askLanPeerQuestion(static_cast<LanUiEvent>(code));
       break;
     case LanUiEvent::UndoResponse:
       if (const auto answer = PostedPayload<LanAnswerEvent>::take(payload)) onLanUndoResponse(answer->accepted);
-      break;
-    case LanUiEvent::DrawRequested:
-      onLanDrawRequest();
       break;
     case LanUiEvent::DrawResponse:
       if (const auto answer = PostedPayload<LanAnswerEvent>::take(payload)) onLanDrawResponse(answer->accepted);
@@ -286,6 +284,23 @@ void MainWindow::onLanGameReady(PieceColor side, const std::string& opponent) {
 void MainWindow::onLanMoveAcked(int32_t seq) {
   // A move that ended the game was already heard with its result, when it was played.
   logInfo("LAN move acked: seq=" + std::to_string(seq));
+}
+
+void MainWindow::askLanPeerQuestion(LanUiEvent question) {
+  lanQuestionsWaiting.push_back(question);
+  // The open box's own message loop brought this one in: it is asked once that box closes.
+  if (lanQuestionOpen) return;
+  lanQuestionOpen = true;
+  while (!lanQuestionsWaiting.empty()) {
+    const LanUiEvent next = lanQuestionsWaiting.front();
+    lanQuestionsWaiting.pop_front();
+    if (next == LanUiEvent::DrawRequested) {
+      onLanDrawRequest();
+    } else {
+      onLanUndoRequest();
+    }
+  }
+  lanQuestionOpen = false;
 }
 
 void MainWindow::onLanUndoRequest() {

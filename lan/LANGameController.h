@@ -134,7 +134,9 @@ class LANGameController {
   void adoptConnection();
   void retireConnection() { activeConnection = 0; }
   void handleLineFrom(uint64_t connection, const std::string& line);
-  void handleDisconnectFrom(uint64_t connection);
+  // The transport's report that a connection ended; refused: it cut the peer off for
+  // breaking the protocol.
+  void handleDisconnectFrom(uint64_t connection, bool refused);
   void dispatch(const LanMessage& message);
 
   // Wait-for-client thread.
@@ -155,6 +157,7 @@ class LANGameController {
   struct Inbound {
     uint64_t connection = 0;
     bool lost = false;
+    bool refused = false;  // lost because the transport cut the peer off
     std::string line;
   };
   // False when the peer has too many lines waiting already.
@@ -164,9 +167,16 @@ class LANGameController {
   void onHelloAck(const LanMessage& message);
 
   void onMove(const LanMessage& message);
+  // Plays a checked move of the peer's and tells the window; false when the game refuses it.
+  bool applyPeerMove(const Move& move);
   void onMoveAck(const LanMessage& message);
   void onSyncRequest(const LanMessage& message);
   void onSync(const LanMessage& message);
+  // The host's first SYNC after a client's return: settles the move a cut caught.
+  enum class ResumeSync { Unsettled, Settled, OwnMoveLost };
+  ResumeSync settleResumeSync(const LanMessage& message);
+  void resendMoveInDoubt(int32_t seq);
+  bool playPeerMoveFromSync(const LanMessage& message);
   void checkMoveAck();
   void sendSyncState();
   // The board's position without the own move that awaits its acknowledgement.
@@ -178,19 +188,23 @@ class LANGameController {
   void onUndoAck(const LanMessage& message);
   void onDrawRequest();
   void onDrawAck(const LanMessage& message);
+  // A request of this kind from the peer is still open: the repeat is ignored.
+  bool ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind);
   void onBye(const LanMessage& message);
   bool gameOver() const;
   void takeBackTwoPlies();
   void endInDraw();
 
   void checkConnectionHealth();
-  void handleConnectionLost(const std::string& notice);
+  // Ends the game on a lost connection; a peer that may not come back (it broke the
+  // protocol) is not offered a wait and no notice is given.
+  void handleConnectionLost(const std::string& notice, bool peerMayReturn = true);
   void reconnectDeadlinePassed();
   // A host's room takes no one in once nothing can be resumed: the listener closes.
   void closeRoom();
   // What is left to do once the lock is released.
   struct AfterTick {
-    bool dropConnection = false;
+    uint64_t closeConnection = 0;  // given up: closed once the lock is released
     bool restartWaitThread = false;
     bool waitForResume = false;
   };
@@ -222,9 +236,16 @@ class LANGameController {
   bool remoteDrawRequested = false;
   bool localUndoRequested = false;
   bool localDrawRequested = false;
+  // The peer asked again before the answer; logged once per open request.
+  bool remoteUndoRepeated = false;
+  bool remoteDrawRepeated = false;
   TimePoint lastHeartbeatSent;
   TimePoint lastReceived;
   bool gameStarted = false;
+  // Client: its own move awaited its acknowledgement when the connection was lost.
+  bool moveInDoubt = false;
+  // Client: resumed, the host's first SYNC is still to come.
+  bool resumeSyncDue = false;
   bool localLeft = false;
   bool peerLeft = false;
   bool resumable = false;

@@ -61,10 +61,12 @@ void LANGameController::onHelloAck(const LanMessage& message) {
   resumable = waitingReconnect = false;
   gameStarted = true;
   logInfo(std::string("LANGameController: 握手确认，本地执") + sideName(localColor));
+  resumeSyncDue = resumed;
   if (resumed) {
     fire(callbacks.statusText, std::string("已重连，正在同步棋局"));
     requestSync();
   } else {
+    moveInDoubt = false;
     fire(callbacks.gameReady, localColor, opponentName);
   }
   resuming = localLeft = peerLeft = false;

@@ -15,25 +15,27 @@ void LANGameController::tick() {
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (state == State::IDLE || state == State::ENDED) return;
+    const uint64_t connection = activeConnection;
     if (waitingReconnect && now() >= reconnectDeadline) {
       reconnectDeadlinePassed();
-      return;
+    } else {
+      if ((state == State::PLAYING || state == State::WAITING_ACK) &&
+          now() - lastHeartbeatSent >= LanTimings::HEARTBEAT_INTERVAL) {
+        send(LanProtocol::makeHeartbeat());
+        lastHeartbeatSent = now();
+      }
+      checkHandshakeTimeout(after);
+      // A new attempt waits for the next tick, after the connection given up here is closed.
+      if (activeConnection == connection) {
+        checkConnectionHealth();
+        if (state == State::WAITING_ACK) checkMoveAck();
+      }
     }
-    if ((state == State::PLAYING || state == State::WAITING_ACK) &&
-        now() - lastHeartbeatSent >= LanTimings::HEARTBEAT_INTERVAL) {
-      send(LanProtocol::makeHeartbeat());
-      lastHeartbeatSent = now();
-    }
-    checkHandshakeTimeout(after);
-    // A connection given up here is dropped below; a new attempt waits for the next tick,
-    // so that the drop cannot meet it.
-    if (!after.dropConnection) {
-      checkConnectionHealth();
-      if (state == State::WAITING_ACK) checkMoveAck();
-    }
+    // Whatever this tick gave up (a silent peer, a handshake that never came) is closed.
+    if (activeConnection != connection) after.closeConnection = connection;
   }
   // Outside the lock: both wait for threads whose work may want it.
-  if (after.dropConnection) network->disconnect();
+  if (after.closeConnection != 0) network->dropConnection(after.closeConnection);
   if (after.restartWaitThread) startWaitThread(after.waitForResume);
 }
 
@@ -43,7 +45,6 @@ void LANGameController::tick() {
 void LANGameController::checkHandshakeTimeout(AfterTick& after) {
   if (state != State::HANDSHAKING) return;
   if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
-  after.dropConnection = true;
   if (abandonHandshake(after)) {
     logWarning("LANGameController: 握手超时，继续等待");
     return;
@@ -141,16 +142,18 @@ void LANGameController::declineReconnect() {
   closeRoom();
 }
 
-void LANGameController::handleConnectionLost(const std::string& notice) {
+void LANGameController::handleConnectionLost(const std::string& notice, bool peerMayReturn) {
   if (state == State::IDLE || state == State::ENDED) return;
   // Whatever the transport still delivers from this connection is stale from now on.
   retireConnection();
-  if (localLeft || peerLeft) {
+  if (localLeft || peerLeft || !peerMayReturn) {
     state = State::ENDED;
-    resumable = waitingReconnect = resuming = false;
+    resumable = waitingReconnect = resuming = moveInDoubt = false;
   } else {
     // A finished game has nothing to resume.
     resumable = gameStarted && !gameOver();
+    // The host may or may not have it: its SYNC tells, once the client is back.
+    moveInDoubt = resumable && !isHost && state == State::WAITING_ACK;
     waitingReconnect = resuming = false;
     state = State::ENDED;
     if (!notice.empty()) fire(callbacks.statusText, notice);

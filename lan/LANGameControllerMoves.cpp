@@ -1,6 +1,9 @@
 // Acknowledged moves, their resends and the resynchronisation of the two boards.
 #include "lan/LANGameController.h"
 
+#include <utility>
+#include <vector>
+
 #include "core/Log.h"
 #include "game/GameEngine.h"
 #include "lan/LanTimings.h"
@@ -63,8 +66,7 @@ void LANGameController::onMove(const LanMessage& message) {
     return;
   }
   moveSeq = seq;
-  const bool applied = callbacks.validateAndApplyMove && callbacks.validateAndApplyMove(move);
-  if (!applied) {
+  if (!applyPeerMove(move)) {
     --moveSeq;
     refuse("internal_error");
     logWarning("LANGameController: executeForceMove 失败，拒绝 seq=" + std::to_string(seq));
@@ -72,11 +74,16 @@ void LANGameController::onMove(const LanMessage& message) {
   }
   send(LanProtocol::makeMoveAck(seq, true, ""));
   logInfo("LANGameController: 对方走棋 seq=" + std::to_string(seq) + " 已确认");
+}
+
+bool LANGameController::applyPeerMove(const Move& move) {
+  if (!callbacks.validateAndApplyMove || !callbacks.validateAndApplyMove(move)) return false;
   if (gameOver()) closeRoom();
   // The move as the game played it: the wire's piece codes are the peer's word only.
   const std::vector<Move> history = game->getMoveHistory();
   const Move played = history.empty() ? move : history.back();
   fire(callbacks.remoteMoveApplied, played, game->getBoard().isInCheck(localColor));
+  return true;
 }
 
 void LANGameController::requestSync() {
@@ -160,6 +167,12 @@ void LANGameController::onSync(const LanMessage& message) {
     logInfo("LANGameController: SYNC 早于待确认的走棋，保留该步");
     return;
   }
+  bool ownMoveLost = false;
+  if (std::exchange(resumeSyncDue, false)) {
+    const ResumeSync resume = settleResumeSync(message);
+    if (resume == ResumeSync::Settled) return;
+    ownMoveLost = resume == ResumeSync::OwnMoveLost;
+  }
   const auto samePosition = [&] { return game->getBoard().toFEN() == message.fen; };
   const auto sameLength = [&] {
     return game->getMoveHistory().size() == static_cast<std::size_t>(message.moveCount);
@@ -172,7 +185,11 @@ void LANGameController::onSync(const LanMessage& message) {
     positionMatches = samePosition();
     lengthMatches = sameLength();
     consistent = positionMatches && lengthMatches;
-    if (consistent) fire(callbacks.statusText, std::string("检测到棋局偏差，已自动同步"));
+    if (consistent) {
+      fire(callbacks.statusText, std::string("检测到棋局偏差，已自动同步"));
+      // Taken back with the rest: the player has to play it again.
+      if (ownMoveLost) fire(callbacks.statusText, std::string("你的上一步未送达，请重新走棋"));
+    }
   }
   if (state == State::WAITING_SYNC) state = State::PLAYING;
   if (positionMatches) {
@@ -181,6 +198,61 @@ void LANGameController::onSync(const LanMessage& message) {
   }
   logInfo(std::string("LANGameController: 同步校验 ") + (consistent ? "通过" : "不通过"));
   fire(callbacks.syncResult, consistent);
+}
+
+namespace {
+
+// The first moves of `longer` are the moves of `prefix`, point for point.
+bool startsWith(const std::vector<Move>& longer, const std::vector<Move>& prefix) {
+  if (longer.size() < prefix.size()) return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i) {
+    if (longer[i].from != prefix[i].from || longer[i].to != prefix[i].to) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+// What a cut caught is in this SYNC, sent by the host as the client returned. The client's
+// move that the host never got is played on: the host's game is the position it was made
+// from, so it is sent again as the next ply. A move of the host's that never reached the
+// client is played here as a move, so that the player hears it.
+LANGameController::ResumeSync LANGameController::settleResumeSync(const LanMessage& message) {
+  const std::vector<Move> history = game->getMoveHistory();
+  const std::size_t count = message.moves.size();
+  if (std::exchange(moveInDoubt, false)) {
+    if (!history.empty() && count + 1 == history.size() && message.fen == fenBeforePendingMove()) {
+      resendMoveInDoubt(message.moveCount + 1);
+      return ResumeSync::Settled;
+    }
+    if (!startsWith(message.moves, history)) return ResumeSync::OwnMoveLost;
+  }
+  if (count == history.size() + 1 && startsWith(message.moves, history) && playPeerMoveFromSync(message)) {
+    return ResumeSync::Settled;
+  }
+  return ResumeSync::Unsettled;
+}
+
+void LANGameController::resendMoveInDoubt(int32_t seq) {
+  moveSeq = seq;
+  pendingMove = PendingMove{game->getMoveHistory().back(), seq, 0, now()};
+  send(LanProtocol::makeMove(seq, pendingMove.move));
+  state = State::WAITING_ACK;
+  logInfo("LANGameController: 重连后重发走棋 seq=" + std::to_string(seq));
+}
+
+bool LANGameController::playPeerMoveFromSync(const LanMessage& message) {
+  const Move& move = message.moves.back();
+  // Checked as a MOVE is: the peer's turn on this board, and legal here.
+  if (game->getCurrentPlayer() == localColor || !game->getBoard().isValidMove(move)) return false;
+  // A game that then still differs is brought to the host's by the usual forced sync.
+  if (!applyPeerMove(move) || game->getBoard().toFEN() != message.fen) return false;
+  moveSeq = message.moveCount;
+  if (state == State::WAITING_SYNC) state = State::PLAYING;
+  logInfo("LANGameController: 同步带来对方的走棋 seq=" + std::to_string(moveSeq));
+  logInfo("LANGameController: 同步校验 通过");
+  fire(callbacks.syncResult, true);
+  return true;
 }
 
 }  // namespace Tavrune

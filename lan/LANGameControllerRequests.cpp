@@ -2,6 +2,7 @@
 #include "lan/LANGameController.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "core/Log.h"
 #include "game/GameEngine.h"
@@ -35,11 +36,22 @@ LanRequestResult LANGameController::requestDraw() {
   return LanRequestResult::Sent;
 }
 
+// The player is asked once: a peer that repeats its request while the question is open
+// would otherwise put one question after another before the player.
+bool LANGameController::ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind) {
+  if (!requestOpen) return false;
+  if (!std::exchange(repeated, true)) {
+    logWarning(std::string("LANGameController: 对方重复") + kind + "请求，忽略，直到回应为止");
+  }
+  return true;
+}
+
 void LANGameController::onDrawRequest() {
   if (!handshakeDone()) {
     logWarning("LANGameController: 握手未完成或对局未进行，忽略 DRAW_REQ");
     return;
   }
+  if (ignoreRepeatedRequest(remoteDrawRequested, remoteDrawRepeated, "和棋")) return;
   if (gameOver()) {
     send(LanProtocol::makeDrawAck(false));
     logInfo("LANGameController: 对局已结束，拒绝对方和棋请求");
@@ -61,7 +73,7 @@ void LANGameController::onDrawRequest() {
 LanRequestResult LANGameController::respondDraw(bool accept) {
   std::lock_guard<std::mutex> guard(mutex);
   if (!remoteDrawRequested) return LanRequestResult::NotNow;
-  remoteDrawRequested = false;
+  remoteDrawRequested = remoteDrawRepeated = false;
   if (gameOver()) {
     send(LanProtocol::makeDrawAck(false));
     logInfo("LANGameController: 对局已结束，自动拒绝和棋请求");
@@ -115,6 +127,7 @@ void LANGameController::onUndoRequest() {
     logWarning("LANGameController: 握手未完成或对局未进行，忽略 UNDO_REQ");
     return;
   }
+  if (ignoreRepeatedRequest(remoteUndoRequested, remoteUndoRepeated, "悔棋")) return;
   if (gameOver()) {
     send(LanProtocol::makeUndoAck(false));
     logInfo("LANGameController: 对局已结束，拒绝对方悔棋请求");
@@ -141,7 +154,7 @@ void LANGameController::onUndoRequest() {
 LanRequestResult LANGameController::respondUndo(bool accept) {
   std::lock_guard<std::mutex> guard(mutex);
   if (!remoteUndoRequested) return LanRequestResult::NotNow;
-  remoteUndoRequested = false;
+  remoteUndoRequested = remoteUndoRepeated = false;
   if (gameOver()) {
     send(LanProtocol::makeUndoAck(false));
     logInfo("LANGameController: 对局已结束，自动拒绝悔棋请求");

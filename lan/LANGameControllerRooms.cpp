@@ -31,6 +31,7 @@ bool LANGameController::createRoom(const std::string& name, const std::string& s
   isHost = true;
   moveSeq = 0;
   gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
+  moveInDoubt = resumeSyncDue = false;
 
   if (!network->startServer(port)) {
     logError("LANGameController: 启动服务器失败，端口 " + std::to_string(port));
@@ -97,6 +98,7 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
   isHost = false;
   moveSeq = 0;
   gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
+  moveInDoubt = resumeSyncDue = false;
   gamePort = port;
 
   candidateAddresses.clear();
@@ -159,10 +161,9 @@ void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
                        (state == State::CONNECTING || state == State::RECONNECTING);
   if (!current) {
     // Given up meanwhile: a connection it made belongs to nobody.
-    const bool orphan = connection != 0 && connection != activeConnection &&
-                        network->connectionNumber() == connection;
+    const bool orphan = connection != 0 && connection != activeConnection;
     guard.unlock();
-    if (orphan) network->disconnect();
+    if (orphan) network->dropConnection(connection);
     return;
   }
   connecting = false;
@@ -202,6 +203,7 @@ void LANGameController::leaveRoom() {
     moveSeq = 0;
     engineReady = false;
     remoteUndoRequested = remoteDrawRequested = localUndoRequested = localDrawRequested = false;
+    remoteUndoRepeated = remoteDrawRepeated = false;
     unstableWarned = false;
     pendingMove.seq = 0;
     pendingMove.resendCount = 0;

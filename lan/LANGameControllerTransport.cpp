@@ -22,12 +22,14 @@ void LANGameController::post(Task work) {
 
 void LANGameController::bindNetworkCallbacks() {
   network->setMessageCallback([this](const std::string& line) {
-    if (!queueInbound(Inbound{network->connectionNumber(), false, line})) {
+    if (!queueInbound(Inbound{network->connectionNumber(), false, false, line})) {
       logError("LANGameController: 对方消息过多，断开连接");
       network->refusePeer();
     }
   });
-  network->setDisconnectedCallback([this] { queueInbound(Inbound{network->connectionNumber(), true, {}}); });
+  network->setDisconnectedCallback([this](Network::Ending ending) {
+    queueInbound(Inbound{network->connectionNumber(), true, ending == Network::Ending::Refused, {}});
+  });
 }
 
 // On the transport's threads. One hand-over is posted at a time, so a flood can neither
@@ -64,7 +66,7 @@ void LANGameController::drainInbox() {
   }
   for (const Inbound& item : batch) {
     if (item.lost) {
-      handleDisconnectFrom(item.connection);
+      handleDisconnectFrom(item.connection, item.refused);
     } else {
       handleLineFrom(item.connection, item.line);
     }
@@ -100,19 +102,29 @@ void LANGameController::handleLineFrom(uint64_t connection, const std::string& l
   if (stopDiscovery) network->stopDiscovery();
 }
 
-void LANGameController::handleDisconnectFrom(uint64_t connection) {
-  std::unique_lock<std::mutex> guard(mutex);
-  if (connection != activeConnection || activeConnection == 0) return;
-  // Closed before the handshake: a port scan or a guest that gave up leaves the room
-  // waiting; a host that began its wait dropped a guest queued before it, who tries again.
+void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) {
   AfterTick after;
-  if (abandonHandshake(after)) {
-    logWarning("LANGameController: 握手前连接已关闭，继续等待");
-    guard.unlock();
-    if (after.restartWaitThread) startWaitThread(after.waitForResume);
-    return;
+  {
+    std::lock_guard<std::mutex> guard(mutex);
+    if (connection == activeConnection && activeConnection != 0) {
+      if (abandonHandshake(after)) {
+        // Closed before the handshake: a port scan or a guest that gave up leaves the room
+        // waiting; a host that began its wait dropped a guest queued before it, who tries
+        // again.
+        logWarning("LANGameController: 握手前连接已关闭，继续等待");
+      } else if (refused) {
+        // Cut off for breaking the protocol: nothing broke that a wait could mend.
+        logWarning("LANGameController: 对方违反协议，连接已断开，不等待重连");
+        handleConnectionLost("", false);
+      } else {
+        handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
+      }
+    }
   }
-  handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
+  // Outside the lock, as closing waits for the connection's threads; before a room waits
+  // again, so that only this connection goes.
+  network->dropConnection(connection);
+  if (after.restartWaitThread) startWaitThread(after.waitForResume);
 }
 
 void LANGameController::onMessage(const std::string& line) {

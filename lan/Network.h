@@ -29,8 +29,11 @@ namespace Tavrune {
 
 class Network {
  public:
+  // Why a connection ended: lost (the peer closed it, the network failed, it was closed
+  // here), or refused: this end cut the peer off for breaking the protocol.
+  enum class Ending { Lost, Refused };
   using ConnectedCallback = std::function<void()>;
-  using DisconnectedCallback = std::function<void()>;
+  using DisconnectedCallback = std::function<void(Ending ending)>;
   using MessageCallback = std::function<void(const std::string& line)>;
   // (message text, sender's dotted IPv4 address)
   using DiscoveryCallback = std::function<void(const std::string& text, const std::string& sender)>;
@@ -71,12 +74,16 @@ class Network {
   // too much pile up, is reported lost (onDisconnected, on the writer thread).
   bool sendMessage(const std::string& text);
   // Only from inside onMessage: the peer sends more than its owner can take. It gets
-  // BYE with PROTOCOL_ERROR_REASON and the end of the stream, and is reported lost.
+  // BYE with PROTOCOL_ERROR_REASON and the end of the stream, and is reported refused.
   void refusePeer();
   // Ends the current connection, after giving what is still queued about a second to
   // leave; onDisconnected is called once for a connection that had not been reported lost.
   // Safe from inside onMessage and onDisconnected.
   void disconnect();
+  // Closes the connection with this number (connectionNumber()) at once, nothing queued
+  // sent, when it is still the current one: its socket and threads go. For an owner done
+  // with a lost or refused peer; a connection made since is left alone.
+  void dropConnection(std::uint64_t number);
   // Ends the connection and closes the listening socket, ending a waitForClient.
   void stopServer();
   // Closes only the listening socket (ending a waitForClient): the connection stays.
@@ -149,7 +156,7 @@ class Network {
   bool dispatchLines(Connection& connection);
   // A line past MAX_LINE_BYTES, or a peer refused by the owner: farewell, end of stream,
   // one report.
-  void refuseOversizedLine(Connection& connection);
+  void cutOffPeer(Connection& connection);
   // Sends under the connection's lock, waiting for room in short slices so a stop is seen;
   // fails after stallMs without progress.
   bool sendAll(Connection& connection, const std::string& text, int stallMs);

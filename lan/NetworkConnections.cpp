@@ -209,7 +209,9 @@ void Network::endConnection(Connection& conn) {
 
 void Network::reportDisconnected(Connection& conn) {
   if (conn.reported.exchange(true)) return;
-  if (const DisconnectedCallback disconnected = snapshot(onDisconnected)) disconnected();
+  if (const DisconnectedCallback disconnected = snapshot(onDisconnected)) {
+    disconnected(conn.refused ? Ending::Refused : Ending::Lost);
+  }
 }
 
 bool Network::connectToServer(const std::string& host, int port, const std::atomic<bool>* cancel) {
@@ -306,7 +308,7 @@ bool Network::dispatchLines(Connection& conn) {
   for (const std::string& line : lines) {
     if (conn.stop) return false;
     if (line.size() > MAX_LINE_BYTES) {
-      refuseOversizedLine(conn);
+      cutOffPeer(conn);
       return false;
     }
     logInfo("[Network] Processing message: " + line);
@@ -316,12 +318,12 @@ bool Network::dispatchLines(Connection& conn) {
       dispatching = nullptr;
     }
     if (conn.refused) {
-      refuseOversizedLine(conn);
+      cutOffPeer(conn);
       return false;
     }
   }
   if (conn.receiveBuffer.size() > MAX_LINE_BYTES) {
-    refuseOversizedLine(conn);
+    cutOffPeer(conn);
     return false;
   }
   return !conn.stop;
@@ -331,8 +333,8 @@ void Network::refusePeer() {
   if (dispatching != nullptr) dispatching->refused = true;
 }
 
-void Network::refuseOversizedLine(Connection& conn) {
-  if (conn.refused) {
+void Network::cutOffPeer(Connection& conn) {
+  if (conn.refused.exchange(true)) {
     logError("[Network] Peer " + conn.peer + " sends more than can be handled; closing the connection");
   } else {
     logError("[Network] Peer " + conn.peer + " sent a line longer than " + std::to_string(MAX_LINE_BYTES) +
@@ -343,7 +345,7 @@ void Network::refuseOversizedLine(Connection& conn) {
   sendAll(conn, LanProtocol::makeBye(PROTOCOL_ERROR_REASON), FAREWELL_STALL_MS);
   {
     // The peer reads the farewell and then the end of the stream; the handle itself is
-    // closed by the connection's owner once this thread has ended.
+    // closed when the owner drops the connection (dropConnection).
     std::lock_guard lock(conn.sendMutex);
     if (!conn.closed) Sockets::shutdownSend(conn.socket);
   }
@@ -420,6 +422,20 @@ void Network::disconnect() {
   }
   endConnection(*old);
   logInfo("[Network] Disconnected");
+  reportDisconnected(*old);
+}
+
+void Network::dropConnection(std::uint64_t number) {
+  std::shared_ptr<Connection> old;
+  {
+    std::lock_guard lock(connectionMutex);
+    if (!connection || connectionCount != number) return;
+    old = std::move(connection);
+  }
+  logInfo("[Network] Closing the connection to " + old->peer);
+  // The peer is gone or cut off: what is still queued for it is not worth a wait.
+  old->stop = true;
+  endConnection(*old);
   reportDisconnected(*old);
 }
 

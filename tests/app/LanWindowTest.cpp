@@ -96,6 +96,17 @@ class KeepAlive {
 
 std::string line(const std::string& wire) { return wire.substr(0, wire.find('\n')); }
 
+// Dialogs and message boxes of this process on the screen now.
+int dialogsShown() {
+  int shown = 0;
+  for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(box, &process);
+    shown += process == GetCurrentProcessId() && IsWindowVisible(box);
+  }
+  return shown;
+}
+
 class LanWindowTest : public ::testing::Test {
  protected:
   void SetUp() override { fresh(); }
@@ -190,17 +201,28 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
   ASSERT_TRUE(rig().pumpUntil([&] { return rig().window().secondCursor() == Tavrune::Test::kBlackKnight.to; }));
   EXPECT_EQ(game().getMoveHistory().size(), 2u);
 
-  // The peer's offers: a draw refused, an undo agreed.
-  DialogWatcher drawOffer(L"和棋请求", [](HWND box) { DialogWatcher::press(box, IDNO); }, kLong);
-  peer.send(LanProtocol::makeDrawRequest());
-  EXPECT_TRUE(peerGot(peer, LanProtocol::makeDrawAck(false)));
-  EXPECT_TRUE(drawOffer.wait());
-  EXPECT_TRUE(hear(L"已拒绝和棋请求"));
+  // The peer's offers, each sent again and again before an answer: one box at a time, the
+  // draw refused, then the undo agreed.
+  int boxesWithTheDraw = 0;
+  DialogWatcher drawOffer(L"和棋请求", [&](HWND box) {
+    // Once this answer is back, the window has taken in all the peer sent before it.
+    const size_t syncs = peer.receivedWithKey("SYNC").size();
+    peer.send(LanProtocol::makeSyncRequest(2));
+    for (int waited = 0; waited < kLong && peer.receivedWithKey("SYNC").size() == syncs; waited += 20) Sleep(20);
+    boxesWithTheDraw = dialogsShown();
+    DialogWatcher::press(box, IDNO);
+  }, kLong);
   DialogWatcher undoRequest(L"悔棋请求", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
-  peer.send(LanProtocol::makeUndoRequest());
+  std::string requests;
+  for (int i = 0; i < 8; ++i) requests += LanProtocol::makeDrawRequest() + LanProtocol::makeUndoRequest();
+  peer.send(requests);
   EXPECT_TRUE(peerGot(peer, LanProtocol::makeUndoAck(true)));
+  EXPECT_TRUE(drawOffer.wait());
   EXPECT_TRUE(undoRequest.wait());
-  EXPECT_TRUE(hear(L"同意悔棋，双方各退一步"));
+  EXPECT_EQ(boxesWithTheDraw, 1);
+  EXPECT_TRUE(heard->inOrder({L"已拒绝和棋请求", L"同意悔棋，双方各退一步"})) << ::testing::PrintToString(heard->all());
+  EXPECT_EQ(peer.receivedWithKey("DRAW_ACK"), std::vector<std::string>{"DRAW_ACK:reject"});
+  EXPECT_EQ(peer.receivedWithKey("UNDO_ACK"), std::vector<std::string>{"UNDO_ACK:accept"});
   EXPECT_TRUE(game().getMoveHistory().empty());
 
   // Our draw offer, refused by the peer.

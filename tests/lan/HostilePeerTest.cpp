@@ -7,6 +7,7 @@
 
 #include "game/Board.h"
 #include "lan/LanPeer.h"
+#include "lan/LanTestPeers.h"
 #include "lan/ScriptedPeer.h"
 
 namespace Tavrune::Test {
@@ -81,17 +82,19 @@ TEST(LanHostilePeer, HostGameChangesOnlyByTheGuestsLegalMovesAfterTheHandshake) 
 // while it talks: a room goes on waiting without a word and takes the next guest; a
 // joining player is told, and nothing is offered for resumption.
 TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
+  enum class Peer { Closes, StaysSilent, SendsAnOverlongLine };
   struct Case {
     const char* name;
     bool asHost;
-    bool peerCloses;     // else it stays silent for 10 s
+    Peer peerDoes;       // silent: for 10 s
     const char* notice;  // nullptr: none
   };
   const Case cases[] = {
-      {"room, connect and close", true, true, nullptr},
-      {"room, silent", true, false, nullptr},
-      {"guest, room closes", false, true, nullptr},
-      {"guest, room silent", false, false, "status:握手超时，连接已断开"},
+      {"room, connect and close", true, Peer::Closes, nullptr},
+      {"room, silent", true, Peer::StaysSilent, nullptr},
+      {"room, a line past 64 KiB", true, Peer::SendsAnOverlongLine, nullptr},
+      {"guest, room closes", false, Peer::Closes, nullptr},
+      {"guest, room silent", false, Peer::StaysSilent, "status:握手超时，连接已断开"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -108,8 +111,11 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
     ASSERT_TRUE(pumpUntil({&local}, [&] {
       return local.controller.getState() == LANSessionState::HANDSHAKING;
     }));
-    if (c.peerCloses) {
+    if (c.peerDoes == Peer::Closes) {
       peer.reset();
+    } else if (c.peerDoes == Peer::SendsAnOverlongLine) {
+      peer->send(std::string(70 * 1024, 'x') + "\n");
+      EXPECT_TRUE(pumpUntil({&local}, [&] { return peer->closed(); }));
     } else {
       clock.advance(9s);
       peer->send("HEARTBEAT:\n");
@@ -121,6 +127,7 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
     }
     const LANSessionState after = c.asHost ? LANSessionState::HOSTING : LANSessionState::ENDED;
     ASSERT_TRUE(pumpUntil({&local}, [&] { return local.controller.getState() == after; }));
+    EXPECT_TRUE(local.network.peerAddress().empty());  // its socket and threads are gone
     EXPECT_FALSE(local.controller.canResume());
     EXPECT_EQ(local.count("status:"), c.notice ? 1 : 0);
     if (c.notice) {
@@ -135,6 +142,36 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
       EXPECT_EQ(local.count("connected"), 1);
       EXPECT_EQ(local.count("status:") + local.count("lost"), 0);
     }
+  }
+}
+
+// A peer cut off in a game for breaking the protocol is not waited for: the game ends
+// without the notice of a broken network, and its connection is closed.
+TEST(LanHostilePeer, APeerCutOffForBreakingTheProtocolIsNotWaitedFor) {
+  std::string flood;
+  for (int i = 0; i < 1100; ++i) flood += LanProtocol::makeDrawRequest();
+  const struct {
+    const char* name;
+    std::string text;
+  } cases[] = {
+      {"a line past 64 KiB", std::string(70 * 1024, 'x') + "\n"},
+      {"more lines than may wait", flood},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ManualClock clock;
+    LanPeer host(clock);
+    ScriptedPeer peer;
+    ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:rude:black\n"));
+    peer.send(c.text);
+    // Not handled meanwhile: the flood waits whole.
+    ASSERT_TRUE(waitUntil([&] { return peer.closed(); }, 10s));
+    ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("lost") == 1; }));
+    EXPECT_EQ(host.controller.getState(), LANSessionState::ENDED);
+    EXPECT_FALSE(host.controller.canResume());
+    EXPECT_EQ(host.count("status:"), 0);
+    EXPECT_EQ(peer.receivedWithKey("BYE"), std::vector<std::string>{"BYE:protocol_error"});
+    EXPECT_TRUE(host.network.peerAddress().empty());
   }
 }
 

@@ -87,8 +87,11 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   EXPECT_EQ(g.host.plies(), 0u);
   EXPECT_EQ(g.client.plies(), 0u);
 
-  g.host.controller.requestDraw();
-  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("drawRequested") == 1; }));
+  // Offered again before the answer: the player is asked once.
+  for (int i = 0; i < 3; ++i) g.host.controller.requestDraw();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->forwardedCount(Direction::ToClient, "DRAW_REQ") == 3; }));
+  g.tickFor(1);
+  EXPECT_EQ(g.client.count("drawRequested"), 1);
   g.client.controller.respondDraw(false);
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("drawResponse:0") == 1; }));
   EXPECT_EQ(g.host.game.getGameState(), PLAYING);
@@ -129,12 +132,9 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
 TEST(LanAgreement, DoubleUndoOfAnOlderPeerIsRepairedByTheNextMove) {
   ManualClock clock;
   LanPeer host(clock);
-  ASSERT_TRUE(host.controller.createRoom("host", "red", 0));
   ScriptedPeer peer;
-  ASSERT_TRUE(peer.connectTo(host.network.listeningPort()));
-  peer.send("HELLO:older:black\n");
-  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("ready:1:older") == 1; }));
-  host.queue.runPending();
+  ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:older:black\n"));
+  EXPECT_EQ(host.count("ready:1:older"), 1);
   for (int i = 0; i < 4; ++i) {
     if (i % 2 == 0) {
       ASSERT_TRUE(host.play(OPENING[i]));

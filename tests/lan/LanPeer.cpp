@@ -102,6 +102,14 @@ bool startGame(LanPeer& host, LanPeer& client, const std::string& hostSide,
   return ready;
 }
 
+bool hostScriptedGuest(LanPeer& host, ScriptedPeer& guest, const std::string& hello) {
+  if (!host.controller.createRoom("host", "red", 0) || !guest.connectTo(host.network.listeningPort())) return false;
+  guest.send(hello);
+  const bool ready = pumpUntil({&host}, [&] { return host.count("ready:") == 1; });
+  host.queue.runPending();
+  return ready;
+}
+
 bool RelayedGame::start() {
   if (!host.controller.createRoom("host", "red", 0)) return false;
   relay = std::make_unique<FaultyRelay>(host.network.listeningPort());

@@ -16,6 +16,7 @@
 #include "lan/FaultyRelay.h"
 #include "lan/LANGameController.h"
 #include "lan/Network.h"
+#include "lan/ScriptedPeer.h"
 #include "support/PostedQueue.h"
 
 namespace Tavrune::Test {
@@ -71,6 +72,10 @@ bool pumpUntil(std::initializer_list<LanPeer*> peers, const std::function<bool()
 // when 0); true once both games are ready.
 bool startGame(LanPeer& host, LanPeer& client, const std::string& hostSide = "random",
                const std::string& clientSide = "random", int port = 0);
+
+// Host creates a room on a free port, the scripted guest connects and says `hello`; true
+// once the host's game is set up.
+bool hostScriptedGuest(LanPeer& host, ScriptedPeer& guest, const std::string& hello);
 
 // A game between a host playing Red and a client playing Black whose every line passes
 // the relay.

@@ -61,10 +61,10 @@ TEST(LanRecovery, SilenceWarnsOnceUntilAHeartbeatIsAnsweredAndEndsTheGameAtFifte
   }
 }
 
-// A cut in the middle of a game: both wait; a stray program that connects to the waiting
-// host and never says HELLO is dropped after 10 s and the wait goes on; the client comes
-// back, and the resumed handshake brings both games to the host's.
-TEST(LanRecovery, CutConnectionResumesFromTheHostsGame) {
+// A cut in the middle of a game, while the client's move is on its way: both wait; a stray
+// program that connects to the waiting host and never says HELLO is dropped after 10 s and
+// the wait goes on; the client comes back and its move is played on both boards.
+TEST(LanRecovery, CutConnectionResumesWithTheMoveCaughtByTheCut) {
   RelayedGame g;
   ASSERT_TRUE(g.start());
   ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
@@ -75,7 +75,8 @@ TEST(LanRecovery, CutConnectionResumesFromTheHostsGame) {
   g.relay->cut();
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
   EXPECT_EQ(g.client.count("status:连接异常中断，可等待对方重连"), 1);
-  const std::string hostGame = g.host.fen();
+  for (LanPeer* peer : {&g.host, &g.client}) EXPECT_TRUE(peer->network.peerAddress().empty());
+  const std::string clientGame = g.client.fen();
 
   // A connection that queued while the host was still deciding is not the peer's return.
   ScriptedPeer queued;
@@ -97,17 +98,78 @@ TEST(LanRecovery, CutConnectionResumesFromTheHostsGame) {
   EXPECT_EQ(g.client.controller.getState(), State::RECONNECTING);
   g.tickFor(1);
   ASSERT_TRUE(g.pumpUntil([&] {
-    return g.client.controller.getState() == State::PLAYING && g.client.count("sync:") >= 1 &&
-           g.host.controller.getState() == State::PLAYING;
+    return g.client.count("acked:2") == 1 && g.host.controller.getState() == State::PLAYING;
   }));
   EXPECT_EQ(g.host.count("status:对手已重连，正在同步棋局"), 1);
   EXPECT_EQ(g.client.count("status:已重连，正在同步棋局"), 1);
-  EXPECT_EQ(g.client.fen(), hostGame);
-  EXPECT_EQ(g.client.plies(), 1u);
+  EXPECT_EQ(g.client.count("status:检测到棋局偏差"), 0);  // nothing was taken back
+  EXPECT_EQ(g.host.count("applied:1,0,2,2"), 1);
+  EXPECT_EQ(g.client.fen(), clientGame);
+  EXPECT_EQ(g.host.fen(), clientGame);
   EXPECT_EQ(g.host.count("ready:") + g.client.count("ready:"), 2);  // no new game
-  ASSERT_TRUE(g.client.play(Move{{7, 0}, {6, 2}}));
-  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2; }));
+  ASSERT_TRUE(g.host.play(Move{{7, 9}, {6, 7}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 3; }));
   EXPECT_EQ(g.host.fen(), g.client.fen());
+}
+
+// The other moves a cut can catch, settled when the client comes back: the host's is played
+// on the client's board as a move; a client's whose acknowledgement was lost stays, with
+// nothing more said; a client's that the host's game cannot take any more is taken back,
+// and the client is told.
+TEST(LanRecovery, AMoveCaughtByACutIsSettledWhenTheClientReturns) {
+  const Move hostFirst{{1, 9}, {2, 7}}, clientFirst{{1, 0}, {2, 2}}, hostSecond{{7, 9}, {6, 7}};
+  struct Case {
+    const char* name;
+    bool hostMoves;
+    Direction lostWay;
+    const char* lostKey;
+    bool hostTakesBackItsMove;  // while both wait
+    std::size_t plies;          // on both boards once settled
+    std::vector<std::string> clientHears;  // its notices after the cut's
+  };
+  const Case cases[] = {
+      {"host's move", true, Direction::ToClient, "MOVE", false, 3, {"status:已重连，正在同步棋局"}},
+      {"client's acknowledgement", false, Direction::ToClient, "MOVE_ACK", false, 2,
+       {"status:已重连，正在同步棋局"}},
+      {"client's move, host's game changed", false, Direction::ToHost, "MOVE", true, 0,
+       {"status:已重连，正在同步棋局", "status:检测到棋局偏差，已自动同步", "status:你的上一步未送达，请重新走棋"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RelayedGame g;
+    ASSERT_TRUE(g.start());
+    ASSERT_TRUE(g.host.play(hostFirst));
+    ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 1 && g.host.controller.getState() == State::PLAYING; }));
+    if (c.hostMoves) {
+      ASSERT_TRUE(g.client.play(clientFirst));
+      ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2 && g.client.controller.getState() == State::PLAYING; }));
+    }
+    const int arrived = g.relay->arrivedCount(c.lostWay, c.lostKey);
+    g.relay->dropNext(c.lostWay, c.lostKey);
+    ASSERT_TRUE(c.hostMoves ? g.host.play(hostSecond) : g.client.play(clientFirst));
+    ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(c.lostWay, c.lostKey) == arrived + 1; }));
+    g.relay->cut();
+    ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+    if (c.hostTakesBackItsMove) g.host.game.undoMove();
+    ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+    ASSERT_TRUE(g.client.controller.enterReconnectWait(45));
+    for (LanPeer* peer : {&g.host, &g.client}) peer->clearEvents();
+    g.tickFor(1);
+    ASSERT_TRUE(g.pumpUntil([&] {
+      return g.client.controller.getState() == State::PLAYING && g.host.controller.getState() == State::PLAYING &&
+             g.client.plies() == c.plies && g.host.plies() == c.plies;
+    }));
+    g.tickFor(1);  // the answer to the client's request for the host's game, too
+    EXPECT_EQ(g.client.fen(), g.host.fen());
+    std::vector<std::string> heard;
+    for (const std::string& event : g.client.events()) {
+      if (event.rfind("status:", 0) == 0) heard.push_back(event);
+    }
+    EXPECT_EQ(heard, c.clientHears);
+    // The host's move is heard as a move; nothing is played twice.
+    EXPECT_EQ(g.client.count("applied:7,9,6,7"), c.hostMoves ? 1 : 0);
+    EXPECT_EQ(g.host.count("applied:"), 0);
+  }
 }
 
 // The client's first attempt reaches the host before the host has decided to wait: it is

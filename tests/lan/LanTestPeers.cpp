@@ -22,7 +22,7 @@ RecordingEndpoint::RecordingEndpoint() {
     std::lock_guard lock(mutex);
     ++connects;
   });
-  network.setDisconnectedCallback([this] {
+  network.setDisconnectedCallback([this](Network::Ending) {
     std::function<void()> action;
     {
       std::lock_guard lock(mutex);
