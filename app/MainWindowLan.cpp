@@ -97,6 +97,14 @@ bool MainWindow::lanSessionBusy() const {
   return lanController && lanController->getState() != LANSessionState::IDLE;
 }
 
+bool MainWindow::lanConnectPending() const {
+  if (!lanController) return false;
+  const LANSessionState state = lanController->getState();
+  // A resumed handshake (the session may still resume) belongs to the LAN game on the board.
+  return state == LANSessionState::CONNECTING ||
+         (state == LANSessionState::HANDSHAKING && !lanController->canResume());
+}
+
 void MainWindow::leaveLanRoom() {
   if (lanController) lanController->leaveRoom();
   stopLanTimer();
@@ -374,6 +382,12 @@ void MainWindow::startLanGame() {
         announcer->announce(L"已取消等待，房间已关闭");
         return;
       case LANSessionState::HANDSHAKING:
+        // The player's own connect, not yet a game: the new start takes its place.
+        if (lanConnectPending()) {
+          leaveLanRoom();
+          break;
+        }
+        [[fallthrough]];
       case LANSessionState::PLAYING:
         inform(hwnd, L"您正在进行局域网对战，请先结束当前对局", L"提示");
         return;
@@ -440,10 +454,6 @@ void MainWindow::joinLanRoom(const std::string& address, int32_t port, const wch
   }
   announcer->announce(L"连接失败");
   showError(hwnd, failureText);
-}
-
-void MainWindow::cancelLanConnect() {
-  if (lanController && lanController->getState() == LANSessionState::CONNECTING) leaveLanRoom();
 }
 
 void MainWindow::searchLanRooms() {
