@@ -276,7 +276,6 @@ class MainWindow {
   bool reviveEngine();
 
   // LAN play (MainWindowLan.cpp).
-  void onNetworkConnected();
   void runLanWork(LPARAM payload);
   void installLanCallbacks();
   void handleLanEvent(WPARAM code, LPARAM payload);

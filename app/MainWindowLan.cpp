@@ -73,14 +73,6 @@ void showError(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, L"错
 
 }  // namespace
 
-void MainWindow::onNetworkConnected() {
-  // A host hears of its guest once the handshake completes (OpponentConnected), not on
-  // accept: a connection that never says HELLO is nobody.
-  if (network->isServer()) return;
-  // A guest connects off the UI thread; the announcer belongs to the UI thread.
-  postLanTask(hwnd, [this] { announcer->announce(L"网络连接成功"); });
-}
-
 void MainWindow::runLanWork(LPARAM payload) {
   if (const std::unique_ptr<LanTask> task = PostedPayload<LanTask>::take(payload); task && *task) (*task)();
 }
@@ -180,8 +172,10 @@ void MainWindow::installLanCallbacks() {
 void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
   switch (static_cast<LanUiEvent>(code)) {
     case LanUiEvent::OpponentConnected:
-      if (network->isServer()) announcer->announce(L"网络连接成功");
-      // The opponent is named once the sides are given, or in the resumed session's notice.
+      // Once per handshake, on both sides: a connection that never completes one, a try
+      // the host dropped or a stray, is nobody. The opponent is named once the sides are
+      // given, or in the resumed session's notice.
+      announcer->announce(L"网络连接成功");
       break;
     case LanUiEvent::ConnectionLost:
       onLanConnectionLost();

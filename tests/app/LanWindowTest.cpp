@@ -479,7 +479,8 @@ TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
 
 // 新游戏 while the player's own connect waits for its handshake goes to the LAN start (the
 // engine game's question first) and gives the connect up only once the set-up dialog is
-// confirmed; 停止对局 gives it up and says so.
+// confirmed; 停止对局 gives it up and says so. A handshake that never completes connected
+// no one.
 TEST_F(LanWindowTest, NewGameAndStopWhileAConnectWaitsDoWhatTheySay) {
   for (const bool engineGame : {false, true}) {
     SCOPED_TRACE(engineGame ? "engine game on the board" : "no game");
@@ -496,6 +497,8 @@ TEST_F(LanWindowTest, NewGameAndStopWhileAConnectWaitsDoWhatTheySay) {
     connectByAddress(first.listen(), engineGame);
     ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; }));
     ASSERT_TRUE(lanTimerWasRunning());  // stopped: the handshake waits as long as the test needs
+    rig().pumpFor(300);
+    EXPECT_FALSE(heard->has(L"网络连接成功")) << ::testing::PrintToString(heard->all());
 
     std::wstring question;
     LANSessionState atTheWayBox = LANSessionState::HANDSHAKING;
