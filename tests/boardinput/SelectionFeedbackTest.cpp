@@ -108,6 +108,27 @@ TEST(SelectionFeedbackTest, EngineGameRefusals) {
             L"人机对战模式下，只能浏览棋盘，不能走棋");
 }
 
+// On the peer's turn of a LAN game, from the real selection logic: the player's own piece
+// is refused for the turn, not as the peer's.
+TEST(SelectionFeedbackTest, LanGameRefusalsOnThePeersTurn) {
+  GameEngine game;
+  game.newGame(MODE_LAN);  // Red, the peer, to move; the player has Black
+  const struct {
+    Position point;
+    const wchar_t* notice;
+  } cases[] = {
+      {{4, 0}, L"当前未轮到你走棋"},    // the player's king
+      {{7, 7}, L"不能选择对方的棋子"},  // the peer's cannon
+      {{4, 4}, L"这里没有棋子"},
+  };
+  for (const auto& c : cases) {
+    const SelectionResult r = SelectionController::handleSelect(c.point, {}, game, false, MODE_LAN, true, false, BLACK);
+    const PieceColor atCursor = getPieceColor(game.getBoard().getPiece(c.point));
+    EXPECT_EQ(SelectionFeedback::react(Cursor::Main, r, false, true, c.point, BLACK, MODE_LAN, atCursor).notice, c.notice)
+        << c.point.x << "," << c.point.y;
+  }
+}
+
 // After the end with a piece in hand, the first Enter drops it silently, the second speaks.
 TEST(SelectionFeedbackTest, FirstEnterAfterTheEndOnlyDropsThePiece) {
   GameEngine game;
