@@ -305,6 +305,8 @@ class MainWindow {
   bool lanSessionBusy() const;
   // A guest's connect or first handshake is under way: no game of it on the board yet.
   bool lanConnectPending() const;
+  // The session would take the player's resignation now.
+  bool lanResignPossible() const;
   // Leaves the room and stops the LAN timer.
   void leaveLanRoom();
   // After a record load: leaves a LAN game that was running before it and still runs.

@@ -32,6 +32,7 @@ SessionStatus MainWindow::sessionStatus() const {
   status.lanControllerExists = lanController != nullptr;
   status.lanControllerBusy = lanSessionBusy();
   status.lanConnectPending = lanConnectPending();
+  status.lanCanResign = lanResignPossible();
   return status;
 }
 

@@ -97,6 +97,13 @@ bool MainWindow::lanConnectPending() const {
          (state == LANSessionState::HANDSHAKING && !lanController->canResume());
 }
 
+bool MainWindow::lanResignPossible() const {
+  // As the session itself decides: only a game being played over a live session.
+  if (!lanController || gameEngine->getGameState() != PLAYING) return false;
+  const LANSessionState state = lanController->getState();
+  return state == LANSessionState::PLAYING || state == LANSessionState::WAITING_ACK;
+}
+
 void MainWindow::leaveLanRoom() {
   if (lanController) lanController->leaveRoom();
   stopLanTimer();

@@ -16,6 +16,7 @@ struct SessionStatus {
   // A guest's way into a LAN game is under way: connecting, or connected and waiting for the
   // sides. Its game is not on the board yet; a resumed handshake's game is.
   bool lanConnectPending = false;
+  bool lanCanResign = false;  // the session would take a resignation now
 
   // The one test of "a game in progress" used by the menu, confirmations and stopping.
   bool isGameInProgress() const { return gameActive && !reviewActive && gameState == PLAYING; }
