@@ -65,6 +65,40 @@ TEST(NoticeJoinerTest, HoldsOneActionsNoticesAndKeepsAGapAfterTheLastSpoken) {
   EXPECT_EQ(inner.spoken.back(), L"网络连接成功");
 }
 
+// Work that kept the thread busy past the flush's time also kept the screen reader from
+// reading the notice before: the next one waits a whole gap once the thread is back. A
+// flush on time after the gap, or a late one long after the last notice, speaks at once.
+TEST(NoticeJoinerTest, AFlushLateAfterANoticeWaitsAGapFromWhenItCame) {
+  using std::chrono::milliseconds;
+  const struct {
+    const char* name;
+    int64_t askedAfterMs;  // after the first notice was spoken
+    int64_t lateMs;        // how late the flush came
+    int32_t waitedMs;      // the delay of the flush asked for then; 0: spoken at once
+  } cases[] = {
+      {"late within the gap", 10, 350, 150},
+      {"on time after the gap", 200, 0, 0},
+      {"late, the last notice long before", 400, 350, 0},
+  };
+  for (const auto& c : cases) {
+    SpokenNotices inner;
+    std::vector<int32_t> requests;
+    auto now = std::chrono::steady_clock::time_point{};
+    NoticeJoiner joiner(&inner, [&](int32_t delayMs) { return requests.push_back(delayMs), true; }, 150, [&] { return now; });
+    joiner.announce(L"正在连接...");
+    joiner.flush();
+    now += milliseconds(c.askedAfterMs);
+    joiner.announce(L"网络连接成功");
+    now += milliseconds(c.lateMs);
+    joiner.flush();
+    EXPECT_EQ(inner.spoken.size(), c.waitedMs ? 1u : 2u) << c.name;
+    EXPECT_EQ(requests.back(), c.waitedMs) << c.name;
+    now += milliseconds(c.waitedMs);
+    joiner.flush();
+    EXPECT_EQ(inner.spoken.back(), L"网络连接成功") << c.name;
+  }
+}
+
 TEST(NoticeJoinerTest, DropsWhatIsAlreadyHeldAndReplacesAHeldReplaceableNotice) {
   struct Notice {
     const wchar_t* text;
