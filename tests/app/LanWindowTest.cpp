@@ -176,10 +176,8 @@ class LanWindowTest : public ::testing::Test {
     EXPECT_TRUE(peerGot(peer, LanProtocol::makeHelloAck("小明", "black")));
   }
 
-  // The LAN game command, connecting by address to this loopback port; with a game on the
-  // board the mode switch is agreed to first.
-  void connectByAddress(int port, bool replacesAGame = false) {
-    DialogWatcher modeSwitch(L"确认切换模式", [](HWND box) { DialogWatcher::press(box, IDYES); }, replacesAGame ? kLong : 0);
+  // The LAN game command, connecting by address to this loopback port.
+  void connectByAddress(int port) {
     DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
     DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, kLong);
     DialogWatcher address(L"连接到对手", [port](HWND dialog) {
@@ -189,7 +187,6 @@ class LanWindowTest : public ::testing::Test {
     }, kLong);
     command(202);
     EXPECT_TRUE(setup.wait() && way.wait() && address.wait());
-    EXPECT_EQ(modeSwitch.wait(), replacesAGame);
   }
 
   std::unique_ptr<WindowTestRig> rig_;
@@ -477,69 +474,48 @@ TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
 }
 
-// 新游戏 while the player's own connect waits for its handshake goes to the LAN start (the
-// engine game's question first) and gives the connect up only once the set-up dialog is
-// confirmed; 停止对局 gives it up and says so. A handshake that never completes connected
-// no one.
+// 新游戏 while the player's own connect waits for its handshake goes to the LAN start and
+// gives the connect up only once the set-up dialog is confirmed; 停止对局 gives it up and
+// says so. A handshake that never completes connected no one.
 TEST_F(LanWindowTest, NewGameAndStopWhileAConnectWaitsDoWhatTheySay) {
-  for (const bool engineGame : {false, true}) {
-    SCOPED_TRACE(engineGame ? "engine game on the board" : "no game");
-    fresh();
-    if (engineGame) {
-      DialogWatcher side(L"人机对战 - 选择执棋方", [](HWND box) { DialogWatcher::press(box, IDYES); }, kLong);
-      command(201);
-      ASSERT_TRUE(side.wait());
-    }
-    // Hosts that take the connection and never answer HELLO.
-    ScriptedPeer first;
-    ScriptedPeer second;
-    const int secondPort = second.listen();
-    connectByAddress(first.listen(), engineGame);
-    ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; }));
-    ASSERT_TRUE(lanTimerWasRunning());  // stopped: the handshake waits as long as the test needs
-    rig().pumpFor(300);
-    EXPECT_FALSE(heard->has(L"网络连接成功")) << ::testing::PrintToString(heard->all());
+  ScriptedPeer first;  // hosts that take the connection and never answer HELLO
+  ScriptedPeer second;
+  const int secondPort = second.listen();
+  connectByAddress(first.listen());
+  ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; }));
+  ASSERT_TRUE(lanTimerWasRunning());  // stopped: the handshake waits as long as the test needs
+  rig().pumpFor(300);
+  EXPECT_FALSE(heard->has(L"网络连接成功")) << ::testing::PrintToString(heard->all());
 
-    std::wstring question;
-    LANSessionState atTheWayBox = LANSessionState::HANDSHAKING;
-    for (const bool confirmed : {false, true}) {
-      DialogWatcher confirm(L"确认新游戏", [&](HWND box) {
-        question = DialogWatcher::messageBoxText(box);
-        DialogWatcher::press(box, IDYES);
-      }, engineGame ? kLong : 0);
-      DialogWatcher setup(L"局域网对战设置", [confirmed](HWND dialog) {
-        DialogWatcher::press(dialog, confirmed ? IDOK : IDCANCEL);
-      }, kLong);
-      // Confirmed: the way is asked with the connect given up; a new one is made.
-      DialogWatcher way(L"局域网对战", [&](HWND box) {
-        atTheWayBox = lanState();
-        DialogWatcher::press(box, IDCANCEL);
-      }, confirmed ? kLong : 0);
-      DialogWatcher address(L"连接到对手", [secondPort](HWND dialog) {
-        DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(secondPort));
-        DialogWatcher::press(dialog, IDOK);
-      }, confirmed ? kLong : 0);
-      command(100);
-      EXPECT_TRUE(setup.wait()) << confirmed;
-      EXPECT_EQ(confirm.wait(), engineGame) << confirmed;
-      EXPECT_EQ(way.wait() && address.wait(), confirmed);
-      ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; })) << confirmed;
-      KillTimer(window(), TIMER_LAN_POLL);
-    }
-    if (engineGame) {
-      EXPECT_EQ(question, L"当前对局正在进行，开始新局将结束当前对局，是否继续？");
-    }
-    EXPECT_EQ(atTheWayBox, LANSessionState::IDLE);
-    EXPECT_TRUE(peerGot(first, LanProtocol::makeBye("manual_leave")));
-
-    heard->clear();
-    command(209);
-    EXPECT_TRUE(hear(engineGame ? L"已停止当前对局，可在游戏菜单恢复，已取消连接" : L"已取消连接"))
-        << ::testing::PrintToString(heard->all());
-    EXPECT_FALSE(heard->has(L"当前没有进行中的对局"));
-    EXPECT_EQ(lanState(), LANSessionState::IDLE);
-    EXPECT_TRUE(peerGot(second, LanProtocol::makeBye("manual_leave")));
+  LANSessionState atTheWayBox = LANSessionState::HANDSHAKING;
+  for (const bool confirmed : {false, true}) {
+    DialogWatcher setup(L"局域网对战设置", [confirmed](HWND dialog) {
+      DialogWatcher::press(dialog, confirmed ? IDOK : IDCANCEL);
+    }, kLong);
+    // Confirmed: the way is asked with the connect given up, and a new one is made.
+    DialogWatcher way(L"局域网对战", [&](HWND box) {
+      atTheWayBox = lanState();
+      DialogWatcher::press(box, IDCANCEL);
+    }, confirmed ? kLong : 0);
+    DialogWatcher address(L"连接到对手", [secondPort](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(secondPort));
+      DialogWatcher::press(dialog, IDOK);
+    }, confirmed ? kLong : 0);
+    command(100);
+    EXPECT_TRUE(setup.wait()) << confirmed;
+    EXPECT_EQ(way.wait() && address.wait(), confirmed);
+    ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; })) << confirmed;
+    KillTimer(window(), TIMER_LAN_POLL);
   }
+  EXPECT_EQ(atTheWayBox, LANSessionState::IDLE);
+  EXPECT_TRUE(peerGot(first, LanProtocol::makeBye("manual_leave")));
+
+  heard->clear();
+  command(209);
+  EXPECT_TRUE(hear(L"已取消连接")) << ::testing::PrintToString(heard->all());
+  EXPECT_FALSE(heard->has(L"当前没有进行中的对局"));
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+  EXPECT_TRUE(peerGot(second, LanProtocol::makeBye("manual_leave")));
 }
 
 TEST_F(LanWindowTest, ASearchOffersTheDirectConnectOnlyWhenNoRoomWasFound) {

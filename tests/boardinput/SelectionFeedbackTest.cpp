@@ -44,6 +44,7 @@ TEST(SelectionFeedbackTest, ReactionToEachResult) {
     bool repaint;
     bool moveFollowUps;
     bool sendToPeer;
+    PieceColor atCursor = NONE;
   };
   const std::vector<Case> cases = {
       {Cursor::Main, SelectionResult::None, false, MODE_PVP, L"复盘模式下不能走棋，按ESC退出复盘", Selection::Keep, false, false, false},
@@ -56,6 +57,9 @@ TEST(SelectionFeedbackTest, ReactionToEachResult) {
       {Cursor::Main, SelectionResult::BrowseOnly, false, MODE_PVE, L"", Selection::Keep, false, false, false},
       {Cursor::Player2, SelectionResult::BrowseOnly, false, MODE_PVE, L"人机对战模式下，只能浏览棋盘，不能走棋", Selection::Keep, false, false, false},
       {Cursor::Main, SelectionResult::WrongSide, false, MODE_PVP, L"不能选择对方的棋子", Selection::Keep, false, false, false},
+      // On the peer's turn the player's own piece is refused for the turn, the peer's as the peer's.
+      {Cursor::Main, SelectionResult::WrongSide, false, MODE_LAN, L"当前未轮到你走棋", Selection::Keep, false, false, false, RED},
+      {Cursor::Main, SelectionResult::WrongSide, false, MODE_LAN, L"不能选择对方的棋子", Selection::Keep, false, false, false, BLACK},
       {Cursor::Main, SelectionResult::EmptySquare, false, MODE_PVP, L"这里没有棋子", Selection::Keep, false, false, false},
       {Cursor::Main, SelectionResult::IllegalMove, true, MODE_PVP, L"无效的移动", Selection::Clear, true, false, false},
       {Cursor::Main, SelectionResult::Moved, true, MODE_LAN, L"", Selection::Clear, true, true, true},
@@ -67,7 +71,8 @@ TEST(SelectionFeedbackTest, ReactionToEachResult) {
                                     << " selected " << c.hadSelection);
     SelectionResult result;
     result.code = c.code;
-    const SelectionReaction r = SelectionFeedback::react(c.cursor, result, c.hadSelection, true, {4, 5}, RED, c.mode);
+    const SelectionReaction r =
+        SelectionFeedback::react(c.cursor, result, c.hadSelection, true, {4, 5}, RED, c.mode, c.atCursor);
     EXPECT_EQ(r.notice, c.notice);
     EXPECT_EQ(r.selection, c.selection);
     EXPECT_EQ(r.repaint, c.repaint);
@@ -106,27 +111,6 @@ TEST(SelectionFeedbackTest, EngineGameRefusals) {
   SelectionResult browse = SelectionController::handleSelect({1, 2}, {}, game, false, MODE_PVE, false, false, NONE);
   EXPECT_EQ(SelectionFeedback::react(Cursor::Player2, browse, false, true, {1, 2}, BLACK, MODE_PVE).notice,
             L"人机对战模式下，只能浏览棋盘，不能走棋");
-}
-
-// On the peer's turn of a LAN game, from the real selection logic: the player's own piece
-// is refused for the turn, not as the peer's.
-TEST(SelectionFeedbackTest, LanGameRefusalsOnThePeersTurn) {
-  GameEngine game;
-  game.newGame(MODE_LAN);  // Red, the peer, to move; the player has Black
-  const struct {
-    Position point;
-    const wchar_t* notice;
-  } cases[] = {
-      {{4, 0}, L"当前未轮到你走棋"},    // the player's king
-      {{7, 7}, L"不能选择对方的棋子"},  // the peer's cannon
-      {{4, 4}, L"这里没有棋子"},
-  };
-  for (const auto& c : cases) {
-    const SelectionResult r = SelectionController::handleSelect(c.point, {}, game, false, MODE_LAN, true, false, BLACK);
-    const PieceColor atCursor = getPieceColor(game.getBoard().getPiece(c.point));
-    EXPECT_EQ(SelectionFeedback::react(Cursor::Main, r, false, true, c.point, BLACK, MODE_LAN, atCursor).notice, c.notice)
-        << c.point.x << "," << c.point.y;
-  }
 }
 
 // After the end with a piece in hand, the first Enter drops it silently, the second speaks.

@@ -23,11 +23,6 @@ SessionStatus finished(GameMode mode) {
   s.lanCanResign = false;
   return s;
 }
-SessionStatus connectingBesideAnEngineGame() {
-  SessionStatus s = playing(MODE_PVE);
-  s.lanControllerExists = s.lanControllerBusy = s.lanConnectPending = true;
-  return s;
-}
 SessionStatus reviewing(GameMode mode) {
   SessionStatus s = finished(mode);
   s.reviewActive = true;
@@ -85,8 +80,6 @@ TEST(ConfirmationChooserTest, BoxesPerCommandAndState) {
       {"new game in a LAN game", MenuCommand::NewGame, playing(MODE_LAN),
        {{Kind::YesNoQuestion, L"确认新游戏", L"当前为局域网对战，开始新局将离开房间并结束当前对局，是否继续？", L""}}},
       {"new game in a review", MenuCommand::NewGame, reviewing(MODE_LAN), {newGameReview}},
-      {"new game while connecting beside an engine game", MenuCommand::NewGame, connectingBesideAnEngineGame(),
-       {{Kind::YesNoQuestion, L"确认新游戏", L"当前对局正在进行，开始新局将结束当前对局，是否继续？", L""}}},
       {"new game with a stopped game", MenuCommand::NewGame, stopped(),
        {{Kind::YesNoQuestion, L"确认操作", kSuspendedNew, L""}}},
       {"new game with a stopped game under review", MenuCommand::NewGame, stoppedUnderReview(),
