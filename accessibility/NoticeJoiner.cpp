@@ -8,6 +8,9 @@ namespace Tavrune {
 
 namespace {
 
+// A flush this much later than asked for shows work that kept the thread from its queue.
+constexpr int64_t kKeptBusyMs = 50;
+
 // Closing marks count too: a notice that ends in a quotation is already finished.
 bool endsInPunctuation(const std::wstring& text) {
   static const std::wstring kMarks = L"，。！？；：、…,.!?;:）)」』”’》";
@@ -62,8 +65,14 @@ void NoticeJoiner::hold(const std::wstring& text, bool replaceable) {
   }
   held_.push_back(Held{text, replaceable});
   if (flushAsked_) return;  // a flush is already on its way
-  flushAsked_ = requestFlush_ && requestFlush_(0);
+  flushAsked_ = askFlush(0);
   if (!flushAsked_) speakHeld();
+}
+
+bool NoticeJoiner::askFlush(int64_t delayMs) {
+  if (!requestFlush_ || !requestFlush_(static_cast<int32_t>(delayMs))) return false;
+  flushDue_ = clock_() + std::chrono::milliseconds(delayMs);
+  return true;
 }
 
 bool NoticeJoiner::partOfHeld(const std::wstring& text) const {
@@ -82,8 +91,17 @@ int64_t NoticeJoiner::gapLeftMs() const {
 void NoticeJoiner::flush() {
   flushAsked_ = false;
   if (held_.empty()) return;
+  // A screen reader reads a notice by asking this thread, and the questions wait in its
+  // queue behind the work it is doing. Work that ran past the flush's time may have taken
+  // the whole gap: the next notice, spoken now, would be what they read, heard twice, and
+  // the one before never heard.
+  const auto now = clock_();
+  if (lastSpoken_ && now - flushDue_ > std::chrono::milliseconds(kKeptBusyMs) &&
+      *lastSpoken_ + std::chrono::milliseconds(minGapMs_) > flushDue_) {
+    lastSpoken_ = now;
+  }
   // Notices that arrive meanwhile join the held ones.
-  if (const int64_t leftMs = gapLeftMs(); leftMs > 0 && requestFlush_ && requestFlush_(static_cast<int32_t>(leftMs))) {
+  if (const int64_t leftMs = gapLeftMs(); leftMs > 0 && askFlush(leftMs)) {
     flushAsked_ = true;
     return;
   }

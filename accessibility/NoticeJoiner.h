@@ -43,7 +43,9 @@ class NoticeJoiner : public IAnnouncer {
   void pointAnnounced() { lastSpoken_ = clock_(); }
 
   // The action is over: hands the held notices on as one, or asks to be called again
-  // when the gap after the previous notice has passed. Nothing when none is held.
+  // when the gap after the previous notice has passed. A flush that comes late after a
+  // notice shows the thread was kept from the screen reader's questions about it: the gap
+  // starts again. Nothing when none is held.
   void flush();
   // A box or dialog is opening and will take the screen reader's attention: waits out
   // what is left of the gap, then hands the held notices on.
@@ -61,6 +63,7 @@ class NoticeJoiner : public IAnnouncer {
     bool replaceable;
   };
   void hold(const std::wstring& text, bool replaceable);
+  bool askFlush(int64_t delayMs);
   bool partOfHeld(const std::wstring& text) const;
   int64_t gapLeftMs() const;
   void speakHeld();
@@ -73,6 +76,7 @@ class NoticeJoiner : public IAnnouncer {
   Withdrawn withdrawn_;
   std::vector<Held> held_;
   bool flushAsked_ = false;
+  std::chrono::steady_clock::time_point flushDue_{};  // when the flush asked for should come
   std::optional<std::chrono::steady_clock::time_point> lastSpoken_;
 };
 

@@ -99,8 +99,12 @@ std::vector<PromptBox> ConfirmationChooser::boxesFor(MenuCommand command, const 
       if (!status.lanCommandsAvailable()) add(refusal(L"和棋功能仅在局域网对战中可用"));
       break;
     case MenuCommand::Resign:
-      add(status.lanCommandsAvailable() ? question(L"确认认输", L"确定要认输吗？")
-                                        : refusal(L"认输功能仅在局域网对战中可用"));
+      // A resignation the session would not take is refused by the command itself, unasked.
+      if (!status.lanCommandsAvailable()) {
+        add(refusal(L"认输功能仅在局域网对战中可用"));
+      } else if (status.lanCanResign) {
+        add(question(L"确认认输", L"确定要认输吗？"));
+      }
       break;
     default: break;
   }

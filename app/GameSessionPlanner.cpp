@@ -44,11 +44,23 @@ StopOrResume GameSessionPlanner::stopOrResume(const SessionStatus& status) {
 }
 
 StopPlan GameSessionPlanner::stopPlan(const SessionStatus& status) {
-  if (!status.isGameInProgress()) return StopPlan{false, false, false, L"当前没有进行中的对局"};
-  if (status.lanCommandsAvailable()) {
-    return StopPlan{true, status.lanControllerBusy, false, L"已停止当前对局，请从游戏菜单选择模式开始"};
+  StopPlan plan;
+  if (!status.isGameInProgress()) {
+    plan.notice = L"当前没有进行中的对局";
+  } else if (status.lanCommandsAvailable()) {
+    plan.stops = true;
+    plan.leaveLanRoom = status.lanControllerBusy;
+    plan.notice = L"已停止当前对局，请从游戏菜单选择模式开始";
+  } else {
+    plan.stops = plan.keepSnapshot = true;
+    plan.notice = L"已停止当前对局，可在游戏菜单恢复";
   }
-  return StopPlan{true, false, true, L"已停止当前对局，可在游戏菜单恢复"};
+  if (status.lanConnectPending) {
+    // Left to go on, the connect would bring its game onto the board after the stop.
+    plan.leaveLanRoom = true;
+    (plan.stops ? plan.noticeAfter : plan.notice) = kConnectCancelledNotice;
+  }
+  return plan;
 }
 
 std::wstring GameSessionPlanner::undoRefusal(GameState state) {

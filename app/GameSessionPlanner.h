@@ -20,10 +20,11 @@ struct SeatChoice {
 };
 
 struct StopPlan {
-  bool stops = false;           // false: nothing in progress, only the notice is spoken
-  bool leaveLanRoom = false;    // leave the room and kill the LAN timer
+  bool stops = false;           // false: nothing in progress, only the notices are spoken
+  bool leaveLanRoom = false;    // leave the room (or give up a connect) and kill the LAN timer
   bool keepSnapshot = false;    // save the game and seat; the stopped flag is set
   std::wstring notice;
+  std::wstring noticeAfter;     // spoken after notice when not empty
 };
 
 enum class StopOrResume { Stop, Resume };
@@ -47,6 +48,8 @@ class GameSessionPlanner {
   static constexpr const wchar_t* kNothingToResumeNotice = L"当前没有可恢复的对局";
   static constexpr const wchar_t* kUndoGameOverNotice = L"游戏已结束，无法悔棋";
   static constexpr const wchar_t* kUndoToOpeningNotice = L"悔棋，回到开局";
+  // 停止对局 gave up a LAN connect under way.
+  static constexpr const wchar_t* kConnectCancelledNotice = L"已取消连接";
 
   static PromptBox sideChoiceBox();
   // Yes: Red, first to move; No: Black, board flipped; Cancel: nothing starts, "取消游戏".

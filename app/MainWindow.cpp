@@ -75,7 +75,6 @@ MainWindow::MainWindow(std::unique_ptr<IEngineFrontEnd> engineFrontEnd) {
   audioManager = std::make_unique<AudioManager>();
   updater = std::make_unique<WinSparkleAdapter>();
   configureFromSettings();
-  network->setConnectedCallback([this] { onNetworkConnected(); });
 }
 
 MainWindow::~MainWindow() {
@@ -99,7 +98,6 @@ MainWindow::~MainWindow() {
 
 void MainWindow::detachCallbacks() {
   // First the LAN threads: none may reach the announcer while the window goes.
-  network->setConnectedCallback(nullptr);
   if (lanController) lanController->setCallbacks(LANCallbacks{});
   gameEngine->setMoveCallback(nullptr);
   gameEngine->setStateCallback(nullptr);

@@ -276,7 +276,6 @@ class MainWindow {
   bool reviveEngine();
 
   // LAN play (MainWindowLan.cpp).
-  void onNetworkConnected();
   void runLanWork(LPARAM payload);
   void installLanCallbacks();
   void handleLanEvent(WPARAM code, LPARAM payload);
@@ -297,8 +296,6 @@ class MainWindow {
   void searchLanRooms();
   // Starts joining a room; the failure's box says `failureText`.
   void joinLanRoom(const std::string& address, int32_t port, const wchar_t* failureText);
-  // A connect still under way is given up (新游戏, 停止对局).
-  void cancelLanConnect();
   // From the discovery thread during a search.
   void onLanRoomFound(const std::string& name, const std::string& address, int32_t port);
   void startLanTimer();
@@ -306,6 +303,10 @@ class MainWindow {
   void onLanTimer();
   // A LAN controller exists and is not idle.
   bool lanSessionBusy() const;
+  // A guest's connect or first handshake is under way: no game of it on the board yet.
+  bool lanConnectPending() const;
+  // The session would take the player's resignation now.
+  bool lanResignPossible() const;
   // Leaves the room and stops the LAN timer.
   void leaveLanRoom();
   // After a record load: leaves a LAN game that was running before it and still runs.

@@ -128,8 +128,9 @@ void MainWindow::selectOrDrop(SelectionFeedback::Cursor which) {
       SelectionController::handleSelect(point, selection, *gameEngine, ai && ai->isThinking(), gameMode, main,
                                         reviewManager->isActive(), main ? humanColor : NONE);
   const PieceColor speakingSide = main ? humanColor : otherColor(humanColor);
-  const SelectionReaction reaction = SelectionFeedback::react(
-      which, result, hadSelection, a11yConfig.liftOrSelectReadPieceName, point, speakingSide, gameMode);
+  const SelectionReaction reaction =
+      SelectionFeedback::react(which, result, hadSelection, a11yConfig.liftOrSelectReadPieceName, point, speakingSide,
+                               gameMode, getPieceColor(gameEngine->getBoard().getPiece(point)));
   if (reaction.selection == SelectionReaction::Selection::Clear) selection = Position{};
   if (reaction.selection == SelectionReaction::Selection::Set) selection = reaction.newSelection;
   if (!reaction.notice.empty()) announcer->announce(reaction.notice);

@@ -31,6 +31,8 @@ SessionStatus MainWindow::sessionStatus() const {
   status.gameMode = gameMode;
   status.lanControllerExists = lanController != nullptr;
   status.lanControllerBusy = lanSessionBusy();
+  status.lanConnectPending = lanConnectPending();
+  status.lanCanResign = lanResignPossible();
   return status;
 }
 
@@ -82,11 +84,15 @@ void MainWindow::onCommand(int commandId) {
     if (!ConfirmationChooser::goesOn(box.kind, answer)) return;
   }
 
-  if (*command == MenuCommand::NewGame || *command == MenuCommand::StopOrResume) cancelLanConnect();
   switch (*command) {
     case MenuCommand::NewGame:
-      // A LAN board cannot go on without its room, even once its game is over.
-      if (status.isGameInProgress() || status.reviewActive || status.isLanMode()) endReviewOrLanGame();
+      // A LAN board cannot go on without its room, even once its game is over. A connect
+      // under way is the LAN start's to give up, once its set-up dialog is confirmed.
+      if (status.lanConnectPending) {
+        if (status.reviewActive) reviewManager->exitReviewMode();
+      } else if (status.isGameInProgress() || status.reviewActive || status.isLanMode()) {
+        endReviewOrLanGame();
+      }
       break;
     case MenuCommand::TwoPlayerMode:
     case MenuCommand::EngineMode:
@@ -100,7 +106,7 @@ void MainWindow::onCommand(int commandId) {
   switch (*command) {
     case MenuCommand::NewGame:
       // A new LAN game needs a peer: it begins at the LAN game start.
-      if (status.isLanMode()) {
+      if (status.newGameIsLan()) {
         startLanGameOrNone();
       } else {
         startNewGame();
@@ -192,7 +198,10 @@ void MainWindow::onCommand(int commandId) {
       if (GameSessionPlanner::stopOrResume(status) == StopOrResume::Stop) {
         stopCurrentGame();
       } else {
+        // A connect under way would bring its game in place of the one resumed.
+        if (status.lanConnectPending) leaveLanRoom();
         resumeStoppedGame();
+        if (status.lanConnectPending) announcer->announce(GameSessionPlanner::kConnectCancelledNotice);
       }
       break;
     case MenuCommand::Instructions: {

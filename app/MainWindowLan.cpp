@@ -73,14 +73,6 @@ void showError(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, L"错
 
 }  // namespace
 
-void MainWindow::onNetworkConnected() {
-  // A host hears of its guest once the handshake completes (OpponentConnected), not on
-  // accept: a connection that never says HELLO is nobody.
-  if (network->isServer()) return;
-  // A guest connects off the UI thread; the announcer belongs to the UI thread.
-  postLanTask(hwnd, [this] { announcer->announce(L"网络连接成功"); });
-}
-
 void MainWindow::runLanWork(LPARAM payload) {
   if (const std::unique_ptr<LanTask> task = PostedPayload<LanTask>::take(payload); task && *task) (*task)();
 }
@@ -95,6 +87,21 @@ void MainWindow::onLanTimer() {
 
 bool MainWindow::lanSessionBusy() const {
   return lanController && lanController->getState() != LANSessionState::IDLE;
+}
+
+bool MainWindow::lanConnectPending() const {
+  if (!lanController) return false;
+  const LANSessionState state = lanController->getState();
+  // A resumed handshake (the session may still resume) belongs to the LAN game on the board.
+  return state == LANSessionState::CONNECTING ||
+         (state == LANSessionState::HANDSHAKING && !lanController->canResume());
+}
+
+bool MainWindow::lanResignPossible() const {
+  // As the session itself decides: only a game being played over a live session.
+  if (!lanController || gameEngine->getGameState() != PLAYING) return false;
+  const LANSessionState state = lanController->getState();
+  return state == LANSessionState::PLAYING || state == LANSessionState::WAITING_ACK;
 }
 
 void MainWindow::leaveLanRoom() {
@@ -172,8 +179,10 @@ void MainWindow::installLanCallbacks() {
 void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
   switch (static_cast<LanUiEvent>(code)) {
     case LanUiEvent::OpponentConnected:
-      if (network->isServer()) announcer->announce(L"网络连接成功");
-      // The opponent is named once the sides are given, or in the resumed session's notice.
+      // Once per handshake, on both sides: a connection that never completes one, a try
+      // the host dropped or a stray, is nobody. The opponent is named once the sides are
+      // given, or in the resumed session's notice.
+      announcer->announce(L"网络连接成功");
       break;
     case LanUiEvent::ConnectionLost:
       onLanConnectionLost();
@@ -374,6 +383,12 @@ void MainWindow::startLanGame() {
         announcer->announce(L"已取消等待，房间已关闭");
         return;
       case LANSessionState::HANDSHAKING:
+        // The player's own connect, not yet a game: the new start takes its place.
+        if (lanConnectPending()) {
+          leaveLanRoom();
+          break;
+        }
+        [[fallthrough]];
       case LANSessionState::PLAYING:
         inform(hwnd, L"您正在进行局域网对战，请先结束当前对局", L"提示");
         return;
@@ -440,10 +455,6 @@ void MainWindow::joinLanRoom(const std::string& address, int32_t port, const wch
   }
   announcer->announce(L"连接失败");
   showError(hwnd, failureText);
-}
-
-void MainWindow::cancelLanConnect() {
-  if (lanController && lanController->getState() == LANSessionState::CONNECTING) leaveLanRoom();
 }
 
 void MainWindow::searchLanRooms() {

@@ -127,8 +127,13 @@ void MainWindow::continueVsEngineFromPosition() {
 
 void MainWindow::stopCurrentGame() {
   const StopPlan plan = GameSessionPlanner::stopPlan(sessionStatus());
-  if (plan.stops) endBoardGame(plan);
+  if (plan.stops) {
+    endBoardGame(plan);
+  } else if (plan.leaveLanRoom) {
+    leaveLanRoom();
+  }
   announcer->announce(plan.notice);
+  if (!plan.noticeAfter.empty()) announcer->announce(plan.noticeAfter);
 }
 
 void MainWindow::endBoardGame(const StopPlan& plan) {
@@ -159,7 +164,9 @@ void MainWindow::startLanGameOrNone() {
 void MainWindow::endLanStartWithoutGame() {
   // Cancelled or failed: the board left behind belongs to no game that could go on, and
   // neither does a game stopped before.
-  endBoardGame(StopPlan{.stops = true});
+  StopPlan plan;
+  plan.stops = true;
+  endBoardGame(plan);
 }
 
 void MainWindow::resumeStoppedGame() {

@@ -53,7 +53,8 @@ MenuItemState MenuModel::itemState(MenuCommand command, const SessionStatus& sta
       state.enabled = inProgress;
       break;
     case MenuCommand::StopOrResume:
-      state.enabled = inProgress || status.gameStopped;
+      // It also gives up a LAN connect under way.
+      state.enabled = inProgress || status.gameStopped || status.lanConnectPending;
       if (status.gameStopped && !inProgress) state.label = L"恢复当前对局";
       break;
     case MenuCommand::Review:

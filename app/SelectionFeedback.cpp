@@ -14,7 +14,7 @@ std::optional<std::wstring> SelectionFeedback::refusalBeforeSelect(Cursor cursor
 
 SelectionReaction SelectionFeedback::react(Cursor cursor, const SelectionResult& result, bool hadSelection,
                                            bool readPieceName, Position cursorPoint, PieceColor speakingSide,
-                                           GameMode mode) {
+                                           GameMode mode, PieceColor atCursor) {
   const bool main = cursor == Cursor::Main;
   SelectionReaction r;
   switch (result.code) {
@@ -46,9 +46,12 @@ SelectionReaction SelectionFeedback::react(Cursor cursor, const SelectionResult&
       if (readPieceName) r.notice = Notation::selectionText(cursorPoint, result.selectedPiece, speakingSide);
       r.repaint = true;
       break;
-    case SelectionResult::WrongSide:
-      r.notice = L"不能选择对方的棋子";
+    case SelectionResult::WrongSide: {
+      // In a LAN game the player's own piece is refused only because the peer is to move.
+      const bool ownPiece = main && mode == MODE_LAN && atCursor == speakingSide;
+      r.notice = ownPiece ? L"当前未轮到你走棋" : L"不能选择对方的棋子";
       break;
+    }
     case SelectionResult::EmptySquare:
       r.notice = L"这里没有棋子";
       break;

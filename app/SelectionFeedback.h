@@ -30,9 +30,10 @@ class SelectionFeedback {
   static std::optional<std::wstring> refusalBeforeSelect(Cursor cursor, bool gameActive, GameMode mode);
   // hadSelection: that cursor's selection was on the board before the action.
   // speakingSide: the human side for the main cursor, the other side for player 2.
+  // atCursor: the side of the piece under the cursor, NONE for an empty point.
   static SelectionReaction react(Cursor cursor, const SelectionResult& result, bool hadSelection,
                                  bool readPieceName, Position cursorPoint, PieceColor speakingSide,
-                                 GameMode mode);
+                                 GameMode mode, PieceColor atCursor = NONE);
 };
 
 }  // namespace Tavrune

@@ -13,12 +13,18 @@ struct SessionStatus {
   GameMode gameMode = MODE_PVP;
   bool lanControllerExists = false;
   bool lanControllerBusy = false;  // the LAN controller exists and is not idle
+  // A guest's way into a LAN game is under way: connecting, or connected and waiting for the
+  // sides. Its game is not on the board yet; a resumed handshake's game is.
+  bool lanConnectPending = false;
+  bool lanCanResign = false;  // the session would take a resignation now
 
   // The one test of "a game in progress" used by the menu, confirmations and stopping.
   bool isGameInProgress() const { return gameActive && !reviewActive && gameState == PLAYING; }
   // A stopped game that a new game, a load or a mode switch would throw away.
   bool hasSuspendedGame() const { return gameStopped && !isGameInProgress(); }
   bool isLanMode() const { return gameMode == MODE_LAN; }
+  // 新游戏 starts a LAN game: in LAN mode, and while a LAN game is on its way in.
+  bool newGameIsLan() const { return isLanMode() || lanConnectPending; }
   // LAN mode with a controller: the LAN commands reach the peer.
   bool lanCommandsAvailable() const { return isLanMode() && lanControllerExists; }
   // What "end the LAN game" has to leave: LAN mode and a controller that is not idle.

@@ -13,6 +13,7 @@
 namespace Tavrune {
 
 struct LANCallbacks {
+  // The handshake completed (also a resumed one): host and client alike.
   std::function<void()> opponentConnected;                                   // 0
   std::function<void()> connectionLost;                                      // 1
   std::function<void(PieceColor localSide, const std::string& opponent)> gameReady;  // 2

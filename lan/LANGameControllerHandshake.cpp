@@ -60,6 +60,9 @@ void LANGameController::onHelloAck(const LanMessage& message) {
   state = State::PLAYING;
   resumable = waitingReconnect = false;
   gameStarted = true;
+  // Said once the handshake completes, as the host does: a connection the host drops
+  // before it answers (one queued before its wait began) has connected no one.
+  fire(callbacks.opponentConnected);
   logInfo(std::string("LANGameController: 握手确认，本地执") + sideName(localColor));
   resumeSyncDue = resumed;
   if (resumed) {

@@ -182,7 +182,6 @@ void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
   lastReceived = handshakeStartedAt = now();
   if (first) {
     logInfo("LANGameController: 已连接到候选地址，发送握手");
-    fire(callbacks.opponentConnected);
     send(LanProtocol::makeHello(localName, sidePreference));
   } else {
     send(LanProtocol::makeHello(localName, "resume"));

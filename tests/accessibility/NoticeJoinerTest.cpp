@@ -63,6 +63,20 @@ TEST(NoticeJoinerTest, HoldsOneActionsNoticesAndKeepsAGapAfterTheLastSpoken) {
   joiner.flushNow();
   EXPECT_EQ(waits, std::vector<int64_t>{130});
   EXPECT_EQ(inner.spoken.back(), L"网络连接成功");
+  joiner.flush();  // the one asked for before the box
+
+  // Work that ran past the flush's time right after a notice also kept the screen reader
+  // from reading it: the next waits a whole gap from then. Long after it, not.
+  for (const bool rightAfter : {true, false}) {
+    now += std::chrono::milliseconds(rightAfter ? 10 : 400);
+    joiner.announce(rightAfter ? L"对手 小明 已连接" : L"对方认输");
+    now += std::chrono::milliseconds(350);
+    joiner.flush();
+    EXPECT_EQ(inner.spoken.size(), rightAfter ? 3u : 5u);
+    now += std::chrono::milliseconds(150);
+    joiner.flush();
+  }
+  EXPECT_EQ(requests.back(), 0);  // nothing waited for the late flush long after the notice
 }
 
 TEST(NoticeJoinerTest, DropsWhatIsAlreadyHeldAndReplacesAHeldReplaceableNotice) {

@@ -176,6 +176,19 @@ class LanWindowTest : public ::testing::Test {
     EXPECT_TRUE(peerGot(peer, LanProtocol::makeHelloAck("小明", "black")));
   }
 
+  // The LAN game command, connecting by address to this loopback port.
+  void connectByAddress(int port) {
+    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, kLong);
+    DialogWatcher address(L"连接到对手", [port](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_ADDRESS, L"127.0.0.1");
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(port));
+      DialogWatcher::press(dialog, IDOK);
+    }, kLong);
+    command(202);
+    EXPECT_TRUE(setup.wait() && way.wait() && address.wait());
+  }
+
   std::unique_ptr<WindowTestRig> rig_;
   std::unique_ptr<HeardNotices> heard;
 };
@@ -432,27 +445,16 @@ TEST_F(LanWindowTest, AFailedRoomSaysSoAndTheLanStartWhileWaitingAsksFirst) {
 }
 
 TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
-  const auto connectTo = [&](int port) {
-    DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
-    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, kLong);
-    DialogWatcher address(L"连接到对手", [port](HWND dialog) {
-      DialogWatcher::setControlText(dialog, LanDialogs::ID_ADDRESS, L"127.0.0.1");
-      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(port));
-      DialogWatcher::press(dialog, IDOK);
-    }, kLong);
-    command(202);
-    EXPECT_TRUE(setup.wait() && way.wait() && address.wait());
-  };
-
   // A host that does not answer: the command returns while the connect waits, and
   // stopping the game gives the connect up.
   {
     Tavrune::Test::SilentAddress silent;
-    connectTo(silent.port());
+    connectByAddress(silent.port());
     EXPECT_EQ(lanState(), LANSessionState::CONNECTING);
     command(209);
     EXPECT_EQ(lanState(), LANSessionState::IDLE);
-    EXPECT_TRUE(hear(L"正在连接..."));
+    EXPECT_TRUE(hear(L"已取消连接"));
+    EXPECT_TRUE(heard->inOrder({L"正在连接...", L"已取消连接"})) << ::testing::PrintToString(heard->all());
   }
 
   // Nobody on the port: said and shown as before.
@@ -464,12 +466,56 @@ TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
     DialogWatcher::press(box, IDOK);
   }, kLong);
   heard->clear();
-  connectTo(closedPort);
+  connectByAddress(closedPort);
   EXPECT_TRUE(rig().pumpUntil([&] { return !text.empty(); }, kLong));
   EXPECT_TRUE(failed.wait());
   EXPECT_EQ(text, L"连接失败，请检查 IP 地址和端口");
   EXPECT_TRUE(heard->inOrder({L"正在连接...", L"连接失败"})) << ::testing::PrintToString(heard->all());
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+// 新游戏 while the player's own connect waits for its handshake goes to the LAN start and
+// gives the connect up only once the set-up dialog is confirmed; 停止对局 gives it up and
+// says so. A handshake that never completes connected no one.
+TEST_F(LanWindowTest, NewGameAndStopWhileAConnectWaitsDoWhatTheySay) {
+  ScriptedPeer first;  // hosts that take the connection and never answer HELLO
+  ScriptedPeer second;
+  const int secondPort = second.listen();
+  connectByAddress(first.listen());
+  ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; }));
+  ASSERT_TRUE(lanTimerWasRunning());  // stopped: the handshake waits as long as the test needs
+  rig().pumpFor(300);
+  EXPECT_FALSE(heard->has(L"网络连接成功")) << ::testing::PrintToString(heard->all());
+
+  LANSessionState atTheWayBox = LANSessionState::HANDSHAKING;
+  for (const bool confirmed : {false, true}) {
+    DialogWatcher setup(L"局域网对战设置", [confirmed](HWND dialog) {
+      DialogWatcher::press(dialog, confirmed ? IDOK : IDCANCEL);
+    }, kLong);
+    // Confirmed: the way is asked with the connect given up, and a new one is made.
+    DialogWatcher way(L"局域网对战", [&](HWND box) {
+      atTheWayBox = lanState();
+      DialogWatcher::press(box, IDCANCEL);
+    }, confirmed ? kLong : 0);
+    DialogWatcher address(L"连接到对手", [secondPort](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(secondPort));
+      DialogWatcher::press(dialog, IDOK);
+    }, confirmed ? kLong : 0);
+    command(100);
+    EXPECT_TRUE(setup.wait()) << confirmed;
+    EXPECT_EQ(way.wait() && address.wait(), confirmed);
+    ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; })) << confirmed;
+    KillTimer(window(), TIMER_LAN_POLL);
+  }
+  EXPECT_EQ(atTheWayBox, LANSessionState::IDLE);
+  EXPECT_TRUE(peerGot(first, LanProtocol::makeBye("manual_leave")));
+
+  heard->clear();
+  command(209);
+  EXPECT_TRUE(hear(L"已取消连接")) << ::testing::PrintToString(heard->all());
+  EXPECT_FALSE(heard->has(L"当前没有进行中的对局"));
+  EXPECT_EQ(lanState(), LANSessionState::IDLE);
+  EXPECT_TRUE(peerGot(second, LanProtocol::makeBye("manual_leave")));
 }
 
 TEST_F(LanWindowTest, ASearchOffersTheDirectConnectOnlyWhenNoRoomWasFound) {

@@ -44,6 +44,7 @@ TEST(SelectionFeedbackTest, ReactionToEachResult) {
     bool repaint;
     bool moveFollowUps;
     bool sendToPeer;
+    PieceColor atCursor = NONE;
   };
   const std::vector<Case> cases = {
       {Cursor::Main, SelectionResult::None, false, MODE_PVP, L"复盘模式下不能走棋，按ESC退出复盘", Selection::Keep, false, false, false},
@@ -56,6 +57,9 @@ TEST(SelectionFeedbackTest, ReactionToEachResult) {
       {Cursor::Main, SelectionResult::BrowseOnly, false, MODE_PVE, L"", Selection::Keep, false, false, false},
       {Cursor::Player2, SelectionResult::BrowseOnly, false, MODE_PVE, L"人机对战模式下，只能浏览棋盘，不能走棋", Selection::Keep, false, false, false},
       {Cursor::Main, SelectionResult::WrongSide, false, MODE_PVP, L"不能选择对方的棋子", Selection::Keep, false, false, false},
+      // On the peer's turn the player's own piece is refused for the turn, the peer's as the peer's.
+      {Cursor::Main, SelectionResult::WrongSide, false, MODE_LAN, L"当前未轮到你走棋", Selection::Keep, false, false, false, RED},
+      {Cursor::Main, SelectionResult::WrongSide, false, MODE_LAN, L"不能选择对方的棋子", Selection::Keep, false, false, false, BLACK},
       {Cursor::Main, SelectionResult::EmptySquare, false, MODE_PVP, L"这里没有棋子", Selection::Keep, false, false, false},
       {Cursor::Main, SelectionResult::IllegalMove, true, MODE_PVP, L"无效的移动", Selection::Clear, true, false, false},
       {Cursor::Main, SelectionResult::Moved, true, MODE_LAN, L"", Selection::Clear, true, true, true},
@@ -67,7 +71,8 @@ TEST(SelectionFeedbackTest, ReactionToEachResult) {
                                     << " selected " << c.hadSelection);
     SelectionResult result;
     result.code = c.code;
-    const SelectionReaction r = SelectionFeedback::react(c.cursor, result, c.hadSelection, true, {4, 5}, RED, c.mode);
+    const SelectionReaction r =
+        SelectionFeedback::react(c.cursor, result, c.hadSelection, true, {4, 5}, RED, c.mode, c.atCursor);
     EXPECT_EQ(r.notice, c.notice);
     EXPECT_EQ(r.selection, c.selection);
     EXPECT_EQ(r.repaint, c.repaint);

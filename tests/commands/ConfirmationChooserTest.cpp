@@ -13,11 +13,14 @@ using Kind = MessageBoxKind;
 
 SessionStatus none() { return SessionStatus{}; }
 SessionStatus playing(GameMode mode) {
-  return SessionStatus{true, false, PLAYING, false, mode, mode == MODE_LAN, mode == MODE_LAN};
+  SessionStatus s{true, false, PLAYING, false, mode, mode == MODE_LAN, mode == MODE_LAN};
+  s.lanCanResign = mode == MODE_LAN;
+  return s;
 }
 SessionStatus finished(GameMode mode) {
   SessionStatus s = playing(mode);
   s.gameState = RED_WIN;
+  s.lanCanResign = false;
   return s;
 }
 SessionStatus reviewing(GameMode mode) {
@@ -129,8 +132,10 @@ TEST(ConfirmationChooserTest, BoxesPerCommandAndState) {
        {{Kind::Information, L"提示", L"和棋功能仅在局域网对战中可用", L""}}},
       {"draw against the engine", MenuCommand::Draw, playing(MODE_PVE),
        {{Kind::Information, L"提示", L"和棋功能仅在局域网对战中可用", L""}}},
-      {"resign in a LAN game", MenuCommand::Resign, finished(MODE_LAN),
+      {"resign in a LAN game", MenuCommand::Resign, playing(MODE_LAN),
        {{Kind::YesNoQuestion, L"确认认输", L"确定要认输吗？", L""}}},
+      // The session would not take it: the command says so, unasked.
+      {"resign after a LAN game ended", MenuCommand::Resign, finished(MODE_LAN), {}},
       {"resign against the engine", MenuCommand::Resign, playing(MODE_PVE),
        {{Kind::Information, L"提示", L"认输功能仅在局域网对战中可用", L""}}},
 

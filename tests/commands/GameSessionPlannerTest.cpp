@@ -70,6 +70,10 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
   SessionStatus lanWithoutController{true, false, PLAYING, false, MODE_LAN};
   SessionStatus stopped{false, false, PLAYING, true, MODE_PVE};
   SessionStatus finished{true, false, BLACK_WIN, false, MODE_PVP};
+  SessionStatus connecting{false, false, PLAYING, false, MODE_PVE, true, true};
+  connecting.lanConnectPending = true;
+  SessionStatus playingWhileConnecting = connecting;
+  playingWhileConnecting.gameActive = true;
 
   const struct {
     const char* name;
@@ -77,6 +81,7 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
     StopOrResume command;
     bool stops, leaveRoom, snapshot;
     const wchar_t* notice;
+    const wchar_t* noticeAfter = L"";
   } cases[] = {
       {"engine game", playing, StopOrResume::Stop, true, false, true, L"已停止当前对局，可在游戏菜单恢复"},
       {"LAN game", lan, StopOrResume::Stop, true, true, false, L"已停止当前对局，请从游戏菜单选择模式开始"},
@@ -86,6 +91,10 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
        L"已停止当前对局，可在游戏菜单恢复"},
       {"finished game", finished, StopOrResume::Stop, false, false, false, L"当前没有进行中的对局"},
       {"stopped game", stopped, StopOrResume::Resume, false, false, false, L"当前没有进行中的对局"},
+      // A connect under way is given up, and said so.
+      {"connect under way", connecting, StopOrResume::Stop, false, true, false, L"已取消连接"},
+      {"engine game while a connect is under way", playingWhileConnecting, StopOrResume::Stop, true, true, true,
+       L"已停止当前对局，可在游戏菜单恢复", L"已取消连接"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -95,6 +104,7 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
     EXPECT_EQ(plan.leaveLanRoom, c.leaveRoom);
     EXPECT_EQ(plan.keepSnapshot, c.snapshot);
     EXPECT_EQ(plan.notice, c.notice);
+    EXPECT_EQ(plan.noticeAfter, c.noticeAfter);
   }
 
   EXPECT_EQ(GameSessionPlanner::undoRefusal(PLAYING), L"");

@@ -59,6 +59,7 @@ TEST(MenuModelTest, UndoStopAndReviewFollowTheGame) {
     bool undo, stop;
     const wchar_t* stopLabel;
     const wchar_t* reviewLabel;
+    bool connecting = false;
   };
   const wchar_t* stopText = L"停止当前对局";
   const wchar_t* resumeText = L"恢复当前对局";
@@ -75,11 +76,13 @@ TEST(MenuModelTest, UndoStopAndReviewFollowTheGame) {
       {"loaded record waiting for a mode", false, false, BLACK_WIN, false, false, false, stopText, enter},
       // The stopped flag with a game in progress reads as stop, not resume.
       {"stopped flag while playing", true, false, PLAYING, true, true, true, stopText, enter},
+      {"a LAN connect under way", false, false, PLAYING, false, false, true, stopText, enter, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     for (GameMode mode : {MODE_PVP, MODE_PVE, MODE_LAN}) {
       SessionStatus status{c.active, c.review, c.state, c.stopped, mode, mode == MODE_LAN, mode == MODE_LAN};
+      status.lanConnectPending = c.connecting;
       for (bool professional : {false, true}) {
         const std::vector<MenuItemState> states = MenuModel::itemStates(status, professional);
         ASSERT_EQ(states.size(), 19u);

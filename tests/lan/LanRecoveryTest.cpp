@@ -187,12 +187,16 @@ TEST(LanRecovery, ClientQueuedBeforeTheHostWaitsTriesAgain) {
   ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
   ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.getState() != State::HANDSHAKING; }));
   EXPECT_EQ(g.client.controller.getState(), State::RECONNECTING);
+  EXPECT_EQ(g.client.count("connected"), 1);  // the dropped try connected no one
   g.tickFor(2);
   ASSERT_TRUE(g.pumpUntil([&] {
     return g.client.controller.getState() == State::PLAYING && g.host.controller.getState() == State::PLAYING;
   }));
   EXPECT_EQ(g.client.count("lost"), 1);
   EXPECT_EQ(g.host.count("status:对手已重连，正在同步棋局"), 1);
+  // Once per completed handshake, the first and the resumed one, on both sides.
+  EXPECT_EQ(g.client.count("connected"), 2);
+  EXPECT_EQ(g.host.count("connected"), 2);
 }
 
 // The host declines to wait; the client's wait meets something that accepts the connection
