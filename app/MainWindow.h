@@ -81,6 +81,7 @@ class MainWindow {
   LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   // Writes the window's copies of the settings into "config.json"; whether it was written.
+  // A failure is told to the player, after the notice of the change that was not kept.
   bool saveSettings();
   // A settings session on the Windows desktop over "config.json", whose commits reach
   // the running program, with the engine's information rows filled in. When it cannot
@@ -146,6 +147,8 @@ class MainWindow {
   void configureFromSettings();
   std::vector<std::string> openingBookFolders() const;
   bool writeSettings(const std::string* chosenEngineVariant);
+  void tellSettingsUnsaved();
+  static constexpr const wchar_t* kSettingsUnsavedNotice = L"无法保存设置，本次更改在下次启动后不会保留";
 
   // The game's callbacks; each may run on a thread other than the UI thread.
   void onGameMove(const Move& move);
@@ -356,6 +359,7 @@ class MainWindow {
   bool gameActive = false;
   bool loadedPositionPending = false;
   bool gameStopped = false;
+  bool unsavedSettingsTold = false;
   StoppedGame stoppedGame;  // meaningful only while gameStopped
   int32_t player2Scheme = 0;
   AccessibilityConfig a11yConfig;

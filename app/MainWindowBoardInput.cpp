@@ -7,6 +7,7 @@
 #include "app/ProgramMessages.h"
 #include "audio/AudioManager.h"
 #include "core/Log.h"
+#include "engine/PveController.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
 #include "game/SelectionController.h"
@@ -41,6 +42,7 @@ bool MainWindow::handleNotationKey(WPARAM virtualKey) {
     turn.lanLocalTurn = lanController->isMyTurn();
     turn.lanRefusal = lanMoveRefusal().value_or(L"");
   }
+  turn.engineUnavailable = pveController->hasGivenUp() && isEngineTurnNow();
   const NotationOutcome out = notationEntry.handleKey(static_cast<uint32_t>(virtualKey),
                                                       (GetKeyState(VK_NUMLOCK) & 1) != 0, turn, *gameEngine);
   for (const std::wstring& notice : out.notices) announcer->announce(notice);

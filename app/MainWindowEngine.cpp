@@ -75,7 +75,7 @@ bool MainWindow::showEngineSelectionDialog(HWND parent) {
   MessageBoxW(owner, message.c_str(), EngineChoiceTexts::kConfirmationCaption, MB_OK | MB_ICONINFORMATION);
   enginePath = path;
   ai->setEnginePath(enginePath);
-  writeSettings(&chosen.fileName);
+  if (!writeSettings(&chosen.fileName)) tellSettingsUnsaved();
   logInfo("[EngineSelection] User selected: " + chosen.fileName);
   // An engine that had given up is tried again, as the new build, when it is its turn.
   if (reviveEngine()) askEngineForItsMove();

@@ -159,8 +159,8 @@ void MainWindow::toggleDebugLog() {
   const bool on = !isDebugLogEnabled();
   setDebugLogEnabled(on);
   systemConfig.loggerEnabled = on;
-  saveSettings();
   announcer->announce(on ? L"日志已开启。可在帮助菜单的关于页面点击“定位日志文件”查看日志" : L"日志已关闭");
+  saveSettings();
 }
 
 void MainWindow::handleClick(LPARAM lParam) {
@@ -177,7 +177,8 @@ bool MainWindow::handleCopyData(LPARAM lParam) {
   const auto* copy = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
   if (!copy || !InstallerRequest::isQuitRequest(copy->dwData, copy->cbData, copy->lpData)) return false;
   logInfo("[MainWindow] Installer asked the program to close");
-  saveSettings();
+  // Closing at once: nobody is left to hear a failure, the log keeps it.
+  if (!writeSettings(nullptr)) logError("[MainWindow] The settings could not be saved before closing");
   PostMessageW(hwnd, WM_CLOSE, 0, 0);
   return true;
 }

@@ -11,6 +11,7 @@
 #include "app/MainWindow.h"
 #include "app/PreLoadSnapshot.h"
 #include "app/ScoreFilePlanner.h"
+#include "audio/AudioManager.h"
 #include "core/Log.h"
 #include "core/TextConversion.h"
 #include "game/GameEngine.h"
@@ -82,6 +83,8 @@ void MainWindow::openScoreFile() {
   if (before.gameActive) {
     gameActive = false;
     loadedPositionPending = false;
+    // No game runs while a record is on the board: its music stops with it.
+    if (audioManager) audioManager->stopBackgroundMusic();
     logInfo(ScoreFilePlanner::kGameReplacedLog);
     announcer->announce(ScoreFilePlanner::kGameReplacedNotice);
   }
@@ -128,6 +131,8 @@ void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before, const std::
   }
   // The search stopped for the load: the engine is asked again when it was its turn.
   askEngineForItsMove();
+  // The game is back, and with it its music if the record had stopped it.
+  if (isGameInProgress() && initAudio() && !audioManager->isMusicWanted()) audioManager->startBackgroundMusic();
   updateMenuState();
 }
 

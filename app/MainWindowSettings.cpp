@@ -5,6 +5,7 @@
 
 #include <exception>
 
+#include "accessibility/AnnouncementHistory.h"
 #include "core/AIConfig.h"
 #include "core/ConfigManager.h"
 #include "core/Log.h"
@@ -89,7 +90,19 @@ void MainWindow::showSoftwareSettingsPrototype() {
   Settings::showSettingsDialog(hwnd, host, *session.provider, annotator);
 }
 
-bool MainWindow::saveSettings() { return writeSettings(nullptr); }
+bool MainWindow::saveSettings() {
+  if (writeSettings(nullptr)) return true;
+  tellSettingsUnsaved();
+  return false;
+}
+
+void MainWindow::tellSettingsUnsaved() {
+  logError("[MainWindow] The settings could not be saved");
+  // Said once a run: a read-only folder fails every save, and one warning is enough.
+  if (unsavedSettingsTold) return;
+  unsavedSettingsTold = true;
+  announcer->announce(kSettingsUnsavedNotice);
+}
 
 bool MainWindow::writeSettings(const std::string* chosenEngineVariant) {
   AIConfig config;

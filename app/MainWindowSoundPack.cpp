@@ -33,7 +33,8 @@ void MainWindow::selectSoundPack(HWND owner) {
   // The file must hold the pack before the audio reloads it from there.
   const std::string previous = audioConfig.soundPackPath;
   audioConfig.soundPackPath = Choice::configuredPath(pack);
-  if (!saveSettings()) {
+  // Its own box tells a failure here.
+  if (!writeSettings(nullptr)) {
     audioConfig.soundPackPath = previous;
     logError("[SoundPackSelection] Could not save the chosen pack: " + pack.folderName);
     MessageBoxW(owner, Choice::kSaveFailedText, Choice::kErrorCaption, MB_OK | MB_ICONERROR);

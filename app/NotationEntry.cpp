@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/GameSessionPlanner.h"
 #include "app/VirtualKeys.h"
 #include "game/GameEngine.h"
 #include "game/Notation.h"
@@ -39,6 +40,11 @@ bool NotationEntry::isKeypadDigit(uint32_t virtualKey) {
   return virtualKey >= VirtualKey::Numpad0 && virtualKey <= VirtualKey::Numpad0 + 9;
 }
 
+bool NotationEntry::isKeypadKey(uint32_t virtualKey) {
+  return isKeypadDigit(virtualKey) || virtualKey == VirtualKey::Add || virtualKey == VirtualKey::Subtract ||
+         virtualKey == VirtualKey::Decimal;
+}
+
 std::optional<wchar_t> NotationEntry::characterFor(uint32_t virtualKey, const NotationSettings& settings) {
   // The main-keyboard switch alone still lets the keypad type.
   if (settings.numpadEnabled || settings.mainKeyboardEnabled) {
@@ -68,7 +74,10 @@ std::optional<std::wstring> NotationEntry::turnRefusal(const NotationTurn& turn,
   if (!turn.gameActive) return L"当前未开始对局，请从游戏菜单选择模式";
   if (turn.reviewOpen) return L"复盘模式下不能走棋，按ESC退出复盘";
   if (game.getGameState() != PLAYING) return L"游戏已结束，请开始新游戏";
-  if (turn.mode == MODE_PVE && game.getCurrentPlayer() != turn.humanSide) return L"AI正在思考，请稍候";
+  if (turn.mode == MODE_PVE && game.getCurrentPlayer() != turn.humanSide) {
+    // An engine that gave up will not move: waiting for it would be waiting for ever.
+    return turn.engineUnavailable ? GameSessionPlanner::kEngineUnavailableNotice : L"AI正在思考，请稍候";
+  }
   if (turn.mode == MODE_LAN && !turn.lanLocalTurn) return L"当前未轮到你走棋";
   if (turn.mode == MODE_LAN && !turn.lanRefusal.empty()) return turn.lanRefusal;
   return std::nullopt;
@@ -159,7 +168,9 @@ NotationOutcome NotationEntry::handleKey(uint32_t virtualKey, bool numLockOn, co
     out.notices.push_back(*refusal);
     return out;
   }
-  if (isKeypadDigit(virtualKey) && !numLockOn) {
+  // With NumLock off the keypad's digits are arrows; + and - still arrive, but an entry
+  // begun with them could not be finished, so every keypad key asks for NumLock.
+  if (isKeypadKey(virtualKey) && !numLockOn) {
     reset(out);
     out.notices.push_back(kNumLockOff);
     return out;

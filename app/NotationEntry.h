@@ -31,6 +31,7 @@ struct NotationTurn {
   bool lanLocalTurn = false;      // LAN: a controller exists and it is the local turn
   PieceColor viewerSide = RED;    // the side the typed files are counted from
   std::wstring lanRefusal;        // LAN: the session cannot take a move now; said instead
+  bool engineUnavailable = false; // engine game: the engine has given up, so its turn never ends
 };
 
 // The window's time-out timer after a key: leave it, kill it, or (re)start it.
@@ -84,6 +85,8 @@ class NotationEntry {
   // The character a key types, or none when the key takes no part in an entry.
   static std::optional<wchar_t> characterFor(uint32_t virtualKey, const NotationSettings& settings);
   static bool isKeypadDigit(uint32_t virtualKey);
+  // The keypad's own notation keys: digits, +, - and the decimal point.
+  static bool isKeypadKey(uint32_t virtualKey);
   // The notice that refuses an entry now, or none when it is the local player's turn.
   static std::optional<std::wstring> turnRefusal(const NotationTurn& turn, const GameEngine& game);
   // What the step just reached repeats back; what a refused character is told.

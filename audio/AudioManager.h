@@ -61,6 +61,7 @@ class AudioManager {
   // only wanted music, so none of them starts it with no game running.
   void startBackgroundMusic();
   void stopBackgroundMusic();
+  bool isMusicWanted() const;
   // Called by the window's music timer while initialised: moves on when a track ended.
   void updateBackgroundMusic();
   void setBackgroundMusicEnabled(bool enabled);

@@ -39,6 +39,11 @@ void AudioManager::stopBackgroundMusic() {
   music_.stop();
 }
 
+bool AudioManager::isMusicWanted() const {
+  Lock guard(lock_);
+  return musicWanted_;
+}
+
 void AudioManager::updateBackgroundMusic() {
   Lock guard(lock_);
   music_.advanceIfEnded(musicVolume());

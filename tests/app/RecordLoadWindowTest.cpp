@@ -10,6 +10,8 @@
 #include "core/TextConversion.h"
 #include "app/DialogWatcher.h"
 #include "app/WindowTestRig.h"
+#include "audio/AudioManager.h"
+#include "audio/NoDeviceBackend.h"
 #include "game/GameEngine.h"
 #include "game/ReviewManager.h"
 #include "support/TestPaths.h"
@@ -17,7 +19,9 @@
 namespace Tavrune {
 namespace {
 
+using Test::BackendProbe;
 using Test::DialogWatcher;
+using Test::NoDeviceBackend;
 
 class RecordLoadWindowTest : public ::testing::Test {
  protected:
@@ -66,13 +70,25 @@ class RecordLoadWindowTest : public ::testing::Test {
     EXPECT_FALSE(rig.window().isGameInProgress());
   }
 
-  static Tavrune::Test::SavedSettings silent() {
-    Tavrune::Test::SavedSettings settings;
-    settings.audio.enabled = false;  // a review would start audio
-    return settings;
+  // Silent unless a test wants to hear its music: a review would start audio.
+  explicit RecordLoadWindowTest(bool withSound = false) : rig(settings(withSound)) {
+    if (withSound) {
+      rig.window().audio().setBackendFactory(
+          [](AudioBackendType) { return std::make_unique<NoDeviceBackend>(std::make_shared<BackendProbe>(), "miniaudio"); });
+    }
+  }
+  static Tavrune::Test::SavedSettings settings(bool withSound) {
+    Tavrune::Test::SavedSettings saved;
+    saved.audio.enabled = withSound;
+    return saved;
   }
 
-  Tavrune::Test::WindowTestRig rig{silent()};
+  Tavrune::Test::WindowTestRig rig;
+};
+
+class RecordOverAGameTest : public RecordLoadWindowTest {
+ protected:
+  RecordOverAGameTest() : RecordLoadWindowTest(true) {}
 };
 
 TEST_F(RecordLoadWindowTest, GoingBackAfterTheFirstLoadRestoresTheEmptyStart) {
@@ -110,6 +126,19 @@ TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsRevie
   EXPECT_TRUE(rig.window().review().isActive());
   EXPECT_EQ(rig.window().game().getMoveHistory(), first);
   EXPECT_EQ(rig.window().game().getBoard().getCells(), cells);
+}
+
+TEST_F(RecordOverAGameTest, TheGamesMusicStopsWithItAndComesBackWithIt) {
+  SendMessageW(rig.window().handle(), WM_COMMAND, 200, 0);  // two players at one keyboard
+  // Going back to the game brings its music back; reviewing the record ends both.
+  for (const auto& [choice, musicAfter] : {std::pair{IDCANCEL, true}, std::pair{IDYES, false}}) {
+    SCOPED_TRACE(choice);
+    ASSERT_TRUE(rig.window().audio().isMusicWanted());
+    DialogWatcher replaceGame(L"确认加载棋谱", [](HWND box) { DialogWatcher::press(box, IDYES); });
+    load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", choice}});
+    EXPECT_EQ(rig.window().isGameInProgress(), musicAfter);
+    EXPECT_EQ(rig.window().audio().isMusicWanted(), musicAfter);
+  }
 }
 
 }  // namespace
