@@ -168,6 +168,9 @@ bool MainWindow::create(HINSTANCE instance) {
 }
 
 void MainWindow::finishStartup() {
+  if (startupFinished) return;
+  startupFinished = true;
+  KillTimer(hwnd, TIMER_FINISH_STARTUP);  // also while a box of it is open
   logInfo(std::string("[MainWindow] Initializing WinSparkle with appcast: ") + kAppcastUrl);
   if (updater->initialize(kAppcastUrl)) {
     logInfo("[MainWindow] WinSparkle initialized successfully");

@@ -182,7 +182,7 @@ class MainWindow {
   // Asks for the held notices to be spoken: posted (delay 0) or after a timer.
   bool requestNoticeFlush(int32_t delayMs);
   // What create leaves for a timer, after the window answers: the update service and the
-  // temporary folder's clean-up.
+  // temporary folder's clean-up. Runs once, from the timer or from whatever needs it first.
   void finishStartup();
 
   // Menus, board keys, painting, volume keys, the settings dialog.
@@ -360,6 +360,7 @@ class MainWindow {
   bool loadedPositionPending = false;
   bool gameStopped = false;
   bool unsavedSettingsTold = false;
+  bool startupFinished = false;
   StoppedGame stoppedGame;  // meaningful only while gameStopped
   int32_t player2Scheme = 0;
   AccessibilityConfig a11yConfig;

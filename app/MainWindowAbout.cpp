@@ -116,6 +116,9 @@ void MainWindow::showAboutDialog() {
 }
 
 void MainWindow::checkForUpdatesFromMenu() {
+  // Posted commands come before timers: a check asked for at once must not find the
+  // update library not loaded yet and call the service unavailable.
+  finishStartup();
   if (updater && updater->checkForUpdatesManually()) return;
   // Without the update library nothing else would tell the user that no check runs.
   constexpr wchar_t kUnavailable[] = L"更新服务不可用";

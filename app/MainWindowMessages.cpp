@@ -76,10 +76,7 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         KillTimer(hwnd, TIMER_NOTICE_FLUSH);
         noticeJoiner->flush();
       }
-      if (wParam == TIMER_FINISH_STARTUP) {
-        KillTimer(hwnd, TIMER_FINISH_STARTUP);  // once, also while a box of it is open
-        finishStartup();
-      }
+      if (wParam == TIMER_FINISH_STARTUP) finishStartup();
       if (wParam == TIMER_LAN_POLL) onLanTimer();
       return 0;
 
