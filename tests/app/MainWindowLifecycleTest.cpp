@@ -228,20 +228,15 @@ TEST(SaveSettingsTest, AnEngineInsideTheProgramFolderIsSavedRelativeToIt) {
 TEST(SaveSettingsTest, AFailedWriteIsReportedAndToldOnceARun) {
   WindowTestRig rig{SavedSettings{}};
   ASSERT_TRUE(rig.create());
-  ScratchFolder logFolder("unsaved-log");
-  setLogFolderForTesting(logFolder.utf8());
   std::filesystem::remove(ScratchFolder::fromUtf8(rig.configPath()));
   std::filesystem::create_directories(ScratchFolder::fromUtf8(rig.configPath()) / "blocked");
   // The change is heard, then that it will not last; later failures only reach the log.
-  HeldKey ctrl(VK_CONTROL);
-  SendMessageW(rig.window().handle(), WM_KEYDOWN, 'H', 0);
-  EXPECT_EQ(rig.title(),
-            L"Velmora - 日志已开启。可在帮助菜单的关于页面点击“定位日志文件”查看日志，"
-            L"无法保存设置，本次更改在下次启动后不会保留");
-  SendMessageW(rig.window().handle(), WM_KEYDOWN, 'H', 0);
-  EXPECT_EQ(rig.title(), L"Velmora - 日志已关闭");
+  for (const wchar_t* heard : {L"Velmora - 已切换到坐标播报，无法保存设置，本次更改在下次启动后不会保留",
+                               L"Velmora - 已开启专业记谱法"}) {
+    SendMessageW(rig.window().handle(), WM_COMMAND, 206, 0);  // 专业记谱
+    EXPECT_EQ(rig.title(), heard);
+  }
   EXPECT_FALSE(rig.window().saveSettings());
-  setLogFolderForTesting("");
 }
 
 TEST(KeysTest, NoticeHistoryKeys) {

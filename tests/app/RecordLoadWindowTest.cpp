@@ -19,9 +19,7 @@
 namespace Tavrune {
 namespace {
 
-using Test::BackendProbe;
 using Test::DialogWatcher;
-using Test::NoDeviceBackend;
 
 class RecordLoadWindowTest : public ::testing::Test {
  protected:
@@ -70,25 +68,14 @@ class RecordLoadWindowTest : public ::testing::Test {
     EXPECT_FALSE(rig.window().isGameInProgress());
   }
 
-  // Silent unless a test wants to hear its music: a review would start audio.
-  explicit RecordLoadWindowTest(bool withSound = false) : rig(settings(withSound)) {
-    if (withSound) {
-      rig.window().audio().setBackendFactory(
-          [](AudioBackendType) { return std::make_unique<NoDeviceBackend>(std::make_shared<BackendProbe>(), "miniaudio"); });
-    }
-  }
-  static Tavrune::Test::SavedSettings settings(bool withSound) {
-    Tavrune::Test::SavedSettings saved;
-    saved.audio.enabled = withSound;
-    return saved;
+  // A review starts audio: it plays on a back end without a device.
+  RecordLoadWindowTest() {
+    rig.window().audio().setBackendFactory([](AudioBackendType) {
+      return std::make_unique<Tavrune::Test::NoDeviceBackend>(std::make_shared<Tavrune::Test::BackendProbe>(), "miniaudio");
+    });
   }
 
-  Tavrune::Test::WindowTestRig rig;
-};
-
-class RecordOverAGameTest : public RecordLoadWindowTest {
- protected:
-  RecordOverAGameTest() : RecordLoadWindowTest(true) {}
+  Tavrune::Test::WindowTestRig rig{Tavrune::Test::SavedSettings{}};
 };
 
 TEST_F(RecordLoadWindowTest, GoingBackAfterTheFirstLoadRestoresTheEmptyStart) {
@@ -128,7 +115,7 @@ TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsRevie
   EXPECT_EQ(rig.window().game().getBoard().getCells(), cells);
 }
 
-TEST_F(RecordOverAGameTest, TheGamesMusicStopsWithItAndComesBackWithIt) {
+TEST_F(RecordLoadWindowTest, AGamesMusicStopsWithItAndComesBackWithIt) {
   SendMessageW(rig.window().handle(), WM_COMMAND, 200, 0);  // two players at one keyboard
   // Going back to the game brings its music back; reviewing the record ends both.
   for (const auto& [choice, musicAfter] : {std::pair{IDCANCEL, true}, std::pair{IDYES, false}}) {

@@ -308,13 +308,11 @@ TEST(NotationEntryTest, EveryKeypadKeyWithNumLockOffAsksForNumLock) {
     SCOPED_TRACE(vk);
     Rig rig;
     rig.type(L"62");
-    const NotationOutcome out = rig.key(vk, /*numLock=*/false);
-    EXPECT_TRUE(out.consumed);
-    EXPECT_EQ(out.notices, std::vector<std::wstring>{L"请开启小键盘（NumLock）"});
-    EXPECT_FALSE(rig.entry.isActive());
-    // No entry starts from one either.
-    EXPECT_EQ(rig.key(vk, false).notices, std::vector<std::wstring>{L"请开启小键盘（NumLock）"});
-    EXPECT_FALSE(rig.entry.isActive());
+    for (int press = 0; press < 2; ++press) {  // during an entry, then with none to start from
+      EXPECT_TRUE(rig.key(vk, /*numLock=*/false).consumed);
+      EXPECT_EQ(rig.last.notices, std::vector<std::wstring>{L"请开启小键盘（NumLock）"});
+      EXPECT_FALSE(rig.entry.isActive());
+    }
   }
   // The main keyboard's keys do not depend on NumLock.
   Rig rig;
@@ -336,20 +334,20 @@ TEST(NotationEntryTest, WhoseTurnRefusalsResetTheEntry) {
     GameMode mode;
     PieceColor human;
     bool lanLocalTurn;
-    bool engineUnavailable;
     std::wstring notice;  // empty: the entry starts
+    bool engineUnavailable = false;
   };
   const std::vector<Case> cases = {
-      {"no game", false, false, false, MODE_PVP, RED, false, false, L"当前未开始对局，请从游戏菜单选择模式"},
-      {"review", true, true, false, MODE_PVP, RED, false, false, L"复盘模式下不能走棋，按ESC退出复盘"},
-      {"game over", true, false, true, MODE_PVP, RED, false, false, L"游戏已结束，请开始新游戏"},
-      {"engine to move", true, false, false, MODE_PVE, BLACK, false, false, L"AI正在思考，请稍候"},
-      {"engine gave up on its move", true, false, false, MODE_PVE, BLACK, false, true,
-       L"AI引擎不可用，可悔棋、重新开始或改为本地双人"},
-      {"LAN peer to move", true, false, false, MODE_LAN, RED, false, false, L"当前未轮到你走棋"},
-      {"engine game, our move", true, false, false, MODE_PVE, RED, false, false, L""},
-      {"LAN, our move", true, false, false, MODE_LAN, RED, true, false, L""},
-      {"two players", true, false, false, MODE_PVP, BLACK, false, false, L""},
+      {"no game", false, false, false, MODE_PVP, RED, false, L"当前未开始对局，请从游戏菜单选择模式"},
+      {"review", true, true, false, MODE_PVP, RED, false, L"复盘模式下不能走棋，按ESC退出复盘"},
+      {"game over", true, false, true, MODE_PVP, RED, false, L"游戏已结束，请开始新游戏"},
+      {"engine to move", true, false, false, MODE_PVE, BLACK, false, L"AI正在思考，请稍候"},
+      {"engine gave up on its move", true, false, false, MODE_PVE, BLACK, false,
+       L"AI引擎不可用，可悔棋、重新开始或改为本地双人", true},
+      {"LAN peer to move", true, false, false, MODE_LAN, RED, false, L"当前未轮到你走棋"},
+      {"engine game, our move", true, false, false, MODE_PVE, RED, false, L""},
+      {"LAN, our move", true, false, false, MODE_LAN, RED, true, L""},
+      {"two players", true, false, false, MODE_PVP, BLACK, false, L""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
