@@ -174,9 +174,11 @@ TEST_P(RealEngineTest, NewGameAndCleanStop) {
   EXPECT_EQ(engine->getState(), UCCIEngine::NOT_STARTED);
 }
 
-// The engine plays itself at a low depth; every move it delivers must be legal.
+// The engine plays itself at a low depth; every move it delivers must be legal. At full
+// strength: a limited strength picks moves at random, and a quick mate would cut the game short.
 TEST_P(RealEngineTest, SelfPlayDeliversOnlyLegalMoves) {
   startEngine();
+  engine->setDifficulty(TIER_EXPERT);
   engine->setDepth(2);
   Board board = startBoard();
   int plies = 0;
