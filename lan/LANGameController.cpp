@@ -72,6 +72,11 @@ int32_t LANGameController::getMoveSeq() const {
   return moveSeq;
 }
 
+bool LANGameController::peerRequestOpen(LanRequestKind kind) const {
+  std::lock_guard<std::mutex> guard(mutex);
+  return kind == LanRequestKind::Undo ? remoteUndoRequested : remoteDrawRequested;
+}
+
 bool LANGameController::inGame() const {
   return state == State::PLAYING || state == State::WAITING_ACK || state == State::WAITING_SYNC;
 }

@@ -27,6 +27,7 @@
 #include "game/ChessTypes.h"
 #include "lan/LANCallbacks.h"
 #include "lan/LANSessionState.h"
+#include "lan/LanRequestKind.h"
 #include "lan/LanRequestResult.h"
 #include "lan/LanProtocol.h"
 #include "lan/RoomTable.h"
@@ -81,6 +82,9 @@ class LANGameController {
   void onEngineReady();
   // The number of the last ply sent or accepted.
   int32_t getMoveSeq() const;
+  // The peer's request of this kind still waits for the local player's answer: a question
+  // the window has not put yet is dropped once this is false.
+  bool peerRequestOpen(LanRequestKind kind) const;
 
   // The local player's move, already played on the local game.
   void sendMove(const Move& move);
