@@ -114,7 +114,6 @@ TEST(ConfirmationChooserTest, BoxesPerCommandAndState) {
       {"two players while a connect waits", MenuCommand::TwoPlayerMode, connecting(none()), {}},
       {"engine mode while playing and a connect waits", MenuCommand::EngineMode, connecting(playing(MODE_PVP)),
        {{Kind::YesNoQuestion, L"确认切换模式", kModePlaying, L""}}},
-      {"load while a connect waits", MenuCommand::LoadScore, connecting(none()), {}},
       {"engine mode with a stopped game", MenuCommand::EngineMode, stopped(),
        {{Kind::YesNoQuestion, L"确认操作", kSuspendedMode, L""}}},
       {"LAN with a stopped game", MenuCommand::LanMode, stopped(),

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "app/EngineReadyNotice.h"
 #include "app/GameSessionPlanner.h"
@@ -116,32 +117,27 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
 TEST(GameSessionPlannerTest, WhatAModeCommandOrALoadLeavesFirst) {
   SessionStatus connecting{false, false, PLAYING, false, MODE_PVE, true, true};
   connecting.lanConnectPending = true;
-  const SessionStatus lanFinished{true, false, RED_WIN, false, MODE_LAN, true, true};
+  const SessionStatus lanOver{true, false, RED_WIN, false, MODE_LAN, true, true};
   const SessionStatus lanReview{true, true, REVIEW, false, MODE_LAN, true, true};
-  const SessionStatus engineGame{true, false, PLAYING, false, MODE_PVE};
   const struct {
-    const char* name;
     MenuCommand command;
     SessionStatus status;
     bool exitReview, leaveRoom;
     const wchar_t* notice;
   } cases[] = {
-      {"two players while a connect waits", MenuCommand::TwoPlayerMode, connecting, false, true, L"已取消连接"},
-      {"engine while a connect waits", MenuCommand::EngineMode, connecting, false, true, L"已取消连接"},
-      {"load while a connect waits", MenuCommand::LoadScore, connecting, false, true, L"已取消连接"},
-      {"LAN while a connect waits: its set-up decides", MenuCommand::LanMode, connecting, false, false, L""},
-      {"two players after a LAN game", MenuCommand::TwoPlayerMode, lanFinished, false, true, L""},
-      {"LAN after a LAN game", MenuCommand::LanMode, lanFinished, false, true, L""},
-      {"load after a LAN game: its choice decides", MenuCommand::LoadScore, lanFinished, false, false, L""},
-      {"engine from a LAN review", MenuCommand::EngineMode, lanReview, true, true, L""},
-      {"two players from an engine game", MenuCommand::TwoPlayerMode, engineGame, false, false, L""},
+      {MenuCommand::TwoPlayerMode, connecting, false, true, L"已取消连接"},
+      {MenuCommand::LoadScore, connecting, false, true, L"已取消连接"},
+      {MenuCommand::LanMode, connecting, false, false, L""},  // given up once its set-up is confirmed
+      {MenuCommand::EngineMode, lanOver, false, true, L""},
+      {MenuCommand::LanMode, lanOver, false, true, L""},
+      {MenuCommand::LoadScore, lanOver, false, false, L""},  // the record's choice leaves it
+      {MenuCommand::TwoPlayerMode, lanReview, true, true, L""},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
     const ModeSwitchPlan plan = GameSessionPlanner::modeSwitchPlan(c.command, c.status);
-    EXPECT_EQ(plan.exitReview, c.exitReview);
-    EXPECT_EQ(plan.leaveLanRoom, c.leaveRoom);
-    EXPECT_EQ(plan.notice, c.notice);
+    EXPECT_EQ(std::make_tuple(plan.exitReview, plan.leaveLanRoom, plan.notice),
+              std::make_tuple(c.exitReview, c.leaveRoom, std::wstring(c.notice)))
+        << static_cast<int>(c.command) << " " << c.status.gameState;
   }
 }
 
