@@ -1,6 +1,7 @@
 // The window's sound as heard from its audio manager's mix, on a back end without a device.
 #include <gtest/gtest.h>
 
+#include "app/DialogWatcher.h"
 #include "app/WindowTestRig.h"
 #include "audio/AudioManager.h"
 #include "audio/NoDeviceBackend.h"
@@ -65,6 +66,38 @@ TEST_F(WindowAudioTest, TheNextTrackStartsWithoutInput) {
   heard(0.3);  // past the first track's end
   EXPECT_TRUE(
       rig.pumpUntil([&] { return rig.window().audio().currentMusicTrack() == sounds.utf8("sounds/bg/b.wav"); }));
+}
+
+TEST_F(WindowAudioTest, SoundSwitchedOnDuringAGameBringsItsEffectsAndMusic) {
+  // Quiet and lower than the effects, so that the cursor stands out of the mix.
+  sounds.writeFile("sounds/bg/a.wav", wavBytes(sineSamples(5.0, 440.0, 0.02, 1, NoDeviceBackend::SAMPLE_RATE), 1,
+                                               NoDeviceBackend::SAMPLE_RATE));
+  ASSERT_TRUE(rig.create());
+  AudioManager& audio = rig.window().audio();
+  const std::string track = sounds.utf8("sounds/bg/a.wav");
+  send(WM_KEYDOWN, VK_F8);  // sound off with no game: the audio stays unstarted
+  send(WM_COMMAND, 200);
+  ASSERT_FALSE(audio.isInitialized());
+  send(WM_KEYDOWN, VK_F8);
+  ASSERT_TRUE(audio.isInitialized());
+  EXPECT_EQ(audio.currentMusicTrack(), track);
+  const double music = heard(0.1).peak;
+  send(WM_KEYDOWN, VK_LEFT);
+  EXPECT_GT(heard(0.25).peak, 2 * music) << "the cursor is heard over the music";
+
+  // The next game starts with sound off after a stopped one: switched on, its music plays.
+  send(WM_COMMAND, 209);
+  send(WM_KEYDOWN, VK_F8);
+  {
+    DialogWatcher dropStopped(L"确认操作", [](HWND box) { DialogWatcher::press(box, IDYES); });
+    send(WM_COMMAND, 200);
+  }
+  EXPECT_EQ(audio.currentMusicTrack(), "");
+  send(WM_KEYDOWN, VK_F8);
+  EXPECT_EQ(audio.currentMusicTrack(), track);
+  send(WM_COMMAND, 209);  // stopped: switches bring nothing back
+  send(WM_KEYDOWN, VK_F8, 2);
+  EXPECT_EQ(audio.currentMusicTrack(), "");
 }
 
 }  // namespace

@@ -2,6 +2,9 @@
 // audio manager on a device-less back end and an accessibility manager.
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 #include "accessibility/AccessibilityManager.h"
 #include "app/SettingsMirrors.h"
 #include "audio/ManagerTestRig.h"
@@ -13,7 +16,7 @@ namespace {
 
 using Mirrors = Tavrune::Test::SettingsMirrors;
 
-TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
+TEST(SettingsAppliers, SwitchesOffSilenceTheGamesMusicBackOnInAnyOrderBringItAndVolumesAreClamped) {
   Tavrune::Test::ManagerTestRig rig;
   rig.folder().writeFile("data/sounds/bg/a.wav",
                          Tavrune::Test::wavBytes(Tavrune::Test::levelSamples(0.5, 0.1, 1, Tavrune::Test::NoDeviceBackend::SAMPLE_RATE), 1,
@@ -26,12 +29,30 @@ TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
   rig.manager().startBackgroundMusic();
   ASSERT_NE(rig.manager().currentMusicTrack(), "");
 
-  EXPECT_TRUE(executor.execute("audio.enabled", false).ok);
-  EXPECT_FALSE(mirrors.audio.enabled);
-  EXPECT_FALSE(rig.manager().isEnabled());
-  EXPECT_EQ(rig.manager().currentMusicTrack(), "") << "nothing plays while sound is off";
-  EXPECT_TRUE(executor.execute("audio.enabled", true).ok);
-  EXPECT_NE(rig.manager().currentMusicTrack(), "") << "the game in progress gets its music back";
+  // Commits from sound and music on; one 应用 commits the sound switch first.
+  using Steps = std::vector<std::pair<const char*, bool>>;
+  const char* const sound = "audio.enabled";
+  const char* const music = "audio.backgroundMusicEnabled";
+  const Steps orders[] = {
+      {{sound, false}, {sound, true}},
+      {{sound, false}, {music, false}, {sound, true}, {music, true}},
+      {{music, false}, {sound, false}, {music, true}, {sound, true}},
+      {{sound, false}, {music, false}, {music, true}, {sound, true}},
+  };
+  for (const Steps& steps : orders) {
+    for (const auto& [key, on] : steps) {
+      SCOPED_TRACE(testing::Message() << "row " << (&steps - orders) << " " << key << " " << on);
+      EXPECT_TRUE(executor.execute(key, on).ok);
+      EXPECT_EQ(key == sound ? mirrors.audio.enabled : mirrors.audio.backgroundMusicEnabled, on);
+      EXPECT_EQ(rig.manager().isEnabled(), mirrors.audio.enabled);
+      // Nothing plays while either switch is off, the game's music whenever both are on.
+      EXPECT_EQ(rig.manager().currentMusicTrack() != "",
+                mirrors.audio.enabled && mirrors.audio.backgroundMusicEnabled);
+    }
+  }
+  rig.manager().stopBackgroundMusic();  // the game ended: switching sound on brings no music
+  for (bool on : {false, true}) EXPECT_TRUE(executor.execute(sound, on).ok);
+  EXPECT_EQ(rig.manager().currentMusicTrack(), "");
 
   EXPECT_TRUE(executor.execute("audio.masterVolumePercent", int64_t{150}).ok);
   EXPECT_EQ(mirrors.audio.masterVolume, 1.0f);
