@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DialogWatcher.h"
+#include "app/OpeningMoves.h"
 #include "app/WindowTestRig.h"
 #include "audio/AudioManager.h"
 #include "audio/NoDeviceBackend.h"
@@ -84,6 +85,15 @@ TEST_F(WindowAudioTest, SoundSwitchedOnDuringAGameBringsItsEffectsAndMusic) {
   const double music = heard(0.1).peak;
   send(WM_KEYDOWN, VK_LEFT);
   EXPECT_GT(heard(0.25).peak, 2 * music) << "the cursor is heard over the music";
+
+  // A review only pauses the game's music: sound switched off in it and on after it brings it.
+  ASSERT_TRUE(rig.window().makeMove(kRedCannon));
+  send(WM_COMMAND, 205);
+  rig.pumpFor(100);
+  send(WM_KEYDOWN, VK_F8);
+  send(WM_COMMAND, 205);
+  send(WM_KEYDOWN, VK_F8);
+  EXPECT_EQ(audio.currentMusicTrack(), track);
 
   // The next game starts with sound off after a stopped one: switched on, its music plays.
   send(WM_COMMAND, 209);
