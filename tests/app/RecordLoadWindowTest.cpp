@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "core/TextConversion.h"
@@ -119,13 +120,8 @@ TEST_F(RecordLoadWindowTest, AGamesMusicStopsWithItAndComesBackWithIt) {
   SendMessageW(rig.window().handle(), WM_COMMAND, 200, 0);  // two players at one keyboard
   // Going back to the game brings its music back, with sound off too (F8 first); reviewing
   // the record ends both.
-  struct Row {
-    bool f8First;
-    int choice;
-    bool musicAfter;
-  };
-  for (const auto& [f8First, choice, musicAfter] : {Row{false, IDCANCEL, true}, Row{true, IDCANCEL, true},
-                                                    Row{false, IDYES, false}}) {
+  for (const auto& [f8First, choice, musicAfter] :
+       {std::tuple{false, IDCANCEL, true}, std::tuple{true, IDCANCEL, true}, std::tuple{false, IDYES, false}}) {
     SCOPED_TRACE(testing::Message() << f8First << " " << choice);
     if (f8First) SendMessageW(rig.window().handle(), WM_KEYDOWN, VK_F8, 0);
     ASSERT_TRUE(rig.window().audio().isMusicWanted());
