@@ -236,6 +236,10 @@ class MainWindow {
   bool initAudio();
   // Starts the audio manager, whatever the switch, with the switch's flag and settings.
   bool startAudio();
+  // Sound switched on (F8 or the settings): starts the audio for a game that began silent.
+  void onSoundSwitchedOn();
+  // Marks the music of the game just started or resumed as wanted, and plays it if it may.
+  void wantGameMusic();
   void stopCurrentGame();
   // Ends the game on the board as the plan says: its engine work, its room, its snapshot.
   void endBoardGame(const StopPlan& plan);

@@ -374,8 +374,8 @@ void MainWindow::onLanGameReady(PieceColor side, const std::string& opponent) {
   if (initAudio()) {
     audioManager->updateListener(side);
     audioManager->playSound(SOUND_GAME_START);
-    audioManager->startBackgroundMusic();
   }
+  wantGameMusic();
   updateMenuState();
   InvalidateRect(hwnd, nullptr, TRUE);
   announcer->announce(L"对手 " + utf8ToWide(opponent) + L" 已连接，你执" + (side == BLACK ? L"黑方" : L"红方"));

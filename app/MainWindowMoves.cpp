@@ -147,8 +147,10 @@ void MainWindow::onGameStateChanged(GameState state) {
 }
 
 void MainWindow::handleGameStateChanged(GameState state) {
-  if (state != PLAYING && audioManager && audioManager->isInitialized()) {
-    audioManager->stopBackgroundMusic();
+  if (state == REVIEW && audioManager) {
+    audioManager->silenceBackgroundMusic();  // still the game's music: it returns after the review
+  } else if (state != PLAYING && audioManager) {
+    audioManager->stopBackgroundMusic();  // also while silent: the ended game wants none
     const int32_t outcome = PveController::getResultForPlayer(state, humanColor);
     if (outcome == PveController::PLAYER_WON) audioManager->playSound(SOUND_WIN);
     if (outcome == PveController::PLAYER_LOST) audioManager->playSound(SOUND_LOSE);

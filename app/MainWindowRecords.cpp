@@ -131,8 +131,11 @@ void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before, const std::
   }
   // The search stopped for the load: the engine is asked again when it was its turn.
   askEngineForItsMove();
-  // The game is back, and with it its music if the record had stopped it.
-  if (isGameInProgress() && initAudio() && !audioManager->isMusicWanted()) audioManager->startBackgroundMusic();
+  // The game is back, and with it its music if the record had stopped it, also with sound off.
+  if (isGameInProgress() && audioManager && !audioManager->isMusicWanted()) {
+    initAudio();
+    wantGameMusic();
+  }
   updateMenuState();
 }
 

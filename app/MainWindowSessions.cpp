@@ -56,11 +56,24 @@ bool MainWindow::startAudio() {
       return false;
     }
     logInfo("Audio system initialized successfully");
-    // A failed start switched the manager off; once started it follows the user's switch.
-    audioManager->setEnabled(audioConfig.enabled);
     pushAudioSettings(*audioManager, audioConfig);
+    // A failed start switched the manager off; once started it follows the user's switch.
+    // After the settings, so that the music it may bring back plays with them.
+    audioManager->setEnabled(audioConfig.enabled);
   }
   return audioManager->isInitialized();
+}
+
+void MainWindow::onSoundSwitchedOn() {
+  // A game that began with sound off never started the audio; its music is still wanted,
+  // so the audio starts now as at the game's start, without the start sound.
+  if (!audioManager || audioManager->isInitialized() || !audioManager->isMusicWanted()) return;
+  if (initAudio()) audioManager->updateListener(humanColor);
+}
+
+void MainWindow::wantGameMusic() {
+  // Also while sound is off: switching it on during the game brings the music.
+  if (audioManager) audioManager->startBackgroundMusic();
 }
 
 void MainWindow::startGameSession(const std::wstring& notice) {
@@ -73,8 +86,8 @@ void MainWindow::startGameSession(const std::wstring& notice) {
   if (initAudio()) {
     audioManager->updateListener(humanColor);
     audioManager->playSound(SOUND_GAME_START);
-    audioManager->startBackgroundMusic();
   }
+  wantGameMusic();
   announcer->announce(notice);
   accessibility->syncFocus(cursor);
   updateMenuState();
@@ -188,10 +201,8 @@ void MainWindow::resumeStoppedGame() {
   restoreSeat(stoppedGame.seat);
   gameActive = true;
   gameStopped = false;
-  if (initAudio()) {
-    audioManager->updateListener(humanColor);
-    audioManager->startBackgroundMusic();  // wanted even while switched off, for the switch
-  }
+  if (initAudio()) audioManager->updateListener(humanColor);
+  wantGameMusic();
   askEngineForItsMove();
   announcer->announce(GameSessionPlanner::kResumedNotice);
   updateMenuState();

@@ -31,7 +31,7 @@ SettingsTargets MainWindow::settingsTargets() {
   targets.applyNotationSettings = [this] { applyNotationSettings(); };
   targets.resetNotationInput = [this] { resetNotationInput(); };
   targets.updateMenuState = [this] { updateMenuState(); };
-  targets.isGameInProgress = [this] { return isGameInProgress(); };
+  targets.soundSwitchedOn = [this] { onSoundSwitchedOn(); };
   return targets;
 }
 

@@ -41,6 +41,7 @@ void MainWindow::toggleAudioChannel() {
     if (change.gameSfxEnabled) audioManager->setGameSfxEnabled(*change.gameSfxEnabled);
     if (change.musicEnabled) audioManager->setBackgroundMusicEnabled(*change.musicEnabled);
   }
+  if (change.managerEnabled.value_or(false)) onSoundSwitchedOn();
   announcer->announce(change.spoken);
   saveSettings();
 }

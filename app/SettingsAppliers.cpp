@@ -181,16 +181,13 @@ void registerAudioAppliers(CallbackActionExecutor& executor, const SettingsTarge
   const auto volume = [](int percent) { return Settings::ConfigKeyTable::percentToVolume(percent); };
 
   // Nothing may play while the switch is off, the music included; switched back on, the
-  // music returns only to a game in progress.
-  registerBoolApplier(executor, "audio.enabled", [&c, audio, running, inGame = t.isGameInProgress](bool on) {
+  // manager brings back the music a game still wants, and a game that began silent gets
+  // its audio started.
+  registerBoolApplier(executor, "audio.enabled", [&c, audio, switchedOn = t.soundSwitchedOn](bool on) {
     c.enabled = on;
     if (!audio) return;
     audio->setEnabled(on);
-    if (!on) {
-      audio->stopBackgroundMusic();
-    } else if (running() && c.backgroundMusicEnabled && inGame && inGame()) {
-      audio->startBackgroundMusic();
-    }
+    if (on) call(switchedOn);
   });
   registerBoolApplier(executor, "audio.gameSfxEnabled", [&c, audio](bool on) {
     c.gameSfxEnabled = on;

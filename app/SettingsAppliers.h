@@ -36,7 +36,7 @@ struct SettingsTargets {
   std::function<void()> applyNotationSettings;  // hands the keypad switches to notation entry
   std::function<void()> resetNotationInput;
   std::function<void()> updateMenuState;
-  std::function<bool()> isGameInProgress;
+  std::function<void()> soundSwitchedOn;  // starts the audio for a game that began silent
 };
 
 // One applier per setting that the running program takes at once; the engine's only

@@ -197,7 +197,14 @@ bool AudioManager::isEnabled() const {
 
 void AudioManager::setEnabled(bool enabled) {
   Lock guard(lock_);
+  const bool switchedOn = enabled && !enabled_;
   enabled_ = enabled;
+  // Off only silences the music: it stays wanted, so switching back on brings it.
+  if (!enabled) {
+    music_.stop();
+  } else if (switchedOn && initialized_ && !music_.isPlaying()) {
+    playWantedMusic();
+  }
 }
 
 float AudioManager::boardScaleX() const {

@@ -57,10 +57,13 @@ class AudioManager {
                      bool forceAccessibilityChannel);
 
   // Music is wanted from a start to the next stop: a game's, or the 3D test window's that
-  // started the audio. The music switch, the settings and a rebuild of the back end play
-  // only wanted music, so none of them starts it with no game running.
+  // started the audio; a start marks it wanted also while sound is off. The switches, the
+  // settings and a rebuild of the back end play only wanted music, so none of them starts
+  // it with no game running; switching off silences it and leaves it wanted.
   void startBackgroundMusic();
   void stopBackgroundMusic();
+  // Stops the track and keeps the music wanted, as a switch going off does.
+  void silenceBackgroundMusic();
   bool isMusicWanted() const;
   // Called by the window's music timer while initialised: moves on when a track ended.
   void updateBackgroundMusic();
@@ -68,7 +71,7 @@ class AudioManager {
   void setBackgroundVolume(float volume);
 
   bool isInitialized() const;
-  // The user's audio switch; nothing plays while it is off.
+  // The user's audio switch; nothing plays while it is off, and back on the wanted music returns.
   bool isEnabled() const;
   void setEnabled(bool enabled);
   float boardScaleX() const;

@@ -39,6 +39,11 @@ void AudioManager::stopBackgroundMusic() {
   music_.stop();
 }
 
+void AudioManager::silenceBackgroundMusic() {
+  Lock guard(lock_);
+  music_.stop();
+}
+
 bool AudioManager::isMusicWanted() const {
   Lock guard(lock_);
   return musicWanted_;

@@ -121,38 +121,32 @@ bool GameEngine::applyNetworkSyncState(const std::string& fen, const std::vector
                                        bool force) {
   if (!force && board.toFEN() == fen && moveHistory.size() == moves.size()) return true;
 
-  // Read the peer's position before touching the game, so that an unreadable text
-  // cannot leave a cleared or half-built board behind.
-  Board peerBoard;
-  if (!peerBoard.fromFEN(fen)) {
-    logError("applyNetworkSyncState failed: invalid fen");
+  // The peer's word is checked on a scratch board before the game is touched: every LAN
+  // game starts from the standard opening, so its moves must each be legal there in turn
+  // and end at its position. Anything else leaves the game as it was.
+  Board scratch;
+  scratch.setupInitialPosition();
+  for (const Move& move : moves) {
+    if (scratch.getGameState() != PLAYING || !scratch.isValidMove(move)) {
+      logError("applyNetworkSyncState failed: the peer's moves are not a game");
+      return false;
+    }
+    Move played = move;
+    played.piece = scratch.getPiece(move.from);
+    played.captured = scratch.getPiece(move.to);
+    scratch.movePiece(played);
+  }
+  if (scratch.toFEN() != fen) {
+    logError("applyNetworkSyncState failed: the peer's moves do not lead to its position");
     return false;
   }
 
   const bool wasSuppressed = suppressCallbacks;
   suppressCallbacks = true;
-
   board.setupInitialPosition();
   resetHistories();
   startFen = STANDARD_START_FEN;
-
-  bool mismatch = false;
-  for (const Move& move : moves) {
-    if (!forceMove(move)) {
-      mismatch = true;
-      break;
-    }
-  }
-  if (!mismatch && board.toFEN() != fen) mismatch = true;
-
-  if (mismatch) {
-    // Continue from the peer's position alone; the start FEN follows it so that a
-    // saved record or a review replays from where this game really began.
-    board = peerBoard;
-    resetHistories();
-    startFen = fen;
-  }
-
+  for (const Move& move : moves) forceMove(move);
   suppressCallbacks = wasSuppressed;
   if (!wasSuppressed) notifyState();
   return true;

@@ -47,9 +47,9 @@ class GameEngine {
   bool newGameFromFEN(GameMode gameMode, const std::string& fen);
   void setGameState(GameState state);
 
-  // Brings the game to a LAN peer's position: replays the peer's moves from the
-  // opening, or falls back to the peer's FEN with an empty history when they do not
-  // lead there. False, with the game untouched, when the FEN is unreadable.
+  // Brings the game to a LAN peer's position by replaying the peer's moves from the
+  // opening. False, with the game untouched, unless each move is legal in turn there and
+  // they end at the peer's FEN.
   bool applyNetworkSyncState(const std::string& fen, const std::vector<Move>& moves,
                              bool force);
 

@@ -81,8 +81,4 @@ bool LANGameController::inGame() const {
   return state == State::PLAYING || state == State::WAITING_ACK || state == State::WAITING_SYNC;
 }
 
-// Messages that change the game or end it are only taken from a peer that has completed
-// this session's handshake and is still in the game with us.
-bool LANGameController::handshakeDone() const { return gameStarted && inGame(); }
-
 }  // namespace Tavrune

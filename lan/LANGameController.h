@@ -14,6 +14,7 @@
 // on a thread of their own and post their result. The wait-for-client thread's hand-over
 // and the discovery callbacks stay on their own threads and never touch the game.
 #include <atomic>
+#include <bitset>
 #include <chrono>
 #include <deque>
 #include <cstdint>
@@ -27,6 +28,7 @@
 #include "game/ChessTypes.h"
 #include "lan/LANCallbacks.h"
 #include "lan/LANSessionState.h"
+#include "lan/LanMessageRules.h"
 #include "lan/LanRequestKind.h"
 #include "lan/LanRequestResult.h"
 #include "lan/LanProtocol.h"
@@ -123,7 +125,6 @@ class LANGameController {
 
   TimePoint now() const { return clock(); }
   bool inGame() const;
-  bool handshakeDone() const;
   void send(const std::string& line);
   template <typename Slot, typename... Args>
   static void fire(const Slot& slot, Args&&... args) {
@@ -142,6 +143,16 @@ class LANGameController {
   // breaking the protocol.
   void handleDisconnectFrom(uint64_t connection, bool refused);
   void dispatch(const LanMessage& message);
+  LanMessageRules::Phase phase() const;
+  // A line the session does not act on where it stands; said in the log once per kind and
+  // connection.
+  void ignoreLine(LanMessageType type, const char* why);
+  // The connection whose handshake has not completed goes, and only it: a room or a
+  // reconnection wait goes on, a first join ends.
+  void dropHandshakingPeer(const char* why);
+  // The peer broke the protocol: it is told so, its connection closes and the game ends
+  // without a wait for it.
+  void refuseBreach(const char* why);
 
   // Wait-for-client thread.
   void startWaitThread(bool resume);
@@ -183,6 +194,10 @@ class LANGameController {
   bool playPeerMoveFromSync(const LanMessage& message);
   void checkMoveAck();
   void sendSyncState();
+  // The peer's SYNC is due on this connection (it answers a request of ours, follows its
+  // refusal of our move, or follows the host's answer to our return); the first that comes
+  // settles it.
+  void awaitSync();
   // The board's position without the own move that awaits its acknowledgement.
   std::string fenBeforePendingMove() const;
   void requestSync();
@@ -195,6 +210,8 @@ class LANGameController {
   // A request of this kind from the peer is still open: the repeat is ignored.
   bool ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind);
   void onBye(const LanMessage& message);
+  // A connection's end settles nothing: every open request on either side is forgotten.
+  void forgetRequests();
   bool gameOver() const;
   void takeBackTwoPlies();
   void endInDraw();
@@ -207,16 +224,18 @@ class LANGameController {
   // A host's room takes no one in once nothing can be resumed: the listener closes.
   void closeRoom();
   // What is left to do once the lock is released.
-  struct AfterTick {
+  struct AfterUnlock {
     uint64_t closeConnection = 0;  // given up: closed once the lock is released
     bool restartWaitThread = false;
     bool waitForResume = false;
   };
-  void checkHandshakeTimeout(AfterTick& after);
+  // Closes the given-up connection and restarts a room's wait; called once the lock is released.
+  void finishUnlocked(const AfterUnlock& after);
+  void checkHandshakeTimeout(AfterUnlock& after);
   // A handshake that does not complete gives up only its connection where a wait goes on:
   // a host's room waits again (as a resume only inside a reconnection wait), a guest's
   // reconnection tries again at a later tick. False when nothing waits.
-  bool abandonHandshake(AfterTick& after);
+  bool abandonHandshake(AfterUnlock& after);
   void tryReconnect();
 
   void onDiscoverRequest(const std::string& text, const std::string& sender,
@@ -236,6 +255,10 @@ class LANGameController {
   bool isHost = false;
   bool engineReady = false;
   PendingMove pendingMove;
+  bool syncAwaited = false;
+  // The transport's count of bytes queued once our answer to the peer's last SYNC_REQ was:
+  // a new request before they have left means a peer that asks and does not read.
+  uint64_t syncAnswerQueuedThrough = 0;
   bool remoteUndoRequested = false;
   bool remoteDrawRequested = false;
   bool localUndoRequested = false;
@@ -273,6 +296,10 @@ class LANGameController {
   const int32_t discoveryPort;
   // The transport's number of the connection this session talks over; 0 for none.
   uint64_t activeConnection = 0;
+  // The kinds of line ignored on the active connection, each logged once.
+  std::bitset<static_cast<std::size_t>(LanMessageType::UNKNOWN) + 1> ignoredKinds;
+  // What a handler under the lock leaves for after it: a connection to close, a wait to restart.
+  AfterUnlock deferred;
   TimePoint handshakeStartedAt;
   bool roomTableFullWarned = false;
   // The host's handshake completed: discovery stops once the lock is released.

@@ -29,6 +29,12 @@ std::string LANGameController::chooseClientSide(const std::string& host, const s
 void LANGameController::onHello(const LanMessage& message) {
   if (state != State::HANDSHAKING || !isHost) return;
   const bool resumed = resuming && gameStarted;
+  // The seat kept during a wait is the returning player's: it is told from a stranger who
+  // picks the room by the name and the return it says (not an authentication).
+  if (resumed && (message.side != "resume" || LanNickname::fromPeer(message.name) != opponentName)) {
+    dropHandshakingPeer("等待重连时收到其他玩家的握手");
+    return;
+  }
   opponentName = LanNickname::fromPeer(message.name);
   logInfo("LANGameController: 收到握手 from " + opponentName);
   // A returning client keeps its side whatever it asks for.
@@ -67,7 +73,9 @@ void LANGameController::onHelloAck(const LanMessage& message) {
   resumeSyncDue = resumed;
   if (resumed) {
     fire(callbacks.statusText, std::string("已重连，正在同步棋局"));
-    requestSync();
+    // The host sends its game right after its answer; asking again would bring a second,
+    // older copy that could undo a move the host makes meanwhile.
+    awaitSync();
   } else {
     moveInDoubt = false;
     fire(callbacks.gameReady, localColor, opponentName);

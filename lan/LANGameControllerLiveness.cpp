@@ -11,7 +11,7 @@ namespace Tavrune {
 using State = LANSessionState;
 
 void LANGameController::tick() {
-  AfterTick after;
+  AfterUnlock after;
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (state == State::IDLE || state == State::ENDED) return;
@@ -35,14 +35,13 @@ void LANGameController::tick() {
     if (activeConnection != connection) after.closeConnection = connection;
   }
   // Outside the lock: both wait for threads whose work may want it.
-  if (after.closeConnection != 0) network->dropConnection(after.closeConnection);
-  if (after.restartWaitThread) startWaitThread(after.waitForResume);
+  finishUnlocked(after);
 }
 
 // A connection that never completes the handshake (a stray program on the game port) must
 // not hold the room or the joining player for ever. A host's room and a reconnection wait
 // go on without it; a first join ends, not resumable.
-void LANGameController::checkHandshakeTimeout(AfterTick& after) {
+void LANGameController::checkHandshakeTimeout(AfterUnlock& after) {
   if (state != State::HANDSHAKING) return;
   if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
   if (abandonHandshake(after)) {
@@ -54,7 +53,7 @@ void LANGameController::checkHandshakeTimeout(AfterTick& after) {
   resumable = false;
 }
 
-bool LANGameController::abandonHandshake(AfterTick& after) {
+bool LANGameController::abandonHandshake(AfterUnlock& after) {
   if (state != State::HANDSHAKING || !(isHost || waitingReconnect)) return false;
   retireConnection();
   if (isHost) {
@@ -83,6 +82,8 @@ void LANGameController::checkConnectionHealth() {
     if (state == State::WAITING_SYNC && now() - syncRequestedAt >= LanTimings::SYNC_TIMEOUT) {
       logWarning("LANGameController: WAITING_SYNC 超时，回退到 PLAYING");
       state = State::PLAYING;
+      // A SYNC that comes after this is no longer an answer: the game has moved on.
+      syncAwaited = resumeSyncDue = false;
     }
     return;
   }
@@ -146,14 +147,17 @@ void LANGameController::handleConnectionLost(const std::string& notice, bool pee
   if (state == State::IDLE || state == State::ENDED) return;
   // Whatever the transport still delivers from this connection is stale from now on.
   retireConnection();
+  forgetRequests();
+  syncAwaited = resumeSyncDue = false;
   if (localLeft || peerLeft || !peerMayReturn) {
     state = State::ENDED;
     resumable = waitingReconnect = resuming = moveInDoubt = false;
   } else {
     // A finished game has nothing to resume.
     resumable = gameStarted && !gameOver();
-    // The host may or may not have it: its SYNC tells, once the client is back.
-    moveInDoubt = resumable && !isHost && state == State::WAITING_ACK;
+    // The host may or may not have it: its SYNC tells, once the client is back. A move
+    // still in doubt from an earlier cut stays so until a SYNC settles it.
+    moveInDoubt = resumable && !isHost && (moveInDoubt || state == State::WAITING_ACK);
     waitingReconnect = resuming = false;
     state = State::ENDED;
     if (!notice.empty()) fire(callbacks.statusText, notice);

@@ -7,6 +7,7 @@
 #include "core/Log.h"
 #include "game/GameEngine.h"
 #include "lan/LanTimings.h"
+#include "lan/Network.h"
 
 namespace Tavrune {
 
@@ -28,7 +29,7 @@ void LANGameController::onMove(const LanMessage& message) {
   const auto refuse = [&](const char* reason) {
     send(LanProtocol::makeMoveAck(seq, false, reason));
   };
-  if (state != State::PLAYING) {
+  if (state != State::PLAYING || gameOver()) {
     refuse("game_not_playing");
     return;
   }
@@ -88,8 +89,13 @@ bool LANGameController::applyPeerMove(const Move& move) {
 
 void LANGameController::requestSync() {
   send(LanProtocol::makeSyncRequest(moveSeq));
+  awaitSync();
+}
+
+void LANGameController::awaitSync() {
   state = State::WAITING_SYNC;
   syncRequestedAt = now();
+  syncAwaited = true;
 }
 
 void LANGameController::onMoveAck(const LanMessage& message) {
@@ -107,7 +113,8 @@ void LANGameController::onMoveAck(const LanMessage& message) {
     return;
   }
   logWarning("LANGameController: 走棋 seq=" + std::to_string(seq) + " 被拒绝: " + message.reason);
-  if (message.reason == "illegal_move" || message.reason == "wrong_seq") requestSync();
+  // The refusing side sends its game right after this answer.
+  if (message.reason == "illegal_move" || message.reason == "wrong_seq") awaitSync();
   fire(callbacks.undoMoves, 1);
   --moveSeq;
   fire(callbacks.moveRejected, seq, message.reason);
@@ -139,7 +146,12 @@ std::string LANGameController::fenBeforePendingMove() const {
 }
 
 void LANGameController::onSyncRequest(const LanMessage& message) {
-  if (state == State::HANDSHAKING) return;
+  // A peer that asks again before it has taken our last answer does not read what it asks
+  // for; answering would only pile copies of the game up for it.
+  if (syncAnswerQueuedThrough != 0 && network->bytesHandedOver() < syncAnswerQueuedThrough) {
+    refuseBreach("对方重复请求同步却不接收回复");
+    return;
+  }
   if (state == State::WAITING_ACK) {
     // The own move awaiting its acknowledgement is left out: the peer, waiting for this
     // SYNC, refuses that move, and the refusal takes it back here.
@@ -149,22 +161,14 @@ void LANGameController::onSyncRequest(const LanMessage& message) {
   } else {
     sendSyncState();
   }
+  syncAnswerQueuedThrough = network->bytesQueued();
   logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
 }
 
 void LANGameController::onSync(const LanMessage& message) {
-  if (!handshakeDone()) {
-    logWarning("LANGameController: 握手未完成或对局未进行，忽略 SYNC");
-    return;
-  }
-  if (state == State::WAITING_ACK && !game->getMoveHistory().empty() &&
-      static_cast<int64_t>(message.moveCount) + 1 == static_cast<int64_t>(game->getMoveHistory().size()) &&
-      message.fen == fenBeforePendingMove()) {
-    // Sent before the peer saw our move awaiting its acknowledgement (a returning peer
-    // hears the host's own SYNC and then the answer to its request): the acknowledgement
-    // or the refusal settles that move, and taking the SYNC would leave it off this board
-    // while the peer plays it.
-    logInfo("LANGameController: SYNC 早于待确认的走棋，保留该步");
+  // Only the answer this side waits for: an unasked game would rewrite the board.
+  if (!std::exchange(syncAwaited, false)) {
+    ignoreLine(LanMessageType::SYNC, "未请求同步");
     return;
   }
   bool ownMoveLost = false;

@@ -47,10 +47,6 @@ bool LANGameController::ignoreRepeatedRequest(bool requestOpen, bool& repeated, 
 }
 
 void LANGameController::onDrawRequest() {
-  if (!handshakeDone()) {
-    logWarning("LANGameController: 握手未完成或对局未进行，忽略 DRAW_REQ");
-    return;
-  }
   if (ignoreRepeatedRequest(remoteDrawRequested, remoteDrawRepeated, "和棋")) return;
   if (gameOver()) {
     send(LanProtocol::makeDrawAck(false));
@@ -87,19 +83,29 @@ LanRequestResult LANGameController::respondDraw(bool accept) {
   }
   send(LanProtocol::makeDrawAck(accept));
   logInfo(std::string("LANGameController: 和棋请求回应 ") + (accept ? "同意" : "拒绝"));
-  if (accept) endInDraw();
+  if (accept) {
+    // Agreed: an offer of ours that crossed the peer's is settled too, so the peer's
+    // automatic acceptance of it, on its way, finds nothing open.
+    localDrawRequested = false;
+    endInDraw();
+  }
   return LanRequestResult::Sent;
 }
 
 void LANGameController::onDrawAck(const LanMessage& message) {
   // Only an answer to the own open offer: otherwise a peer could end the game alone.
-  if (!handshakeDone() || !localDrawRequested) {
-    logWarning("LANGameController: 没有待回应的和棋请求，忽略 DRAW_ACK");
+  if (!localDrawRequested) {
+    ignoreLine(LanMessageType::DRAW_ACK, "没有待回应的和棋请求");
     return;
   }
   localDrawRequested = false;
   logInfo(std::string("LANGameController: 收到和棋回应 ") + (message.accepted ? "同意" : "拒绝"));
-  if (message.accepted) endInDraw();
+  if (message.accepted) {
+    // The agreement also answers an offer of the peer's that crossed ours: no question
+    // about it is left to put.
+    remoteDrawRequested = remoteDrawRepeated = false;
+    endInDraw();
+  }
   fire(callbacks.drawResponse, message.accepted);
 }
 
@@ -123,10 +129,6 @@ LanRequestResult LANGameController::requestUndo() {
 }
 
 void LANGameController::onUndoRequest() {
-  if (!handshakeDone()) {
-    logWarning("LANGameController: 握手未完成或对局未进行，忽略 UNDO_REQ");
-    return;
-  }
   if (ignoreRepeatedRequest(remoteUndoRequested, remoteUndoRepeated, "悔棋")) return;
   if (gameOver()) {
     send(LanProtocol::makeUndoAck(false));
@@ -173,19 +175,27 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
   }
   send(LanProtocol::makeUndoAck(accept));
   logInfo(std::string("LANGameController: 悔棋请求回应 ") + (accept ? "同意" : "拒绝"));
-  if (accept) takeBackTwoPlies();
+  if (accept) {
+    // As with a draw: our own crossing request is settled by this agreement, so the
+    // peer's automatic acceptance of it does not take two more plies back.
+    localUndoRequested = false;
+    takeBackTwoPlies();
+  }
   return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
 }
 
 void LANGameController::onUndoAck(const LanMessage& message) {
   // Only an answer to the own open request: otherwise a peer could take moves back alone.
-  if (!handshakeDone() || !localUndoRequested) {
-    logWarning("LANGameController: 没有待回应的悔棋请求，忽略 UNDO_ACK");
+  if (!localUndoRequested) {
+    ignoreLine(LanMessageType::UNDO_ACK, "没有待回应的悔棋请求");
     return;
   }
   localUndoRequested = false;
   logInfo(std::string("LANGameController: 收到悔棋回应 ") + (message.accepted ? "同意" : "拒绝"));
   if (message.accepted) {
+    // The boards go back once: a request of the peer's that crossed ours is answered by
+    // this agreement.
+    remoteUndoRequested = remoteUndoRepeated = false;
     if (game->getMoveHistory().size() < 2) {
       logWarning("LANGameController: 悔棋回应同意，但本地历史不足，触发同步");
       requestSync();
@@ -211,10 +221,6 @@ LanRequestResult LANGameController::resign() {
 }
 
 void LANGameController::onResign() {
-  if (!handshakeDone()) {
-    logWarning("LANGameController: 握手未完成或对局未进行，忽略 RESIGN");
-    return;
-  }
   state = State::ENDED;
   closeRoom();
   logInfo("LANGameController: 对方认输");
@@ -222,10 +228,21 @@ void LANGameController::onResign() {
   fire(callbacks.opponentResigned);
 }
 
+void LANGameController::forgetRequests() {
+  remoteUndoRequested = remoteDrawRequested = localUndoRequested = localDrawRequested = false;
+  remoteUndoRepeated = remoteDrawRepeated = false;
+}
+
+// Acted on once: the connection it came on is retired here and closed once the lock is
+// released, so nothing more from it reaches the game.
 void LANGameController::onBye(const LanMessage& message) {
   peerLeft = true;
-  resumable = waitingReconnect = resuming = false;
+  resumable = waitingReconnect = resuming = moveInDoubt = false;
+  syncAwaited = resumeSyncDue = false;
   state = State::ENDED;
+  forgetRequests();
+  deferred.closeConnection = activeConnection;
+  retireConnection();
   closeRoom();
   // The reason is the peer's text and is spoken: bounded like a nickname.
   fire(callbacks.statusText, "对方主动离开(" + LanNickname::fromPeer(message.reason) + ")");

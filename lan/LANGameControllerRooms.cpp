@@ -201,8 +201,8 @@ void LANGameController::leaveRoom() {
     opponentName.clear();
     moveSeq = 0;
     engineReady = false;
-    remoteUndoRequested = remoteDrawRequested = localUndoRequested = localDrawRequested = false;
-    remoteUndoRepeated = remoteDrawRepeated = false;
+    forgetRequests();
+    syncAwaited = resumeSyncDue = false;
     unstableWarned = false;
     pendingMove.seq = 0;
     pendingMove.resendCount = 0;

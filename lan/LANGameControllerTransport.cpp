@@ -84,6 +84,8 @@ void LANGameController::unbindNetworkCallbacks() {
 // and has set the state, so its first line finds the session ready for it.
 void LANGameController::adoptConnection() {
   activeConnection = network->connectionNumber();
+  ignoredKinds.reset();
+  syncAnswerQueuedThrough = 0;
   network->startReceiving();
 }
 
@@ -97,13 +99,15 @@ void LANGameController::handleLineFrom(uint64_t connection, const std::string& l
   }
   dispatch(*message);
   const bool stopDiscovery = std::exchange(discoveryToStop, false);
+  const AfterUnlock after = std::exchange(deferred, AfterUnlock{});
   guard.unlock();
   // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
   if (stopDiscovery) network->stopDiscovery();
+  finishUnlocked(after);
 }
 
 void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) {
-  AfterTick after;
+  AfterUnlock after;
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (connection == activeConnection && activeConnection != 0) {
@@ -121,9 +125,14 @@ void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) 
       }
     }
   }
-  // Outside the lock, as closing waits for the connection's threads; before a room waits
-  // again, so that only this connection goes.
-  network->dropConnection(connection);
+  after.closeConnection = connection;
+  finishUnlocked(after);
+}
+
+// Outside the lock, as closing waits for the connection's threads; before a room waits
+// again, so that only this connection goes.
+void LANGameController::finishUnlocked(const AfterUnlock& after) {
+  if (after.closeConnection != 0) network->dropConnection(after.closeConnection);
   if (after.restartWaitThread) startWaitThread(after.waitForResume);
 }
 
@@ -133,8 +142,11 @@ void LANGameController::onMessage(const std::string& line) {
     logWarning("LANGameController: 无法解析消息: " + line);
     return;
   }
-  std::lock_guard<std::mutex> guard(mutex);
+  std::unique_lock<std::mutex> guard(mutex);
   dispatch(*message);
+  const AfterUnlock after = std::exchange(deferred, AfterUnlock{});
+  guard.unlock();
+  finishUnlocked(after);
 }
 
 void LANGameController::onNetworkDisconnected() {
@@ -142,9 +154,53 @@ void LANGameController::onNetworkDisconnected() {
   handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
 }
 
+LanMessageRules::Phase LANGameController::phase() const {
+  using Phase = LanMessageRules::Phase;
+  switch (state) {
+    case State::HANDSHAKING: return isHost ? Phase::HostHandshake : Phase::GuestHandshake;
+    case State::PLAYING:
+    case State::WAITING_ACK:
+    case State::WAITING_SYNC: return gameOver() ? Phase::GameOver : Phase::Playing;
+    case State::ENDED: return Phase::Ended;
+    default: return Phase::NoPeer;
+  }
+}
+
+void LANGameController::ignoreLine(LanMessageType type, const char* why) {
+  const auto kind = static_cast<std::size_t>(type);
+  if (kind >= ignoredKinds.size() || ignoredKinds.test(kind)) return;
+  ignoredKinds.set(kind);
+  const char* key = LanProtocol::keyText(type);
+  logWarning(std::string("LANGameController: 忽略对方的 ") + (*key != '\0' ? key : "未知消息") + " (" + why +
+             ")，此连接上同类消息不再记录");
+}
+
+void LANGameController::dropHandshakingPeer(const char* why) {
+  logWarning(std::string("LANGameController: ") + why + "，断开此连接");
+  const uint64_t connection = activeConnection;
+  if (!abandonHandshake(deferred)) handleConnectionLost("");
+  deferred.closeConnection = connection;
+}
+
+void LANGameController::refuseBreach(const char* why) {
+  logError(std::string("LANGameController: ") + why + "，断开连接");
+  send(LanProtocol::makeBye(Network::PROTOCOL_ERROR_REASON));
+  deferred.closeConnection = activeConnection;
+  handleConnectionLost("", false);
+}
+
 void LANGameController::dispatch(const LanMessage& message) {
   lastReceived = now();
   unstableWarned = false;
+  switch (LanMessageRules::verdict(message.type, phase())) {
+    case LanMessageRules::Verdict::Ignore:
+      ignoreLine(message.type, LanMessageRules::phaseName(phase()));
+      return;
+    case LanMessageRules::Verdict::EndConnection:
+      dropHandshakingPeer("握手完成前对方发来 BYE");
+      return;
+    case LanMessageRules::Verdict::Act: break;
+  }
   switch (message.type) {
     case LanMessageType::HELLO: onHello(message); break;
     case LanMessageType::HELLO_ACK: onHelloAck(message); break;
@@ -158,12 +214,8 @@ void LANGameController::dispatch(const LanMessage& message) {
     case LanMessageType::DRAW_REQ: onDrawRequest(); break;
     case LanMessageType::DRAW_ACK: onDrawAck(message); break;
     case LanMessageType::BYE: onBye(message); break;
-    case LanMessageType::HEARTBEAT:
-      // Before the handshake a peer gets nothing but the handshake's answer.
-      if (state != State::HANDSHAKING) send(LanProtocol::makeHeartbeatAck());
-      break;
-    case LanMessageType::HEARTBEAT_ACK: break;
-    default: logWarning("LANGameController: 未处理的消息类型"); break;
+    case LanMessageType::HEARTBEAT: send(LanProtocol::makeHeartbeatAck()); break;
+    default: break;
   }
 }
 

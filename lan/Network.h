@@ -73,6 +73,10 @@ class Network {
   // when not connected. A peer that does not take its data within a bounded time, or lets
   // too much pile up, is reported lost (onDisconnected, on the writer thread).
   bool sendMessage(const std::string& text);
+  // Bytes of the current connection queued by sendMessage since it was made, and of those
+  // the ones handed to its socket; 0 without a connection.
+  std::uint64_t bytesQueued() const;
+  std::uint64_t bytesHandedOver() const;
   // Only from inside onMessage: the peer sends more than its owner can take. It gets
   // BYE with PROTOCOL_ERROR_REASON and the end of the stream, and is reported refused.
   void refusePeer();

@@ -75,6 +75,8 @@ struct Network::Connection {
   std::condition_variable queueChanged;
   std::deque<std::string> queued;
   std::size_t queuedBytes = 0;
+  std::uint64_t queuedTotal = 0;  // ever queued
+  std::uint64_t handedTotal = 0;  // ever handed to the socket
   bool overflowed = false;  // the peer let too much pile up: lost
   bool flushing = false;    // the owner closes: send what is queued, then end
   bool writerDone = false;
@@ -172,6 +174,10 @@ void Network::writeLoop(std::shared_ptr<Connection> conn) {
       std::lock_guard lock(conn->queueMutex);
       conn->overflowed = true;
       break;
+    }
+    {
+      std::lock_guard lock(conn->queueMutex);
+      conn->handedTotal += text.size();
     }
     logInfo("[Network] Sent message: " + headOf(text, SENT_LOG_CHARS));
   }
@@ -402,6 +408,7 @@ bool Network::sendMessage(const std::string& text) {
     } else {
       conn->queued.push_back(text);
       conn->queuedBytes += text.size();
+      conn->queuedTotal += text.size();
       queued = true;
     }
   }
@@ -437,6 +444,20 @@ void Network::dropConnection(std::uint64_t number) {
   old->stop = true;
   endConnection(*old);
   reportDisconnected(*old);
+}
+
+std::uint64_t Network::bytesQueued() const {
+  const std::shared_ptr<Connection> conn = currentConnection();
+  if (!conn) return 0;
+  std::lock_guard lock(conn->queueMutex);
+  return conn->queuedTotal;
+}
+
+std::uint64_t Network::bytesHandedOver() const {
+  const std::shared_ptr<Connection> conn = currentConnection();
+  if (!conn) return 0;
+  std::lock_guard lock(conn->queueMutex);
+  return conn->handedTotal;
 }
 
 bool Network::isConnected() const {

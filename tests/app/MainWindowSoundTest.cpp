@@ -1,6 +1,8 @@
 // The window's sound as heard from its audio manager's mix, on a back end without a device.
 #include <gtest/gtest.h>
 
+#include "app/DialogWatcher.h"
+#include "app/OpeningMoves.h"
 #include "app/WindowTestRig.h"
 #include "audio/AudioManager.h"
 #include "audio/NoDeviceBackend.h"
@@ -65,6 +67,32 @@ TEST_F(WindowAudioTest, TheNextTrackStartsWithoutInput) {
   heard(0.3);  // past the first track's end
   EXPECT_TRUE(
       rig.pumpUntil([&] { return rig.window().audio().currentMusicTrack() == sounds.utf8("sounds/bg/b.wav"); }));
+}
+
+TEST_F(WindowAudioTest, SoundSwitchedOnDuringAGameStartsItsAudioAndBringsItsMusicBack) {
+  sounds.writeFile("sounds/bg/a.wav", tone(5.0));
+  ASSERT_TRUE(rig.create());
+  AudioManager& audio = rig.window().audio();
+  const std::string track = sounds.utf8("sounds/bg/a.wav");
+  send(WM_KEYDOWN, VK_F8);  // sound off with no game: the game starts without audio
+  send(WM_COMMAND, 200);
+  ASSERT_FALSE(audio.isInitialized());
+  send(WM_KEYDOWN, VK_F8);
+  EXPECT_EQ(audio.currentMusicTrack(), track);
+  // Sound off in a review and on after it; off before the next game and on in it.
+  ASSERT_TRUE(rig.window().makeMove(kRedCannon));
+  send(WM_COMMAND, 205);
+  rig.pumpFor(100);
+  send(WM_KEYDOWN, VK_F8);
+  send(WM_COMMAND, 205);
+  send(WM_KEYDOWN, VK_F8);
+  EXPECT_EQ(audio.currentMusicTrack(), track);
+  send(WM_COMMAND, 209);
+  send(WM_KEYDOWN, VK_F8);
+  DialogWatcher dropStopped(L"确认操作", [](HWND box) { DialogWatcher::press(box, IDYES); });
+  send(WM_COMMAND, 200);
+  send(WM_KEYDOWN, VK_F8);
+  EXPECT_EQ(audio.currentMusicTrack(), track);
 }
 
 }  // namespace

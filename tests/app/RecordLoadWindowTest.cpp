@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "core/TextConversion.h"
@@ -117,9 +118,12 @@ TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsRevie
 
 TEST_F(RecordLoadWindowTest, AGamesMusicStopsWithItAndComesBackWithIt) {
   SendMessageW(rig.window().handle(), WM_COMMAND, 200, 0);  // two players at one keyboard
-  // Going back to the game brings its music back; reviewing the record ends both.
-  for (const auto& [choice, musicAfter] : {std::pair{IDCANCEL, true}, std::pair{IDYES, false}}) {
-    SCOPED_TRACE(choice);
+  // Going back to the game brings its music back, with sound off too (F8 first); reviewing
+  // the record ends both.
+  for (const auto& [f8First, choice, musicAfter] :
+       {std::tuple{false, IDCANCEL, true}, std::tuple{true, IDCANCEL, true}, std::tuple{false, IDYES, false}}) {
+    SCOPED_TRACE(testing::Message() << f8First << " " << choice);
+    if (f8First) SendMessageW(rig.window().handle(), WM_KEYDOWN, VK_F8, 0);
     ASSERT_TRUE(rig.window().audio().isMusicWanted());
     DialogWatcher replaceGame(L"确认加载棋谱", [](HWND box) { DialogWatcher::press(box, IDYES); });
     load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", choice}});

@@ -2,6 +2,8 @@
 // audio manager on a device-less back end and an accessibility manager.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "accessibility/AccessibilityManager.h"
 #include "app/SettingsMirrors.h"
 #include "audio/ManagerTestRig.h"
@@ -13,7 +15,7 @@ namespace {
 
 using Mirrors = Tavrune::Test::SettingsMirrors;
 
-TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
+TEST(SettingsAppliers, SwitchesOffSilenceTheGamesMusicBackOnInAnyOrderBringItAndVolumesAreClamped) {
   Tavrune::Test::ManagerTestRig rig;
   rig.folder().writeFile("data/sounds/bg/a.wav",
                          Tavrune::Test::wavBytes(Tavrune::Test::levelSamples(0.5, 0.1, 1, Tavrune::Test::NoDeviceBackend::SAMPLE_RATE), 1,
@@ -26,12 +28,21 @@ TEST(SettingsAppliers, TheSoundSwitchSilencesTheMusicAndVolumesAreClamped) {
   rig.manager().startBackgroundMusic();
   ASSERT_NE(rig.manager().currentMusicTrack(), "");
 
-  EXPECT_TRUE(executor.execute("audio.enabled", false).ok);
-  EXPECT_FALSE(mirrors.audio.enabled);
-  EXPECT_FALSE(rig.manager().isEnabled());
-  EXPECT_EQ(rig.manager().currentMusicTrack(), "") << "nothing plays while sound is off";
-  EXPECT_TRUE(executor.execute("audio.enabled", true).ok);
-  EXPECT_NE(rig.manager().currentMusicTrack(), "") << "the game in progress gets its music back";
+  // Sound (s) and music (m) switched off and on in any order, each a commit; one 应用
+  // commits the sound switch first. Either off silences the game's music, both on bring it.
+  for (const std::string order : {"s-s+", "s-m-s+m+", "m-s-m+s+", "s-m-m+s+"}) {
+    for (size_t i = 0; i < order.size(); i += 2) {
+      const bool on = order[i + 1] == '+';
+      EXPECT_TRUE(executor.execute(order[i] == 's' ? "audio.enabled" : "audio.backgroundMusicEnabled", on).ok);
+      EXPECT_EQ(order[i] == 's' ? mirrors.audio.enabled : mirrors.audio.backgroundMusicEnabled, on);
+      EXPECT_EQ(rig.manager().isEnabled(), mirrors.audio.enabled);
+      EXPECT_EQ(rig.manager().currentMusicTrack() != "", mirrors.audio.enabled && mirrors.audio.backgroundMusicEnabled)
+          << order << " step " << i / 2;
+    }
+  }
+  rig.manager().stopBackgroundMusic();  // the game ended: switching sound on brings no music
+  for (bool on : {false, true}) EXPECT_TRUE(executor.execute("audio.enabled", on).ok);
+  EXPECT_EQ(rig.manager().currentMusicTrack(), "");
 
   EXPECT_TRUE(executor.execute("audio.masterVolumePercent", int64_t{150}).ok);
   EXPECT_EQ(mirrors.audio.masterVolume, 1.0f);

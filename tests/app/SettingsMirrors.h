@@ -14,7 +14,6 @@ struct SettingsMirrors {
   AccessibilityConfig a11y;
   SystemConfig system;
   AudioConfig audio;
-  bool gameInProgress = true;
 
   SettingsTargets targets(IEngineFrontEnd* engineFrontEnd, AudioManager* audioManager,
                           AccessibilityManager* accessibility) {
@@ -28,7 +27,6 @@ struct SettingsMirrors {
     t.engine = engineFrontEnd;
     t.audio = audioManager;
     t.accessibility = accessibility;
-    t.isGameInProgress = [this] { return gameInProgress; };
     return t;
   }
 };

@@ -196,35 +196,34 @@ TEST(GameEngineTest, SyncReplaysThePeersMoves) {
   EXPECT_EQ(game.getBoard().toFEN(), peer.getBoard().toFEN());
 }
 
-TEST(GameEngineTest, SyncFallsBackToThePeersPositionAndStartsThere) {
-  const std::string peerFen = "4k4/9/9/9/9/9/9/9/4P4/3K5 b - - 0 30";
-  GameEngine game;
-  game.newGame(MODE_LAN);
-  CallbackLog log;
-  log.attach(game);
-  // The second move is not legal after the first, so the list cannot lead anywhere.
-  const std::vector<Move> peerMoves = {{{7, 7}, {4, 7}}, {{7, 7}, {4, 7}}};
-  ASSERT_TRUE(game.applyNetworkSyncState(peerFen, peerMoves, false));
-  EXPECT_EQ(game.getBoard().toFEN(), peerFen);
-  EXPECT_TRUE(game.getMoveHistory().empty());
-  EXPECT_EQ(game.getStartFen(), peerFen);
-  EXPECT_EQ(log.states, std::vector<GameState>{PLAYING});
-  EXPECT_EQ(log.moves, 0);
-
-  ASSERT_TRUE(game.makeMove({{4, 0}, {4, 1}}));
-  EXPECT_EQ(replay(game.getStartFen(), game.getMoveHistory()), game.getBoard().toFEN());
-}
-
-TEST(GameEngineTest, SyncWithAnUnreadableFenLeavesTheGameAlone) {
+// Only a game played from the opening is taken from a peer: a position it cannot be
+// reached by, a move out of turn or an illegal one leaves the game, its history and its
+// undo stack as they were.
+TEST(GameEngineTest, ASyncThatIsNotAGameFromTheOpeningLeavesTheGameAlone) {
   GameEngine game;
   game.newGameFromFEN(MODE_LAN, "4k4/9/9/9/9/9/9/9/4P4/3K5 w - - 0 30");
   ASSERT_TRUE(game.makeMove({{4, 8}, {4, 7}}));
   const std::string fenBefore = game.getBoard().toFEN();
   const std::vector<Move> historyBefore = game.getMoveHistory();
+  const std::string afterCannon = "rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C2C4/9/RNBAKABNR b - - 1 1";
 
-  for (const char* bad : {"", "rnbakabnr/9/1c5c1 w", "4k4/9/9/9/9/9/9/9/4P4/3K5 x - - 0 1"}) {
-    SCOPED_TRACE(bad);
-    EXPECT_FALSE(game.applyNetworkSyncState(bad, {{{4, 7}, {4, 6}}}, true));
+  const struct {
+    const char* name;
+    std::string fen;
+    std::vector<Move> moves;
+  } cases[] = {
+      {"empty FEN", "", {{{4, 7}, {4, 6}}}},
+      {"cut-off FEN", "rnbakabnr/9/1c5c1 w", {}},
+      {"unknown side to move", "4k4/9/9/9/9/9/9/9/4P4/3K5 x - - 0 1", {}},
+      {"Red without its chariots", "1nbakabn1/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/1NBAKABN1 w - - 0 1", {}},
+      {"two bare kings", "4k4/9/9/9/9/9/9/9/9/4K4 w - - 0 1", {}},
+      {"moves that lead elsewhere", STANDARD_START_FEN, {{{7, 7}, {4, 7}}}},
+      {"the same move twice", afterCannon, {{{7, 7}, {4, 7}}, {{7, 7}, {4, 7}}}},
+      {"Black first", "rnbakabnr/9/1c2c4/p1p1p1p1p/9/9/P1P1P1P1P/1C5C1/9/RNBAKABNR w - - 1 1", {{{7, 2}, {4, 2}}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(game.applyNetworkSyncState(c.fen, c.moves, true));
     EXPECT_EQ(game.getBoard().toFEN(), fenBefore);
     EXPECT_EQ(game.getMoveHistory(), historyBefore);
     EXPECT_EQ(game.getStartFen(), "4k4/9/9/9/9/9/9/9/4P4/3K5 w - - 0 30");

@@ -87,10 +87,13 @@ const std::vector<GameCase>& gameCases() {
          ASSERT_TRUE(g.forceMove({{1, 0}, {2, 2}}));
          playRandomMoves(g, 4, 4);
        }},
-      {"peer's position without history",
+      {"LAN game brought to the peer's by a resync",
        [](GameEngine& g) {
+         GameEngine peer;
+         peer.newGame(MODE_LAN);
+         playRandomMoves(peer, 6, 5);
          g.newGame(MODE_LAN);
-         ASSERT_TRUE(g.applyNetworkSyncState(MIDGAME, {}, true));
+         ASSERT_TRUE(g.applyNetworkSyncState(peer.getBoard().toFEN(), peer.getMoveHistory(), true));
          playRandomMoves(g, 3, 5);
        }},
       {"loaded record", loadRecordWithHeader},

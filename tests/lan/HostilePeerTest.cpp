@@ -3,7 +3,9 @@
 // after a completed handshake.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
+#include <utility>
 
 #include "game/Board.h"
 #include "lan/LanPeer.h"
@@ -78,11 +80,147 @@ TEST(LanHostilePeer, HostGameChangesOnlyByTheGuestsLegalMovesAfterTheHandshake) 
   EXPECT_EQ(host.game.getGameState(), PLAYING);
 }
 
+// Where a session stands when the peer's lines of the table below arrive.
+enum class At {
+  RoomBeforeHello, GuestHandshaking, Playing, WaitingAck, WaitingSync, MatedStillPlaying,
+  EndedByResignation, EndedByDraw, ReconnectionWait,
+};
+
+// Brings `local` there with `peer` on the other end.
+bool reach(At at, LanPeer& local, std::unique_ptr<ScriptedPeer>& peer) {
+  const auto handshaking = [&] {
+    return pumpUntil({&local}, [&] { return local.controller.getState() == LANSessionState::HANDSHAKING; });
+  };
+  const auto settledIn = [&](LANSessionState state) {
+    return pumpUntil({&local}, [&] { return local.controller.getState() == state; });
+  };
+  peer = std::make_unique<ScriptedPeer>();
+  if (at == At::RoomBeforeHello) {
+    return local.controller.createRoom("host", "red", 0) && peer->connectTo(local.network.listeningPort()) &&
+           handshaking();
+  }
+  if (at == At::GuestHandshaking) {
+    return local.controller.joinRoom("guest", "red", "127.0.0.1", peer->listen()) && handshaking() &&
+           pumpUntil({&local}, [&] { return !peer->receivedWithKey("HELLO").empty(); });
+  }
+  if (!hostScriptedGuest(local, *peer, "HELLO:peer:black\n")) return false;  // the host plays Red
+  switch (at) {
+    case At::WaitingAck:
+    case At::WaitingSync:
+      if (!local.play(Move{{1, 9}, {2, 7}})) return false;
+      if (at == At::WaitingAck) return settledIn(LANSessionState::WAITING_ACK);
+      peer->send("MOVE_ACK:1:reject:wrong_seq\n");  // its SYNC is now due
+      return settledIn(LANSessionState::WAITING_SYNC);
+    case At::MatedStillPlaying:
+      local.game.setGameState(RED_WIN);  // as the board leaves it after a mate
+      return true;
+    case At::EndedByResignation:
+      peer->send("RESIGN:\n");
+      return settledIn(LANSessionState::ENDED);
+    case At::EndedByDraw:
+      local.controller.requestDraw();
+      peer->send("DRAW_ACK:accept\n");
+      return settledIn(LANSessionState::ENDED);
+    case At::ReconnectionWait:
+      peer = std::make_unique<ScriptedPeer>();  // the guest's connection breaks; a stranger comes
+      return pumpUntil({&local}, [&] { return local.count("lost") == 1; }) &&
+             local.controller.enterReconnectWait(45) && peer->connectTo(local.network.listeningPort()) &&
+             handshaking();
+    default:
+      return true;
+  }
+}
+
+// Every kind of line, sent a hundred times in every phase of a session: acted on only where
+// the protocol expects it and once, each window event at most once, and the board changed
+// only by a line that applies there. A BYE ends only its own connection, which the session
+// closes at once; any other line leaves the connection to the peer, who closes it.
+TEST(LanHostilePeer, EveryLineIsActedOnOnlyWhereItBelongsAndOnce) {
+  const std::pair<std::string, std::string> lines[] = {
+      {"HELLO", "HELLO:stranger:red\n"},
+      {"HELLO_ACK", "HELLO_ACK:stranger:black\n"},
+      {"MOVE", "MOVE:1:1,0,2,2,9,0\n"},
+      {"MOVE_ACK", "MOVE_ACK:1:ok\n"},
+      {"SYNC_REQ", "SYNC_REQ:0\n"},
+      // A whole legal game: taken, it would put Red's cannon on the centre file.
+      {"SYNC", LanProtocol::makeSync("rnbakabnr/9/1c5c1/p1p1p1p1p/9/9/P1P1P1P1P/1C2C4/9/RNBAKABNR b - - 1 1",
+                                     {Move{{7, 7}, {4, 7}, RED_CANNON, EMPTY}})},
+      {"RESIGN", "RESIGN:\n"},
+      {"UNDO_REQ", "UNDO_REQ:\n"},
+      {"UNDO_ACK", "UNDO_ACK:accept\n"},
+      {"DRAW_REQ", "DRAW_REQ:\n"},
+      {"DRAW_ACK", "DRAW_ACK:accept\n"},
+      {"HEARTBEAT", "HEARTBEAT:\n"},
+      {"HEARTBEAT_ACK", "HEARTBEAT_ACK:\n"},
+      {"BYE", "BYE:stranger\n"},
+  };
+  const std::pair<At, const char*> phases[] = {
+      {At::RoomBeforeHello, "room before HELLO"},       {At::GuestHandshaking, "guest handshaking"},
+      {At::Playing, "playing"},                         {At::WaitingAck, "waiting for an acknowledgement"},
+      {At::WaitingSync, "waiting for a SYNC"},          {At::MatedStillPlaying, "mated, session playing"},
+      {At::EndedByResignation, "ended by resignation"}, {At::EndedByDraw, "ended by a draw"},
+      {At::ReconnectionWait, "a stranger during the reconnection wait"},
+  };
+  for (const auto& [at, phaseName] : phases) {
+    for (const auto& [kind, line] : lines) {
+      SCOPED_TRACE(std::string(phaseName) + ", " + kind);
+      ManualClock clock;
+      LanPeer local(clock);
+      std::unique_ptr<ScriptedPeer> peer;
+      ASSERT_TRUE(reach(at, local, peer));
+      local.clearEvents();
+      const std::string fenBefore = local.fen();
+      const GameState resultBefore = local.game.getGameState();
+      const bool inGame = at == At::Playing || at == At::WaitingAck || at == At::WaitingSync;
+      const bool handshaking = at == At::RoomBeforeHello || at == At::GuestHandshaking || at == At::ReconnectionWait;
+      const bool endsConnection = kind == "BYE" || (at == At::ReconnectionWait && kind == "HELLO");
+
+      std::string hundred;
+      for (int i = 0; i < 100; ++i) hundred += line;
+      if (endsConnection || handshaking) {
+        // Nothing is answered before a handshake: the end of the connection marks the end.
+        peer->send(hundred);
+        if (!endsConnection) peer.reset();
+        ASSERT_TRUE(pumpUntil({&local}, [&] { return local.network.peerAddress().empty(); }));
+        if (endsConnection) {
+          EXPECT_TRUE(pumpUntil({&local}, [&] { return peer->closed(); }));
+        }
+      } else {
+        // The answer to a last HEARTBEAT marks the end, unless the flood ended the connection.
+        const std::size_t acks = peer->receivedWithKey("HEARTBEAT_ACK").size() + (kind == "HEARTBEAT" ? 101 : 1);
+        peer->send(hundred + "HEARTBEAT:\n");
+        ASSERT_TRUE(pumpUntil({&local}, [&] {
+          return peer->receivedWithKey("HEARTBEAT_ACK").size() == acks || peer->closed();
+        }));
+      }
+      local.queue.runPending();
+
+      std::map<std::string, int> events;
+      for (const std::string& event : local.events()) ++events[event.substr(0, event.find(':'))];
+      for (const auto& [event, count] : events) EXPECT_LE(count, 1) << event;
+      // A handshake sets the game up; the SYNC that is due is taken.
+      const bool mayChangeBoard = (at == At::RoomBeforeHello && kind == "HELLO") ||
+                                  (at == At::GuestHandshaking && kind == "HELLO_ACK") ||
+                                  (at == At::WaitingSync && kind == "SYNC");
+      EXPECT_TRUE(mayChangeBoard || local.fen() == fenBefore);
+      EXPECT_EQ(local.game.getGameState(), inGame && kind == "RESIGN" ? RED_WIN : resultBefore);
+      if (kind == "BYE" && !handshaking) {
+        EXPECT_EQ(local.count("status:对方主动离开(stranger)"), 1);
+        EXPECT_EQ(local.count("lost"), 1);
+      }
+      if (at == At::RoomBeforeHello || at == At::ReconnectionWait) {
+        const bool joined = at == At::RoomBeforeHello && kind == "HELLO";
+        EXPECT_EQ(local.controller.getState(), joined ? LANSessionState::ENDED : LANSessionState::HOSTING);
+      }
+    }
+  }
+}
+
 // A connection that ends before the handshake, or never completes it within 10 s even
 // while it talks: a room goes on waiting without a word and takes the next guest; a
 // joining player is told, and nothing is offered for resumption.
 TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
-  enum class Peer { Closes, StaysSilent, SendsAnOverlongLine };
+  enum class Peer { Closes, SaysBye, StaysSilent, SendsAnOverlongLine };
   struct Case {
     const char* name;
     bool asHost;
@@ -91,6 +229,7 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
   };
   const Case cases[] = {
       {"room, connect and close", true, Peer::Closes, nullptr},
+      {"room, a stranger's BYE", true, Peer::SaysBye, nullptr},
       {"room, silent", true, Peer::StaysSilent, nullptr},
       {"room, a line past 64 KiB", true, Peer::SendsAnOverlongLine, nullptr},
       {"guest, room closes", false, Peer::Closes, nullptr},
@@ -113,6 +252,9 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
     }));
     if (c.peerDoes == Peer::Closes) {
       peer.reset();
+    } else if (c.peerDoes == Peer::SaysBye) {
+      peer->send("BYE:stranger\n");
+      EXPECT_TRUE(pumpUntil({&local}, [&] { return peer->closed(); }));
     } else if (c.peerDoes == Peer::SendsAnOverlongLine) {
       peer->send(std::string(70 * 1024, 'x') + "\n");
       EXPECT_TRUE(pumpUntil({&local}, [&] { return peer->closed(); }));

@@ -30,39 +30,65 @@ bool playPlies(RelayedGame& g, int count) {
   return true;
 }
 
-TEST(LanAgreement, SimultaneousOffersSettleOnceOnEachSide) {
-  {
+// Two requests of one kind that cross, in whatever order: each board changes once, both
+// end equal, each player hears the agreement once, and no question about either request
+// is left to put.
+TEST(LanAgreement, CrossingRequestsSettleOnceOnEachSide) {
+  enum class Order {
+    AtOnce,                // neither has the other's request yet
+    ClientAskedTheHostsFirst,  // the host's request waits as a question when the client asks
+    ClientAnsweredFirst,   // and the client answers that question before the agreement arrives
+  };
+  struct Case {
+    const char* name;
+    LanRequestKind kind;
+    Order order;
+    int clientHearsAgreement;  // the client's own Yes is heard as its answer instead
+  };
+  const Case cases[] = {
+      {"undo, at once", LanRequestKind::Undo, Order::AtOnce, 1},
+      {"undo, host's question waiting", LanRequestKind::Undo, Order::ClientAskedTheHostsFirst, 1},
+      {"undo, host's question answered", LanRequestKind::Undo, Order::ClientAnsweredFirst, 0},
+      {"draw, at once", LanRequestKind::Draw, Order::AtOnce, 1},
+      {"draw, host's question waiting", LanRequestKind::Draw, Order::ClientAskedTheHostsFirst, 1},
+      {"draw, host's question answered", LanRequestKind::Draw, Order::ClientAnsweredFirst, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const bool undo = c.kind == LanRequestKind::Undo;
     RelayedGame g;
     ASSERT_TRUE(g.start());
     ASSERT_TRUE(playPlies(g, 4));
-    g.host.controller.requestUndo();
-    g.client.controller.requestUndo();
+    const auto request = [undo](LanPeer& peer) {
+      return undo ? peer.controller.requestUndo() : peer.controller.requestDraw();
+    };
+    ASSERT_EQ(request(g.host), LanRequestResult::Sent);
+    if (c.order != Order::AtOnce) {
+      ASSERT_TRUE(pumpUntil({&g.client}, [&] { return g.client.controller.peerRequestOpen(c.kind); }));
+    }
+    ASSERT_EQ(request(g.client), LanRequestResult::Sent);
+    if (c.order == Order::ClientAnsweredFirst) {
+      ASSERT_EQ(undo ? g.client.controller.respondUndo(true) : g.client.controller.respondDraw(true),
+                LanRequestResult::Sent);
+    }
+    const std::string agreed = undo ? "undoResponse:" : "drawResponse:";
     ASSERT_TRUE(g.pumpUntil([&] {
-      return g.relay->forwardedCount(Direction::ToHost, "UNDO_ACK") +
-                 g.relay->forwardedCount(Direction::ToClient, "UNDO_ACK") == 2 &&
-             g.host.count("undoResponse:") == 1 && g.client.count("undoResponse:") == 1;
+      return g.host.count(agreed) == 1 && g.client.count(agreed) == c.clientHearsAgreement;
     }));
-    g.tickFor(1);  // both late acceptances have been handled (and dropped)
+    g.tickFor(1);  // the late acceptances have been handled (and dropped)
     for (LanPeer* peer : {&g.host, &g.client}) {
-      EXPECT_EQ(peer->plies(), 2u);  // two plies each, not four
-      EXPECT_EQ(peer->count("undoResponse:1"), 1);
-      EXPECT_EQ(peer->controller.getMoveSeq(), 2);
+      EXPECT_EQ(peer->count(agreed + "1"), peer == &g.client ? c.clientHearsAgreement : 1);
+      EXPECT_EQ(peer->count(agreed + "0"), 0);
+      EXPECT_FALSE(peer->controller.peerRequestOpen(c.kind));
+      if (undo) {
+        EXPECT_EQ(peer->plies(), 2u);  // two plies each, not four
+        EXPECT_EQ(peer->controller.getMoveSeq(), 2);
+      } else {
+        EXPECT_EQ(peer->game.getGameState(), DRAW);
+        EXPECT_EQ(peer->controller.getState(), State::ENDED);
+      }
     }
     EXPECT_EQ(g.host.fen(), g.client.fen());
-  }
-  RelayedGame g;
-  ASSERT_TRUE(g.start());
-  ASSERT_TRUE(playPlies(g, 1));
-  g.host.controller.requestDraw();
-  g.client.controller.requestDraw();
-  ASSERT_TRUE(g.pumpUntil([&] {
-    return g.host.count("drawResponse:1") == 1 && g.client.count("drawResponse:1") == 1;
-  }));
-  g.tickFor(1);
-  for (LanPeer* peer : {&g.host, &g.client}) {
-    EXPECT_EQ(peer->count("drawResponse:"), 1);
-    EXPECT_EQ(peer->game.getGameState(), DRAW);
-    EXPECT_EQ(peer->controller.getState(), State::ENDED);
   }
 }
 
@@ -163,7 +189,9 @@ TEST(LanAgreement, DoubleUndoOfAnOlderPeerIsRepairedByTheNextMove) {
   EXPECT_EQ(host.plies(), 0u);
   EXPECT_EQ(host.fen(), STANDARD_START_FEN);
   EXPECT_EQ(host.controller.getMoveSeq(), 0);
-  EXPECT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("SYNC_REQ").size() == 1; }));
+  peer.send("HEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("HEARTBEAT_ACK").size() == 2; }));
+  EXPECT_TRUE(peer.receivedWithKey("SYNC_REQ").empty());  // the SYNC came with the refusal
 }
 
 }  // namespace

@@ -93,6 +93,20 @@ TEST(LanRecovery, CutConnectionResumesWithTheMoveCaughtByTheCut) {
   g.tickFor(10);
   EXPECT_EQ(g.host.controller.getState(), State::HOSTING);
   EXPECT_TRUE(g.pumpUntil([&] { return stray.closed(); }));
+  // Only the returning player takes the seat: a stranger's HELLO, the right name without
+  // a return, and a stranger's BYE each end only their own connection.
+  for (const char* line : {"HELLO:stranger:red\n", "HELLO:guest:black\n", "BYE:stranger\n"}) {
+    SCOPED_TRACE(line);
+    ScriptedPeer stranger;
+    ASSERT_TRUE(stranger.connectTo(g.host.network.listeningPort()));
+    ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.getState() == State::HANDSHAKING; }));
+    stranger.send(line);
+    EXPECT_TRUE(g.pumpUntil([&] { return stranger.closed(); }));
+    EXPECT_TRUE(stranger.received().empty());
+    ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.getState() == State::HOSTING; }));
+  }
+  EXPECT_EQ(g.host.count("lost"), 1);
+  EXPECT_EQ(g.host.count("connected"), 1);
 
   ASSERT_TRUE(g.client.controller.enterReconnectWait(45));
   EXPECT_EQ(g.client.controller.getState(), State::RECONNECTING);
@@ -170,6 +184,80 @@ TEST(LanRecovery, AMoveCaughtByACutIsSettledWhenTheClientReturns) {
     EXPECT_EQ(g.client.count("applied:7,9,6,7"), c.hostMoves ? 1 : 0);
     EXPECT_EQ(g.host.count("applied:"), 0);
   }
+}
+
+// Both wait after a cut, and the client returns: its steps until the host's game arrives.
+void returnAfterACut(RelayedGame& g) {
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+  g.host.clearEvents();
+  g.client.clearEvents();
+  ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+  ASSERT_TRUE(g.client.controller.enterReconnectWait(45));
+  g.clock.advance(std::chrono::seconds(2));
+  g.client.controller.tick();
+  ASSERT_TRUE(pumpUntil({&g.client}, [&] { return g.client.controller.getState() == State::HANDSHAKING; }));
+}
+
+// The host moves the moment the client is back, before the client has its game: the
+// client waits for the game the host sends with its answer and asks for no second copy,
+// which would leave that move out; the move is on both boards and play goes on. A request
+// open at the cut is forgotten there, and asked again it is put to the player again.
+TEST(LanRecovery, AHostsMoveRightAfterTheReturnIsOnBothBoards) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 1 && g.host.controller.getState() == State::PLAYING; }));
+  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2 && g.client.controller.getState() == State::PLAYING; }));
+  ASSERT_EQ(g.host.controller.requestUndo(), LanRequestResult::Sent);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.peerRequestOpen(LanRequestKind::Undo); }));
+  g.relay->cut();
+  returnAfterACut(g);
+  EXPECT_FALSE(g.client.controller.peerRequestOpen(LanRequestKind::Undo));
+  ASSERT_TRUE(pumpUntil({&g.host}, [&] { return g.host.controller.getState() == State::PLAYING; }));
+  ASSERT_TRUE(g.host.play(Move{{7, 9}, {6, 7}}));
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.client.plies() == 3 && g.host.controller.getState() == State::PLAYING &&
+           g.client.controller.getState() == State::PLAYING;
+  }));
+  g.tickFor(2);
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToHost, "SYNC_REQ"), 0);
+  EXPECT_EQ(g.client.count("status:检测到棋局偏差"), 0);
+  EXPECT_EQ(g.client.fen(), g.host.fen());
+  ASSERT_TRUE(g.client.play(Move{{7, 0}, {6, 2}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 4; }));
+  EXPECT_EQ(g.client.fen(), g.host.fen());
+  ASSERT_EQ(g.host.controller.requestUndo(), LanRequestResult::Sent);
+  EXPECT_TRUE(g.pumpUntil([&] { return g.client.count("undoRequested") == 1; }));
+}
+
+// The client's move is in doubt when the connection breaks, and breaks again before the
+// host's game arrives: the move stays in doubt and is settled at the next return.
+TEST(LanRecovery, AMoveInDoubtOutlivesASecondCut) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 1 && g.host.controller.getState() == State::PLAYING; }));
+  g.relay->dropNext(Direction::ToHost, "MOVE");
+  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToHost, "MOVE") == 1; }));
+  g.relay->cut();
+  // The host's game is lost on the way, and so would be a second copy asked for.
+  g.relay->dropNext(Direction::ToClient, "SYNC");
+  g.relay->dropNext(Direction::ToHost, "SYNC_REQ");
+  returnAfterACut(g);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToClient, "SYNC") == 1; }));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.getState() == State::WAITING_SYNC; }));
+  g.relay->cut();
+  returnAfterACut(g);
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.host.plies() == 2 && g.client.controller.getState() == State::PLAYING &&
+           g.host.controller.getState() == State::PLAYING;
+  }));
+  EXPECT_EQ(g.host.count("applied:1,0,2,2"), 1);
+  EXPECT_EQ(g.client.count("status:检测到棋局偏差"), 0);
+  EXPECT_EQ(g.client.count("status:你的上一步未送达"), 0);
+  EXPECT_EQ(g.client.fen(), g.host.fen());
 }
 
 // The client's first attempt reaches the host before the host has decided to wait: it is
