@@ -32,6 +32,7 @@ class LanBoxQueue {
   std::optional<LanBox> openNext(const std::function<bool(LanBox question)>& stillAsked);
   void closed() { open_.reset(); }
   bool boxOpen() const { return open_.has_value(); }
+  std::optional<LanBox> openBox() const { return open_; }
 
  private:
   std::deque<LanBox> waiting_;

@@ -295,6 +295,10 @@ class MainWindow {
   void showLanBoxes();
   // The peer's question (UndoQuestion, DrawQuestion) and the answer given to it.
   void askLanPeerQuestion(LanBox box);
+  // The open question of the peer's, closed unanswered: after the connection's end, or
+  // (the Settled one) once an agreement has closed its request.
+  void closeOpenLanQuestion();
+  void closeSettledLanQuestion();
   void onLanUndoRequest(bool accept);
   void onLanUndoResponse(bool accepted);
   void onLanDrawRequest(bool accept);

@@ -245,10 +245,7 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
     case LanUiEvent::ConnectionLost:
       stopLanTimer();
       if (lanLossTold) break;  // the same end again
-      if (lanBoxes.connectionEnded()) {
-        lanQuestionOutdated = true;
-        if (HWND box = openQuestionBox(hwnd, lanQuestionCaption)) EndDialog(box, IDCANCEL);
-      }
+      if (lanBoxes.connectionEnded()) closeOpenLanQuestion();
       showLanBoxes();
       break;
     case LanUiEvent::ConnectFailed:
@@ -290,9 +287,11 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
       break;
     case LanUiEvent::UndoResponse:
       if (const auto answer = PostedPayload<LanAnswerEvent>::take(payload)) onLanUndoResponse(answer->accepted);
+      closeSettledLanQuestion();
       break;
     case LanUiEvent::DrawResponse:
       if (const auto answer = PostedPayload<LanAnswerEvent>::take(payload)) onLanDrawResponse(answer->accepted);
+      closeSettledLanQuestion();
       break;
     case LanUiEvent::SyncResult:
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -331,6 +330,17 @@ void MainWindow::showLanBoxes() {
     }
     lanBoxes.closed();
   }
+}
+
+void MainWindow::closeOpenLanQuestion() {
+  lanQuestionOutdated = true;
+  if (HWND box = openQuestionBox(hwnd, lanQuestionCaption)) EndDialog(box, IDCANCEL);
+}
+
+void MainWindow::closeSettledLanQuestion() {
+  const std::optional<LanBox> open = lanBoxes.openBox();
+  if (!open || (*open != LanBox::UndoQuestion && *open != LanBox::DrawQuestion)) return;
+  if (!lanController || !lanController->peerRequestOpen(requestKind(*open))) closeOpenLanQuestion();
 }
 
 void MainWindow::onLanConnectionLost() {
