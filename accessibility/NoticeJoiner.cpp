@@ -91,15 +91,7 @@ int64_t NoticeJoiner::gapLeftMs() const {
 void NoticeJoiner::flush() {
   flushAsked_ = false;
   if (held_.empty()) return;
-  // A screen reader reads a notice by asking this thread, and the questions wait in its
-  // queue behind the work it is doing. Work that ran past the flush's time may have taken
-  // the whole gap: the next notice, spoken now, would be what they read, heard twice, and
-  // the one before never heard.
-  const auto now = clock_();
-  if (lastSpoken_ && now - flushDue_ > std::chrono::milliseconds(kKeptBusyMs) &&
-      *lastSpoken_ + std::chrono::milliseconds(minGapMs_) > flushDue_) {
-    lastSpoken_ = now;
-  }
+  restartGapIfKeptBusy();
   // Notices that arrive meanwhile join the held ones.
   if (const int64_t leftMs = gapLeftMs(); leftMs > 0 && askFlush(leftMs)) {
     flushAsked_ = true;
@@ -110,9 +102,22 @@ void NoticeJoiner::flush() {
 
 void NoticeJoiner::flushNow() {
   if (held_.empty()) return;
+  restartGapIfKeptBusy();
   // Spoken right before the box, the previous notice would be cut off.
   if (const int64_t leftMs = gapLeftMs(); leftMs > 0) wait_(std::chrono::milliseconds(leftMs));
   speakHeld();
+}
+
+void NoticeJoiner::restartGapIfKeptBusy() {
+  // A screen reader reads a notice by asking this thread, and the questions wait in its
+  // queue behind the work it is doing. Work that ran past the flush's time may have taken
+  // the whole gap: the next notice, spoken now, would be what they read, heard twice, and
+  // the one before never heard.
+  const auto now = clock_();
+  if (lastSpoken_ && now - flushDue_ > std::chrono::milliseconds(kKeptBusyMs) &&
+      *lastSpoken_ + std::chrono::milliseconds(minGapMs_) > flushDue_) {
+    lastSpoken_ = now;
+  }
 }
 
 void NoticeJoiner::speakHeld() {

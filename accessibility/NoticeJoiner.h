@@ -48,7 +48,8 @@ class NoticeJoiner : public IAnnouncer {
   // starts again. Nothing when none is held.
   void flush();
   // A box or dialog is opening and will take the screen reader's attention: waits out
-  // what is left of the gap, then hands the held notices on.
+  // what is left of the gap (a whole one after a busy spell, as flush), then hands the
+  // held notices on.
   void flushNow();
   // Notices are waiting for a flush.
   bool holding() const { return !held_.empty(); }
@@ -66,6 +67,8 @@ class NoticeJoiner : public IAnnouncer {
   bool askFlush(int64_t delayMs);
   bool partOfHeld(const std::wstring& text) const;
   int64_t gapLeftMs() const;
+  // Work kept the thread past the flush asked for, right after a notice: the gap starts again.
+  void restartGapIfKeptBusy();
   void speakHeld();
 
   IAnnouncer* inner_;

@@ -63,6 +63,24 @@ StopPlan GameSessionPlanner::stopPlan(const SessionStatus& status) {
   return plan;
 }
 
+ModeSwitchPlan GameSessionPlanner::modeSwitchPlan(MenuCommand command, const SessionStatus& status) {
+  ModeSwitchPlan plan;
+  if (command == MenuCommand::LoadScore) {
+    // The record's own choice leaves a LAN game; a connect would bring its game over it.
+    plan.leaveLanRoom = status.lanConnectPending;
+  } else if (command == MenuCommand::LanMode) {
+    // A connect under way is the LAN start's to give up, once its set-up is confirmed.
+    plan.exitReview = status.reviewActive;
+    plan.leaveLanRoom = status.lanRoomToLeave() && !status.lanConnectPending;
+  } else {
+    plan.exitReview = status.reviewActive;
+    // Also the room of a finished game: the peer's leave would be heard in the new one.
+    plan.leaveLanRoom = status.lanRoomToLeave() || status.lanConnectPending;
+  }
+  if (plan.leaveLanRoom && status.lanConnectPending) plan.notice = kConnectCancelledNotice;
+  return plan;
+}
+
 std::wstring GameSessionPlanner::undoRefusal(GameState state) {
   return state == PLAYING ? std::wstring() : std::wstring(kUndoGameOverNotice);
 }

@@ -4,6 +4,7 @@
 // resuming and taking back moves. The window carries them out.
 #include <string>
 
+#include "app/MenuCommand.h"
 #include "app/PromptBox.h"
 #include "app/SessionStatus.h"
 #include "game/ChessTypes.h"
@@ -25,6 +26,14 @@ struct StopPlan {
   bool keepSnapshot = false;    // save the game and seat; the stopped flag is set
   std::wstring notice;
   std::wstring noticeAfter;     // spoken after notice when not empty
+};
+
+// What a mode command (本地双人, 人机对战, 局域网对战) or a record load closes before it
+// starts, once its boxes were answered.
+struct ModeSwitchPlan {
+  bool exitReview = false;
+  bool leaveLanRoom = false;  // leave the room, or give up a connect, and kill the LAN timer
+  std::wstring notice;        // spoken once the room is left, when not empty
 };
 
 enum class StopOrResume { Stop, Resume };
@@ -67,6 +76,9 @@ class GameSessionPlanner {
   // Command 209.
   static StopOrResume stopOrResume(const SessionStatus& status);
   static StopPlan stopPlan(const SessionStatus& status);
+
+  // Commands TwoPlayerMode, EngineMode, LanMode and LoadScore.
+  static ModeSwitchPlan modeSwitchPlan(MenuCommand command, const SessionStatus& status);
 
   // Before taking a move back: the refusal to speak, empty when the move may be taken.
   static std::wstring undoRefusal(GameState state);

@@ -24,6 +24,9 @@ enum class LanUiEvent : uint32_t {
   SyncResult = 12,        // 1 consistent, 0 not
   StatusText = 13,        // LanStatusTextEvent
   ConnectFailed = 14,
+  // Posted by the window itself when it leaves the session: the events before it are of
+  // the session it left.
+  LeftSessionMark = 15,
 };
 
 struct LanGameReadyEvent {

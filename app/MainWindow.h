@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -16,6 +15,7 @@
 #include "app/BoardKeys.h"
 #include "app/BoardRenderer.h"
 #include "app/EngineSettingsMirror.h"
+#include "app/LanBoxQueue.h"
 #include "app/IEngineFrontEnd.h"
 #include "app/LanUiEvent.h"
 #include "app/NotationEntry.h"
@@ -289,12 +289,19 @@ class MainWindow {
   void onLanConnectionLost();
   void onLanGameReady(PieceColor side, const std::string& opponent);
   void onLanMoveAcked(int32_t seq);
-  // The peer's questions (UndoRequested, DrawRequested) are put to the player one box at a
-  // time: one that comes while another is open waits for it to close.
-  void askLanPeerQuestion(LanUiEvent question);
-  void onLanUndoRequest();
+  // Every box of the LAN events goes through the queue: one open at a time.
+  void showLanBox(LanBox box);
+  // Opens the waiting boxes one after another, unless one is open already.
+  void showLanBoxes();
+  // The peer's question (UndoQuestion, DrawQuestion) and the answer given to it.
+  void askLanPeerQuestion(LanBox box);
+  // The open question of the peer's, closed unanswered: after the connection's end, or
+  // (the Settled one) once an agreement has closed its request.
+  void closeOpenLanQuestion();
+  void closeSettledLanQuestion();
+  void onLanUndoRequest(bool accept);
   void onLanUndoResponse(bool accepted);
-  void onLanDrawRequest();
+  void onLanDrawRequest(bool accept);
   void onLanDrawResponse(bool accepted);
   // The LAN game command: the set-up dialog, then hosting, a room search or a direct connect.
   void startLanGame();
@@ -376,8 +383,12 @@ class MainWindow {
   std::string lanNickname;
   std::string lanSidePreference = "random";
   const wchar_t* lanConnectFailureText = L"";  // the box of the join under way
-  bool lanQuestionOpen = false;
-  std::deque<LanUiEvent> lanQuestionsWaiting;
+  LanBoxQueue lanBoxes;
+  const wchar_t* lanQuestionCaption = L"";  // of the peer's last question
+  bool lanQuestionOutdated = false;         // the connection ended while it was open
+  bool lanLossTold = false;                 // the connection's end was told with its box
+  // Marks posted by leaveLanRoom not yet reached: the LAN events before them are passed over.
+  int32_t lanLeftSessionMarks = 0;
   std::unique_ptr<WinSparkleAdapter> updater;
   // Speaks the held notices before any box, dialog or menu of the UI thread opens.
   std::unique_ptr<WinWindowOpeningHook> windowOpeningHook;

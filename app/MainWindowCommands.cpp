@@ -97,8 +97,13 @@ void MainWindow::onCommand(int commandId) {
     case MenuCommand::TwoPlayerMode:
     case MenuCommand::EngineMode:
     case MenuCommand::LanMode:
-      if (status.isGameInProgress() || status.reviewActive) endReviewOrLanGame();
+    case MenuCommand::LoadScore: {
+      const ModeSwitchPlan plan = GameSessionPlanner::modeSwitchPlan(*command, status);
+      if (plan.exitReview) reviewManager->exitReviewMode();
+      if (plan.leaveLanRoom) leaveLanRoom();
+      if (!plan.notice.empty()) announcer->announce(plan.notice);
       break;
+    }
     default:
       break;
   }

@@ -71,6 +71,49 @@ void inform(HWND owner, const wchar_t* text, const wchar_t* caption) {
 
 void showError(HWND owner, const wchar_t* text) { MessageBoxW(owner, text, L"错误", MB_OK | MB_ICONERROR); }
 
+LanRequestKind requestKind(LanBox question) {
+  return question == LanBox::UndoQuestion ? LanRequestKind::Undo : LanRequestKind::Draw;
+}
+
+// The records of events that are not acted on are freed all the same.
+void freeLanPayload(LanUiEvent code, LPARAM payload) {
+  switch (code) {
+    case LanUiEvent::GameReady: PostedPayload<LanGameReadyEvent>::take(payload); break;
+    case LanUiEvent::RemoteMoveApplied: PostedPayload<LanRemoteMoveEvent>::take(payload); break;
+    case LanUiEvent::MoveRejected: PostedPayload<LanMoveRejectedEvent>::take(payload); break;
+    case LanUiEvent::UndoResponse:
+    case LanUiEvent::DrawResponse: PostedPayload<LanAnswerEvent>::take(payload); break;
+    case LanUiEvent::StatusText: PostedPayload<LanStatusTextEvent>::take(payload); break;
+    default: break;
+  }
+}
+
+// The peer's question on the screen now, a message box of this thread owned by `owner`.
+HWND openQuestionBox(HWND owner, const wchar_t* caption) {
+  struct Search {
+    HWND owner;
+    const wchar_t* caption;
+    HWND found;
+  } search{owner, caption, nullptr};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* wanted = reinterpret_cast<Search*>(data);
+        wchar_t className[16] = {};
+        wchar_t title[32] = {};
+        GetClassNameW(window, className, 16);
+        GetWindowTextW(window, title, 32);
+        if (GetWindow(window, GW_OWNER) != wanted->owner || wcscmp(className, L"#32770") != 0 ||
+            wcscmp(title, wanted->caption) != 0) {
+          return TRUE;
+        }
+        wanted->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 }  // namespace
 
 void MainWindow::runLanWork(LPARAM payload) {
@@ -105,7 +148,12 @@ bool MainWindow::lanResignPossible() const {
 }
 
 void MainWindow::leaveLanRoom() {
-  if (lanController) lanController->leaveRoom();
+  if (lanController) {
+    lanController->leaveRoom();
+    // What the session posted before it was left (a connect's failure or game, the peer's
+    // leave) must not reach the game that follows: it is passed over up to this mark.
+    if (PostMessageW(hwnd, WM_LAN_EVENT, static_cast<WPARAM>(LanUiEvent::LeftSessionMark), 0)) ++lanLeftSessionMarks;
+  }
   stopLanTimer();
 }
 
@@ -177,21 +225,34 @@ void MainWindow::installLanCallbacks() {
 }
 
 void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
-  switch (static_cast<LanUiEvent>(code)) {
+  const auto event = static_cast<LanUiEvent>(code);
+  if (event == LanUiEvent::LeftSessionMark) {
+    if (lanLeftSessionMarks > 0) --lanLeftSessionMarks;
+    return;
+  }
+  if (lanLeftSessionMarks > 0) {
+    freeLanPayload(event, payload);
+    return;
+  }
+  switch (event) {
     case LanUiEvent::OpponentConnected:
       // Once per handshake, on both sides: a connection that never completes one, a try
       // the host dropped or a stray, is nobody. The opponent is named once the sides are
       // given, or in the resumed session's notice.
+      lanLossTold = false;
       announcer->announce(L"网络连接成功");
       break;
     case LanUiEvent::ConnectionLost:
-      onLanConnectionLost();
+      stopLanTimer();
+      if (lanLossTold) break;  // the same end again
+      if (lanBoxes.connectionEnded()) closeOpenLanQuestion();
+      showLanBoxes();
       break;
     case LanUiEvent::ConnectFailed:
       stopLanTimer();
       announcer->announce(L"连接失败");
-      showError(hwnd, lanConnectFailureText);
       if (!lanSessionBusy()) endLanStartWithoutGame();
+      showLanBox(LanBox::ConnectFailed);
       break;
     case LanUiEvent::GameReady:
       if (const auto ready = PostedPayload<LanGameReadyEvent>::take(payload)) {
@@ -215,18 +276,22 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
       }
       break;
     case LanUiEvent::OpponentResigned:
-      inform(hwnd, L"对方认输，你赢了！", L"游戏结束");
       stopLanTimer();
+      showLanBox(LanBox::OpponentResigned);
       break;
     case LanUiEvent::UndoRequested:
+      showLanBox(LanBox::UndoQuestion);
+      break;
     case LanUiEvent::DrawRequested:
-      askLanPeerQuestion(static_cast<LanUiEvent>(code));
+      showLanBox(LanBox::DrawQuestion);
       break;
     case LanUiEvent::UndoResponse:
       if (const auto answer = PostedPayload<LanAnswerEvent>::take(payload)) onLanUndoResponse(answer->accepted);
+      closeSettledLanQuestion();
       break;
     case LanUiEvent::DrawResponse:
       if (const auto answer = PostedPayload<LanAnswerEvent>::take(payload)) onLanDrawResponse(answer->accepted);
+      closeSettledLanQuestion();
       break;
     case LanUiEvent::SyncResult:
       InvalidateRect(hwnd, nullptr, TRUE);
@@ -240,6 +305,42 @@ void MainWindow::handleLanEvent(WPARAM code, LPARAM payload) {
     default:
       break;
   }
+}
+
+void MainWindow::showLanBox(LanBox box) {
+  if (lanBoxes.add(box)) showLanBoxes();
+}
+
+void MainWindow::showLanBoxes() {
+  // A box's own message loop brings in the events that queue more: the box that opened
+  // first shows them, one after another, once it has closed.
+  const auto stillAsked = [this](LanBox question) {
+    return lanController && lanController->peerRequestOpen(requestKind(question));
+  };
+  while (const std::optional<LanBox> box = lanBoxes.openNext(stillAsked)) {
+    switch (*box) {
+      case LanBox::ConnectFailed: showError(hwnd, lanConnectFailureText); break;
+      case LanBox::ConnectionLost: onLanConnectionLost(); break;
+      case LanBox::OpponentResigned: inform(hwnd, L"对方认输，你赢了！", L"游戏结束"); break;
+      case LanBox::UndoQuestion:
+      case LanBox::DrawQuestion: askLanPeerQuestion(*box); break;
+      case LanBox::UndoRefused: inform(hwnd, L"对方拒绝悔棋", L"悔棋被拒绝"); break;
+      case LanBox::DrawAgreed: inform(hwnd, L"对方同意和棋", L"和棋"); break;
+      case LanBox::DrawRefused: inform(hwnd, L"对方拒绝和棋", L"和棋被拒绝"); break;
+    }
+    lanBoxes.closed();
+  }
+}
+
+void MainWindow::closeOpenLanQuestion() {
+  lanQuestionOutdated = true;
+  if (HWND box = openQuestionBox(hwnd, lanQuestionCaption)) EndDialog(box, IDCANCEL);
+}
+
+void MainWindow::closeSettledLanQuestion() {
+  const std::optional<LanBox> open = lanBoxes.openBox();
+  if (!open || (*open != LanBox::UndoQuestion && *open != LanBox::DrawQuestion)) return;
+  if (!lanController || !lanController->peerRequestOpen(requestKind(*open))) closeOpenLanQuestion();
 }
 
 void MainWindow::onLanConnectionLost() {
@@ -257,6 +358,7 @@ void MainWindow::onLanConnectionLost() {
       lanController->declineReconnect();
     }
   }
+  lanLossTold = true;
   announcer->announce(L"网络连接已断开");
   MessageBoxW(hwnd, L"与对手的连接已断开", L"连接断开", MB_OK | MB_ICONWARNING);
 }
@@ -295,26 +397,21 @@ void MainWindow::onLanMoveAcked(int32_t seq) {
   logInfo("LAN move acked: seq=" + std::to_string(seq));
 }
 
-void MainWindow::askLanPeerQuestion(LanUiEvent question) {
-  lanQuestionsWaiting.push_back(question);
-  // The open box's own message loop brought this one in: it is asked once that box closes.
-  if (lanQuestionOpen) return;
-  lanQuestionOpen = true;
-  while (!lanQuestionsWaiting.empty()) {
-    const LanUiEvent next = lanQuestionsWaiting.front();
-    lanQuestionsWaiting.pop_front();
-    if (next == LanUiEvent::DrawRequested) {
-      onLanDrawRequest();
-    } else {
-      onLanUndoRequest();
-    }
+void MainWindow::askLanPeerQuestion(LanBox box) {
+  const bool undo = box == LanBox::UndoQuestion;
+  lanQuestionCaption = undo ? L"悔棋请求" : L"和棋请求";
+  lanQuestionOutdated = false;
+  const int answer = question(hwnd, undo ? L"对方请求悔棋，是否同意？" : L"对方请求和棋，是否同意？", lanQuestionCaption);
+  // Closed by the connection's end, or overtaken by an agreement: nothing to send or say.
+  if (lanQuestionOutdated || !lanController || !lanController->peerRequestOpen(requestKind(box))) return;
+  if (undo) {
+    onLanUndoRequest(answer == IDYES);
+  } else {
+    onLanDrawRequest(answer == IDYES);
   }
-  lanQuestionOpen = false;
 }
 
-void MainWindow::onLanUndoRequest() {
-  const bool accept = question(hwnd, L"对方请求悔棋，是否同意？", L"悔棋请求") == IDYES;
-  if (!lanController) return;
+void MainWindow::onLanUndoRequest(bool accept) {
   const LanRequestResult result = lanController->respondUndo(accept);
   const bool sent = result == LanRequestResult::Sent;
   if (sent && accept) {
@@ -334,12 +431,10 @@ void MainWindow::onLanUndoResponse(bool accepted) {
     return;
   }
   announcer->announce(L"对方拒绝悔棋请求");
-  inform(hwnd, L"对方拒绝悔棋", L"悔棋被拒绝");
+  showLanBox(LanBox::UndoRefused);
 }
 
-void MainWindow::onLanDrawRequest() {
-  const bool accept = question(hwnd, L"对方请求和棋，是否同意？", L"和棋请求") == IDYES;
-  if (!lanController) return;
+void MainWindow::onLanDrawRequest(bool accept) {
   const LanRequestResult result = lanController->respondDraw(accept);
   const bool sent = result == LanRequestResult::Sent;
   if (sent && accept) {
@@ -356,11 +451,11 @@ void MainWindow::onLanDrawResponse(bool accepted) {
   if (accepted) {
     announcer->announce(L"对方同意和棋，对局结束");
     stopLanTimer();
-    inform(hwnd, L"对方同意和棋", L"和棋");
+    showLanBox(LanBox::DrawAgreed);
     return;
   }
   announcer->announce(L"对方拒绝和棋请求");
-  inform(hwnd, L"对方拒绝和棋", L"和棋被拒绝");
+  showLanBox(LanBox::DrawRefused);
 }
 
 void MainWindow::startLanGame() {
@@ -393,7 +488,7 @@ void MainWindow::startLanGame() {
         inform(hwnd, L"您正在进行局域网对战，请先结束当前对局", L"提示");
         return;
       default:
-        lanController->leaveRoom();
+        leaveLanRoom();
         break;
     }
   } else {
@@ -403,6 +498,7 @@ void MainWindow::startLanGame() {
     installLanCallbacks();
   }
 
+  lanLossTold = false;  // a new connection, whose end is told anew
   const int way = question(hwnd,
                            L"请选择对战方式：\n\n【是】建房等待对手连接\n【否】搜索局域网内的房间\n【取消】输入 IP 地址直连对方",
                            L"局域网对战", MB_YESNOCANCEL);

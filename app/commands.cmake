@@ -5,6 +5,7 @@ add_library(tavrune_commands STATIC
   ${CMAKE_CURRENT_LIST_DIR}/ConfirmationChooser.cpp
   ${CMAKE_CURRENT_LIST_DIR}/EngineReadyNotice.cpp
   ${CMAKE_CURRENT_LIST_DIR}/GameSessionPlanner.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/LanBoxQueue.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MenuModel.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PromptBox.cpp
   ${CMAKE_CURRENT_LIST_DIR}/ScoreFilePlanner.cpp

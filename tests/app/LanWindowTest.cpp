@@ -274,6 +274,33 @@ TEST_F(LanWindowTest, HostedGameSpeaksEveryEventAndAnswersThePeer) {
   EXPECT_EQ(game().getGameState(), BLACK_WIN);
 }
 
+// The peer's open question, overtaken by the connection's end or by an agreement on a
+// crossing offer, closes unanswered; the box that follows opens after it, never beside it.
+TEST_F(LanWindowTest, AnOvertakenQuestionClosesUnansweredAndTheNextBoxFollowsIt) {
+  for (const bool cut : {true, false}) {
+    fresh();
+    ScriptedPeer peer;
+    hostGame(peer);
+    KeepAlive alive(peer);
+    int boxesWithTheNext = 0;
+    DialogWatcher next(cut ? L"连接断开" : L"和棋", [&](HWND box) {
+      boxesWithTheNext = dialogsShown();
+      DialogWatcher::press(box, IDOK);
+    }, kLong);
+    DialogWatcher offer(L"和棋请求", [&](HWND) {
+      if (cut) return peer.send(std::string(70 * 1024, 'x') + "\n");
+      PostMessageW(window(), WM_COMMAND, 207, 0);  // the player offers a draw too, and the peer agrees
+      for (int waited = 0; waited < kLong && peer.receivedWithKey("DRAW_REQ").empty(); waited += 20) Sleep(20);
+      peer.send(LanProtocol::makeDrawAck(true));
+    }, kLong);
+    peer.send(LanProtocol::makeDrawRequest());
+    EXPECT_TRUE(rig().pumpUntil([&] { return boxesWithTheNext > 0; }, kLong)) << cut;
+    EXPECT_EQ(boxesWithTheNext, 1) << cut;
+    EXPECT_TRUE(peer.receivedWithKey("DRAW_ACK").empty()) << cut;
+    EXPECT_FALSE(heard->has(L"已拒绝和棋请求") || heard->has(L"当前无法")) << ::testing::PrintToString(heard->all());
+  }
+}
+
 TEST_F(LanWindowTest, LocalMovesWaitWhileThePeerMayComeBackAndStopOnceTheSessionEnded) {
   auto peer = std::make_unique<ScriptedPeer>();
   hostGame(*peer);
@@ -329,8 +356,9 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
     int command;
     const wchar_t* caption;  // nullptr: no box
     int answer;
-    const wchar_t* text;
+    const wchar_t* text;  // nullptr: not read
     bool leaves;
+    bool mated = false;  // the game is over, as a mate leaves it: the session still plays
   };
   const Case cases[] = {
       {"switch sides", 204, L"提示", IDOK, L"局域网对战中不支持切换执红/黑，请先结束当前对局", false},
@@ -338,12 +366,16 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
       {"load kept", 101, L"确认加载棋谱", IDNO, L"当前为局域网对战，加载棋谱将离开房间并替换当前对局，是否继续？", false},
       {"two players", 200, L"确认切换模式", IDYES, L"当前为局域网对战，切换模式将离开房间并结束当前对局，是否继续？", true},
       {"stop", 209, nullptr, 0, nullptr, true},
+      // Left first: the peer's later leave is not heard in the new game.
+      {"two players after a mate", 200, nullptr, 0, nullptr, true, true},
+      {"LAN after a mate", 202, L"局域网对战设置", IDCANCEL, nullptr, true, true},
   };
   for (const Case& c : cases) {
     fresh();
     ScriptedPeer peer;
     hostGame(peer);
     KeepAlive alive(peer);
+    if (c.mated) game().setGameState(RED_WIN);
     std::wstring text;
     std::unique_ptr<DialogWatcher> box;
     if (c.caption) {
@@ -355,7 +387,7 @@ TEST_F(LanWindowTest, CommandsThatReplaceTheGameLeaveTheRoomAndTheRefusingOnesKe
     command(c.command);
     if (box) {
       EXPECT_TRUE(box->wait()) << c.name;
-      EXPECT_EQ(text, c.text) << c.name;
+      EXPECT_TRUE(!c.text || text == c.text) << c.name << ::testing::PrintToString(text);
     }
     if (c.leaves) {
       EXPECT_TRUE(peerGot(peer, LanProtocol::makeBye("manual_leave"))) << c.name;
@@ -472,6 +504,29 @@ TEST_F(LanWindowTest, ADirectConnectRunsBesideTheWindowAndSaysWhenItFails) {
   EXPECT_EQ(text, L"连接失败，请检查 IP 地址和端口");
   EXPECT_TRUE(heard->inOrder({L"正在连接...", L"连接失败"})) << ::testing::PrintToString(heard->all());
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
+}
+
+// 本地双人 and 人机对战 while a connect waits give it up and start; the connect's failure
+// or game posted before changes nothing, and neither does its late success.
+TEST_F(LanWindowTest, AModeChosenWhileAConnectWaitsGivesItUpAndKeepsItsGame) {
+  for (const int mode : {200, 201}) {
+    fresh();
+    Tavrune::Test::SilentAddress silent;
+    connectByAddress(silent.port());
+    ASSERT_EQ(lanState(), LANSessionState::CONNECTING);
+    PostMessageW(window(), WM_LAN_EVENT, static_cast<WPARAM>(LanUiEvent::ConnectFailed), 0);
+    PostedPayload<LanGameReadyEvent>::post(window(), WM_LAN_EVENT, static_cast<WPARAM>(LanUiEvent::GameReady),
+                                           std::make_unique<LanGameReadyEvent>(LanGameReadyEvent{BLACK, "老王"}));
+    DialogWatcher side(L"人机对战 - 选择执棋方", [](HWND box) { DialogWatcher::press(box, IDYES); }, mode == 201 ? kLong : 0);
+    command(mode);
+    EXPECT_EQ(side.wait(), mode == 201);
+    silent.letIn();
+    rig().pumpFor(3500);  // past the connect's time-out
+    EXPECT_TRUE(heard->inOrder({L"正在连接...", L"已取消连接"})) << ::testing::PrintToString(heard->all());
+    EXPECT_FALSE(heard->has(L"连接失败") || heard->has(L"已连接")) << ::testing::PrintToString(heard->all());
+    EXPECT_TRUE(rig().window().isGameInProgress()) << mode;
+    EXPECT_EQ(lanState(), LANSessionState::IDLE);
+  }
 }
 
 // 新游戏 while the player's own connect waits for its handshake goes to the LAN start and

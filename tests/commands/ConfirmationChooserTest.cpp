@@ -40,6 +40,10 @@ SessionStatus stoppedUnderReview() {
   s.gameStopped = true;
   return s;
 }
+SessionStatus connecting(SessionStatus s) {
+  s.lanControllerExists = s.lanControllerBusy = s.lanConnectPending = true;
+  return s;
+}
 SessionStatus lanWithoutController() {
   SessionStatus s = finished(MODE_LAN);
   s.lanControllerExists = s.lanControllerBusy = false;
@@ -106,6 +110,10 @@ TEST(ConfirmationChooserTest, BoxesPerCommandAndState) {
        {{Kind::YesNoQuestion, L"确认切换模式", kModePlaying, L""}}},
       {"LAN from a review", MenuCommand::LanMode, reviewing(MODE_LAN),
        {{Kind::YesNoQuestion, L"确认切换模式", kModeReview, L""}}},
+      // A connect under way asks nothing of its own.
+      {"two players while a connect waits", MenuCommand::TwoPlayerMode, connecting(none()), {}},
+      {"engine mode while playing and a connect waits", MenuCommand::EngineMode, connecting(playing(MODE_PVP)),
+       {{Kind::YesNoQuestion, L"确认切换模式", kModePlaying, L""}}},
       {"engine mode with a stopped game", MenuCommand::EngineMode, stopped(),
        {{Kind::YesNoQuestion, L"确认操作", kSuspendedMode, L""}}},
       {"LAN with a stopped game", MenuCommand::LanMode, stopped(),

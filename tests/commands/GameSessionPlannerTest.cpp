@@ -4,6 +4,7 @@
 
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "app/EngineReadyNotice.h"
 #include "app/GameSessionPlanner.h"
@@ -110,6 +111,33 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
   EXPECT_EQ(GameSessionPlanner::undoRefusal(PLAYING), L"");
   for (GameState over : {RED_WIN, BLACK_WIN, DRAW, REVIEW}) {
     EXPECT_EQ(GameSessionPlanner::undoRefusal(over), L"游戏已结束，无法悔棋") << over;
+  }
+}
+
+TEST(GameSessionPlannerTest, WhatAModeCommandOrALoadLeavesFirst) {
+  SessionStatus connecting{false, false, PLAYING, false, MODE_PVE, true, true};
+  connecting.lanConnectPending = true;
+  const SessionStatus lanOver{true, false, RED_WIN, false, MODE_LAN, true, true};
+  const SessionStatus lanReview{true, true, REVIEW, false, MODE_LAN, true, true};
+  const struct {
+    MenuCommand command;
+    SessionStatus status;
+    bool exitReview, leaveRoom;
+    const wchar_t* notice;
+  } cases[] = {
+      {MenuCommand::TwoPlayerMode, connecting, false, true, L"已取消连接"},
+      {MenuCommand::LoadScore, connecting, false, true, L"已取消连接"},
+      {MenuCommand::LanMode, connecting, false, false, L""},  // given up once its set-up is confirmed
+      {MenuCommand::EngineMode, lanOver, false, true, L""},
+      {MenuCommand::LanMode, lanOver, false, true, L""},
+      {MenuCommand::LoadScore, lanOver, false, false, L""},  // the record's choice leaves it
+      {MenuCommand::TwoPlayerMode, lanReview, true, true, L""},
+  };
+  for (const auto& c : cases) {
+    const ModeSwitchPlan plan = GameSessionPlanner::modeSwitchPlan(c.command, c.status);
+    EXPECT_EQ(std::make_tuple(plan.exitReview, plan.leaveLanRoom, plan.notice),
+              std::make_tuple(c.exitReview, c.leaveRoom, std::wstring(c.notice)))
+        << static_cast<int>(c.command) << " " << c.status.gameState;
   }
 }
 
