@@ -90,6 +90,7 @@ int64_t NoticeJoiner::gapLeftMs() const {
 
 void NoticeJoiner::flush() {
   flushAsked_ = false;
+  awaitingQueue_ = false;
   if (held_.empty()) return;
   restartGapIfKeptBusy();
   // Notices that arrive meanwhile join the held ones.
@@ -111,13 +112,15 @@ void NoticeJoiner::flushNow() {
 void NoticeJoiner::restartGapIfKeptBusy() {
   // A screen reader reads a notice by asking this thread, and the questions wait in its
   // queue behind the work it is doing. Work that ran past the flush's time may have taken
-  // the whole gap: the next notice, spoken now, would be what they read, heard twice, and
-  // the one before never heard.
+  // the whole gap, and so may work that began right after the notice was spoken and kept
+  // the thread from its queue since: the next notice, spoken now, would be what they
+  // read, heard twice, and the one before never heard.
+  if (!lastSpoken_) return;
   const auto now = clock_();
-  if (lastSpoken_ && now - flushDue_ > std::chrono::milliseconds(kKeptBusyMs) &&
-      *lastSpoken_ + std::chrono::milliseconds(minGapMs_) > flushDue_) {
-    lastSpoken_ = now;
-  }
+  const auto keptBusy = std::chrono::milliseconds(kKeptBusyMs);
+  const bool lateFlush = now - flushDue_ > keptBusy && *lastSpoken_ + std::chrono::milliseconds(minGapMs_) > flushDue_;
+  const bool notBackSince = awaitingQueue_ && now - *lastSpoken_ > keptBusy;
+  if (lateFlush || notBackSince) lastSpoken_ = now;
 }
 
 void NoticeJoiner::speakHeld() {
@@ -129,6 +132,8 @@ void NoticeJoiner::speakHeld() {
   if (joined.empty() || !inner_) return;
   lastSpoken_ = clock_();
   inner_->announce(joined);
+  // Handled once the thread is back at its queue, where the screen reader's questions wait.
+  awaitingQueue_ = requestFlush_ && requestFlush_(0);
 }
 
 std::wstring NoticeJoiner::join(const std::vector<std::wstring>& texts) {

@@ -48,8 +48,8 @@ class NoticeJoiner : public IAnnouncer {
   // starts again. Nothing when none is held.
   void flush();
   // A box or dialog is opening and will take the screen reader's attention: waits out
-  // what is left of the gap (a whole one after a busy spell, as flush), then hands the
-  // held notices on.
+  // what is left of the gap (a whole one after a busy spell, as flush, also one since the
+  // last notice was spoken), then hands the held notices on.
   void flushNow();
   // Notices are waiting for a flush.
   bool holding() const { return !held_.empty(); }
@@ -79,6 +79,7 @@ class NoticeJoiner : public IAnnouncer {
   Withdrawn withdrawn_;
   std::vector<Held> held_;
   bool flushAsked_ = false;
+  bool awaitingQueue_ = false;  // a notice was spoken and the thread has not been back to its queue
   std::chrono::steady_clock::time_point flushDue_{};  // when the flush asked for should come
   std::optional<std::chrono::steady_clock::time_point> lastSpoken_;
 };

@@ -22,6 +22,7 @@
 #include "platform/WinWindowOpeningHook.h"
 #include "update/WinSparkleAdapter.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace Tavrune {
@@ -37,16 +38,31 @@ constexpr const wchar_t* kUnreadableSettingsNotice =
     L"配置文件无法读取，已改用默认设置，原文件保存为 config.json.unreadable";
 const char kAppcastUrl[] = "https://updates.velmora.org/tavrune/appcast.xml";
 
-// Waits on the UI thread before a box opens: messages sent to it meanwhile, a screen
-// reader asking for the board (WM_GETOBJECT, WM_GETTEXT), are answered, not kept waiting.
+// COM's window for this thread's apartment, through which calls from other processes
+// (a screen reader reading the board's name) arrive as posted messages; null when none.
+HWND apartmentWindow() {
+  for (HWND window = FindWindowExW(HWND_MESSAGE, nullptr, L"OleMainThreadWndClass", nullptr); window;
+       window = FindWindowExW(HWND_MESSAGE, window, L"OleMainThreadWndClass", nullptr)) {
+    if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) return window;
+  }
+  return nullptr;
+}
+
+// Waits on the UI thread before a box opens: a screen reader asking for the board
+// meanwhile (WM_GETOBJECT, WM_GETTEXT, then its calls into the accessible objects) is
+// answered, not kept waiting. Nothing else of the queue is touched.
 void waitServingSentMessages(std::chrono::milliseconds wait) {
+  constexpr DWORD kSliceMs = 5;  // how often the apartment's calls are looked for
+  const HWND apartment = apartmentWindow();
   const auto until = std::chrono::steady_clock::now() + wait;
   for (;;) {
+    MSG message;
+    while (apartment && PeekMessageW(&message, apartment, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(until - std::chrono::steady_clock::now());
     if (left.count() <= 0) return;
-    const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left.count()), QS_SENDMESSAGE);
+    const DWORD slice = std::min<DWORD>(kSliceMs, static_cast<DWORD>(left.count()));
+    const DWORD woke = MsgWaitForMultipleObjects(0, nullptr, FALSE, slice, QS_SENDMESSAGE);
     if (woke == WAIT_FAILED) return;
-    MSG message;
     if (woke == WAIT_OBJECT_0) PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
   }
 }

@@ -78,15 +78,21 @@ TEST(NoticeJoinerTest, HoldsOneActionsNoticesAndKeepsAGapAfterTheLastSpoken) {
   }
   EXPECT_EQ(requests.back(), 0);  // nothing waited for the late flush long after the notice
 
-  // So does a box that opens after such work: the notice before it is read first.
-  joiner.announce(L"已发送和棋请求，等待对方回应...");
-  joiner.flush();
-  now += std::chrono::milliseconds(20);
-  joiner.announce(L"对方同意和棋，对局结束");
-  now += std::chrono::milliseconds(160);
-  joiner.flushNow();
-  EXPECT_EQ(waits, (std::vector<int64_t>{130, 150}));
-  EXPECT_EQ(inner.spoken.back(), L"对方同意和棋，对局结束");
+  // So does a box that opens after such work, the next notice held before it or after it:
+  // the notice before is read first.
+  for (const bool heldBeforeTheWork : {true, false}) {
+    now += std::chrono::milliseconds(400);
+    waits.clear();
+    joiner.announce(L"已发送和棋请求，等待对方回应...");
+    joiner.flush();
+    now += std::chrono::milliseconds(heldBeforeTheWork ? 20 : 180);
+    joiner.announce(L"对方同意和棋，对局结束");
+    now += std::chrono::milliseconds(heldBeforeTheWork ? 160 : 0);
+    joiner.flushNow();
+    EXPECT_EQ(waits, std::vector<int64_t>{150});
+    EXPECT_EQ(inner.spoken.back(), L"对方同意和棋，对局结束");
+    joiner.flush();
+  }
 }
 
 TEST(NoticeJoinerTest, DropsWhatIsAlreadyHeldAndReplacesAHeldReplaceableNotice) {

@@ -134,7 +134,7 @@ bool reach(At at, LanPeer& local, std::unique_ptr<ScriptedPeer>& peer) {
 // Every kind of line, sent a hundred times in every phase of a session: acted on only where
 // the protocol expects it and once, each window event at most once, and the board changed
 // only by a line that applies there. A BYE ends only its own connection, which the session
-// closes at once; any other line leaves the connection to the peer, who closes it.
+// closes at once.
 TEST(LanHostilePeer, EveryLineIsActedOnOnlyWhereItBelongsAndOnce) {
   const std::pair<std::string, std::string> lines[] = {
       {"HELLO", "HELLO:stranger:red\n"},
