@@ -23,6 +23,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "game/ChessTypes.h"
@@ -137,7 +138,9 @@ class LANGameController {
   void unbindNetworkCallbacks();
   void post(Task work);
   void adoptConnection();
-  void retireConnection() { activeConnection = 0; }
+  // Nothing more from the session's connection reaches the game; it is closed once the
+  // lock is released (finishUnlocked).
+  void retireConnection();
   void handleLineFrom(uint64_t connection, const std::string& line);
   // The transport's report that a connection ended; refused: it cut the peer off for
   // breaking the protocol.
@@ -229,13 +232,15 @@ class LANGameController {
     bool restartWaitThread = false;
     bool waitForResume = false;
   };
+  // Takes what the handlers left in `deferred`; with the lock held.
+  AfterUnlock takeDeferred() { return std::exchange(deferred, AfterUnlock{}); }
   // Closes the given-up connection and restarts a room's wait; called once the lock is released.
   void finishUnlocked(const AfterUnlock& after);
-  void checkHandshakeTimeout(AfterUnlock& after);
+  void checkHandshakeTimeout();
   // A handshake that does not complete gives up only its connection where a wait goes on:
   // a host's room waits again (as a resume only inside a reconnection wait), a guest's
   // reconnection tries again at a later tick. False when nothing waits.
-  bool abandonHandshake(AfterUnlock& after);
+  bool abandonHandshake();
   void tryReconnect();
 
   void onDiscoverRequest(const std::string& text, const std::string& sender,

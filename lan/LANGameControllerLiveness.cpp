@@ -24,7 +24,7 @@ void LANGameController::tick() {
         send(LanProtocol::makeHeartbeat());
         lastHeartbeatSent = now();
       }
-      checkHandshakeTimeout(after);
+      checkHandshakeTimeout();
       // A new attempt waits for the next tick, after the connection given up here is closed.
       if (activeConnection == connection) {
         checkConnectionHealth();
@@ -32,7 +32,7 @@ void LANGameController::tick() {
       }
     }
     // Whatever this tick gave up (a silent peer, a handshake that never came) is closed.
-    if (activeConnection != connection) after.closeConnection = connection;
+    after = takeDeferred();
   }
   // Outside the lock: both wait for threads whose work may want it.
   finishUnlocked(after);
@@ -41,10 +41,10 @@ void LANGameController::tick() {
 // A connection that never completes the handshake (a stray program on the game port) must
 // not hold the room or the joining player for ever. A host's room and a reconnection wait
 // go on without it; a first join ends, not resumable.
-void LANGameController::checkHandshakeTimeout(AfterUnlock& after) {
+void LANGameController::checkHandshakeTimeout() {
   if (state != State::HANDSHAKING) return;
   if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
-  if (abandonHandshake(after)) {
+  if (abandonHandshake()) {
     logWarning("LANGameController: 握手超时，继续等待");
     return;
   }
@@ -53,13 +53,13 @@ void LANGameController::checkHandshakeTimeout(AfterUnlock& after) {
   resumable = false;
 }
 
-bool LANGameController::abandonHandshake(AfterUnlock& after) {
+bool LANGameController::abandonHandshake() {
   if (state != State::HANDSHAKING || !(isHost || waitingReconnect)) return false;
   retireConnection();
   if (isHost) {
     state = State::HOSTING;
-    after.restartWaitThread = true;
-    after.waitForResume = waitingReconnect;
+    deferred.restartWaitThread = true;
+    deferred.waitForResume = waitingReconnect;
   } else {
     state = State::RECONNECTING;
   }

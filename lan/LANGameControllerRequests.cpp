@@ -241,7 +241,6 @@ void LANGameController::onBye(const LanMessage& message) {
   syncAwaited = resumeSyncDue = false;
   state = State::ENDED;
   forgetRequests();
-  deferred.closeConnection = activeConnection;
   retireConnection();
   closeRoom();
   // The reason is the peer's text and is spoken: bounded like a nickname.

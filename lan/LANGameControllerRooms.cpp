@@ -207,6 +207,7 @@ void LANGameController::leaveRoom() {
     pendingMove.seq = 0;
     pendingMove.resendCount = 0;
     retireConnection();
+    deferred = AfterUnlock{};  // the disconnect below ends the connection
   }
   // Outside the lock: the sends and stops below wait for threads that may want it. A
   // cancelled connect ends first, so the disconnect below also ends what it made.

@@ -99,7 +99,7 @@ void LANGameController::handleLineFrom(uint64_t connection, const std::string& l
   }
   dispatch(*message);
   const bool stopDiscovery = std::exchange(discoveryToStop, false);
-  const AfterUnlock after = std::exchange(deferred, AfterUnlock{});
+  const AfterUnlock after = takeDeferred();
   guard.unlock();
   // Outside the lock: stopping discovery waits for its thread, whose callbacks may lock.
   if (stopDiscovery) network->stopDiscovery();
@@ -111,7 +111,7 @@ void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) 
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (connection == activeConnection && activeConnection != 0) {
-      if (abandonHandshake(after)) {
+      if (abandonHandshake()) {
         // Closed before the handshake: a port scan or a guest that gave up leaves the room
         // waiting; a host that began its wait dropped a guest queued before it, who tries
         // again.
@@ -124,9 +124,16 @@ void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) 
         handleConnectionLost(gameStarted ? "连接异常中断，可等待对方重连" : "");
       }
     }
+    after = takeDeferred();
   }
+  // Also a connection the session no longer talks over: only this one goes.
   after.closeConnection = connection;
   finishUnlocked(after);
+}
+
+void LANGameController::retireConnection() {
+  if (activeConnection != 0) deferred.closeConnection = activeConnection;
+  activeConnection = 0;
 }
 
 // Outside the lock, as closing waits for the connection's threads; before a room waits
@@ -144,7 +151,7 @@ void LANGameController::onMessage(const std::string& line) {
   }
   std::unique_lock<std::mutex> guard(mutex);
   dispatch(*message);
-  const AfterUnlock after = std::exchange(deferred, AfterUnlock{});
+  const AfterUnlock after = takeDeferred();
   guard.unlock();
   finishUnlocked(after);
 }
@@ -177,15 +184,12 @@ void LANGameController::ignoreLine(LanMessageType type, const char* why) {
 
 void LANGameController::dropHandshakingPeer(const char* why) {
   logWarning(std::string("LANGameController: ") + why + "，断开此连接");
-  const uint64_t connection = activeConnection;
-  if (!abandonHandshake(deferred)) handleConnectionLost("");
-  deferred.closeConnection = connection;
+  if (!abandonHandshake()) handleConnectionLost("");
 }
 
 void LANGameController::refuseBreach(const char* why) {
   logError(std::string("LANGameController: ") + why + "，断开连接");
   send(LanProtocol::makeBye(Network::PROTOCOL_ERROR_REASON));
-  deferred.closeConnection = activeConnection;
   handleConnectionLost("", false);
 }
 

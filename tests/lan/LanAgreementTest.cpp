@@ -11,25 +11,6 @@ namespace {
 using Direction = FaultyRelay::Direction;
 using State = LANSessionState;
 
-// The opening plies both tests play: Red and Black knights out, then the same with the
-// other knights.
-const Move OPENING[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{7, 9}, {6, 7}}, {{7, 0}, {6, 2}}};
-
-bool playPlies(RelayedGame& g, int count) {
-  for (int i = 0; i < count; ++i) {
-    LanPeer& mover = i % 2 == 0 ? g.host : g.client;
-    LanPeer& other = i % 2 == 0 ? g.client : g.host;
-    if (!mover.play(OPENING[i])) return false;
-    if (!g.pumpUntil([&] {
-          return other.plies() == static_cast<std::size_t>(i + 1) &&
-                 mover.controller.getState() == State::PLAYING;
-        })) {
-      return false;
-    }
-  }
-  return true;
-}
-
 // Two requests of one kind that cross, in whatever order: each board changes once, both
 // end equal, each player hears the agreement once, and no question about either request
 // is left to put.
@@ -58,7 +39,7 @@ TEST(LanAgreement, CrossingRequestsSettleOnceOnEachSide) {
     const bool undo = c.kind == LanRequestKind::Undo;
     RelayedGame g;
     ASSERT_TRUE(g.start());
-    ASSERT_TRUE(playPlies(g, 4));
+    ASSERT_TRUE(g.playOpening(4));
     const auto request = [undo](LanPeer& peer) {
       return undo ? peer.controller.requestUndo() : peer.controller.requestDraw();
     };
@@ -95,7 +76,7 @@ TEST(LanAgreement, CrossingRequestsSettleOnceOnEachSide) {
 TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   RelayedGame g;
   ASSERT_TRUE(g.start());
-  ASSERT_TRUE(playPlies(g, 1));
+  ASSERT_TRUE(g.playOpening(1));
   // One ply: nothing is sent, and the caller is told why.
   EXPECT_EQ(g.host.controller.requestUndo(), LanRequestResult::TooFewPlies);
   EXPECT_EQ(g.client.controller.requestUndo(), LanRequestResult::TooFewPlies);

@@ -120,6 +120,21 @@ bool RelayedGame::start() {
   return ready;
 }
 
+bool RelayedGame::playOpening(int plies) {
+  for (int i = 0; i < plies; ++i) {
+    LanPeer& mover = i % 2 == 0 ? host : client;
+    LanPeer& other = i % 2 == 0 ? client : host;
+    if (!mover.play(OPENING[i])) return false;
+    if (!pumpUntil([&] {
+          return other.plies() == static_cast<std::size_t>(i + 1) &&
+                 mover.controller.getState() == LANSessionState::PLAYING;
+        })) {
+      return false;
+    }
+  }
+  return true;
+}
+
 void RelayedGame::tickFor(int seconds) {
   for (int i = 0; i < seconds; ++i) {
     clock.advance(std::chrono::seconds(1));

@@ -77,6 +77,9 @@ bool startGame(LanPeer& host, LanPeer& client, const std::string& hostSide = "ra
 // once the host's game is set up.
 bool hostScriptedGuest(LanPeer& host, ScriptedPeer& guest, const std::string& hello);
 
+// Red and Black knights out, then the same with the other knights.
+inline const Move OPENING[] = {{{1, 9}, {2, 7}}, {{1, 0}, {2, 2}}, {{7, 9}, {6, 7}}, {{7, 0}, {6, 2}}};
+
 // A game between a host playing Red and a client playing Black whose every line passes
 // the relay.
 struct RelayedGame {
@@ -87,6 +90,8 @@ struct RelayedGame {
 
   // True once both games are set up.
   bool start();
+  // Plays the first `plies` of OPENING, each acknowledged and on both boards.
+  bool playOpening(int plies);
   // Moves the clock one second at a time, ticking the host and then the client after each
   // step and running what that brings.
   void tickFor(int seconds);

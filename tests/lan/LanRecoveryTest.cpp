@@ -70,7 +70,7 @@ TEST(LanRecovery, CutConnectionResumesWithTheMoveCaughtByTheCut) {
   ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.getState() == State::PLAYING; }));
   g.relay->dropNext(Direction::ToHost, "MOVE");  // the client's move never reaches the host
-  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
+  ASSERT_TRUE(g.client.play(OPENING[1]));
   ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToHost, "MOVE") == 1; }));
   g.relay->cut();
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
@@ -205,17 +205,14 @@ void returnAfterACut(RelayedGame& g) {
 TEST(LanRecovery, AHostsMoveRightAfterTheReturnIsOnBothBoards) {
   RelayedGame g;
   ASSERT_TRUE(g.start());
-  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
-  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 1 && g.host.controller.getState() == State::PLAYING; }));
-  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
-  ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2 && g.client.controller.getState() == State::PLAYING; }));
+  ASSERT_TRUE(g.playOpening(2));
   ASSERT_EQ(g.host.controller.requestUndo(), LanRequestResult::Sent);
   ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.peerRequestOpen(LanRequestKind::Undo); }));
   g.relay->cut();
   returnAfterACut(g);
   EXPECT_FALSE(g.client.controller.peerRequestOpen(LanRequestKind::Undo));
   ASSERT_TRUE(pumpUntil({&g.host}, [&] { return g.host.controller.getState() == State::PLAYING; }));
-  ASSERT_TRUE(g.host.play(Move{{7, 9}, {6, 7}}));
+  ASSERT_TRUE(g.host.play(OPENING[2]));
   ASSERT_TRUE(g.pumpUntil([&] {
     return g.client.plies() == 3 && g.host.controller.getState() == State::PLAYING &&
            g.client.controller.getState() == State::PLAYING;
@@ -224,7 +221,7 @@ TEST(LanRecovery, AHostsMoveRightAfterTheReturnIsOnBothBoards) {
   EXPECT_EQ(g.relay->arrivedCount(Direction::ToHost, "SYNC_REQ"), 0);
   EXPECT_EQ(g.client.count("status:检测到棋局偏差"), 0);
   EXPECT_EQ(g.client.fen(), g.host.fen());
-  ASSERT_TRUE(g.client.play(Move{{7, 0}, {6, 2}}));
+  ASSERT_TRUE(g.client.play(OPENING[3]));
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 4; }));
   EXPECT_EQ(g.client.fen(), g.host.fen());
   ASSERT_EQ(g.host.controller.requestUndo(), LanRequestResult::Sent);
@@ -236,10 +233,9 @@ TEST(LanRecovery, AHostsMoveRightAfterTheReturnIsOnBothBoards) {
 TEST(LanRecovery, AMoveInDoubtOutlivesASecondCut) {
   RelayedGame g;
   ASSERT_TRUE(g.start());
-  ASSERT_TRUE(g.host.play(Move{{1, 9}, {2, 7}}));
-  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 1 && g.host.controller.getState() == State::PLAYING; }));
+  ASSERT_TRUE(g.playOpening(1));
   g.relay->dropNext(Direction::ToHost, "MOVE");
-  ASSERT_TRUE(g.client.play(Move{{1, 0}, {2, 2}}));
+  ASSERT_TRUE(g.client.play(OPENING[1]));
   ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToHost, "MOVE") == 1; }));
   g.relay->cut();
   // The host's game is lost on the way, and so would be a second copy asked for.
