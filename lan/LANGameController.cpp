@@ -23,8 +23,6 @@ LANGameController::LANGameController(GameEngine* gameEngine, Network* transport,
       discoveryPort(discoveryUdpPort) {
   if (!executor) executor = [](Task work) { work(); };
   gamePort = searchGamePort;
-  lastHeartbeatSent = now();
-  lastReceived = now();
   bindNetworkCallbacks();
 }
 
@@ -74,7 +72,7 @@ int32_t LANGameController::getMoveSeq() const {
 
 bool LANGameController::peerRequestOpen(LanRequestKind kind) const {
   std::lock_guard<std::mutex> guard(mutex);
-  return kind == LanRequestKind::Undo ? remoteUndoRequested : remoteDrawRequested;
+  return kind == LanRequestKind::Undo ? link.remoteUndoRequested : link.remoteDrawRequested;
 }
 
 bool LANGameController::inGame() const {

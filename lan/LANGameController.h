@@ -14,7 +14,6 @@
 // on a thread of their own and post their result. The wait-for-client thread's hand-over
 // and the discovery callbacks stay on their own threads and never touch the game.
 #include <atomic>
-#include <bitset>
 #include <chrono>
 #include <deque>
 #include <cstdint>
@@ -29,6 +28,7 @@
 #include "game/ChessTypes.h"
 #include "lan/LANCallbacks.h"
 #include "lan/LANSessionState.h"
+#include "lan/LanConnectionState.h"
 #include "lan/LanMessageRules.h"
 #include "lan/LanRequestKind.h"
 #include "lan/LanRequestResult.h"
@@ -137,9 +137,10 @@ class LANGameController {
   void bindNetworkCallbacks();
   void unbindNetworkCallbacks();
   void post(Task work);
-  void adoptConnection();
-  // Nothing more from the session's connection reaches the game; it is closed once the
-  // lock is released (finishUnlocked).
+  // The connection just made or accepted becomes the session's, with state of its own.
+  void adoptConnection(uint64_t connection);
+  // Nothing more from the session's connection reaches the game, and nothing it counted
+  // or expected is kept; it is closed once the lock is released (finishUnlocked).
   void retireConnection();
   void handleLineFrom(uint64_t connection, const std::string& line);
   // The transport's report that a connection ended; refused: it cut the peer off for
@@ -213,8 +214,6 @@ class LANGameController {
   // A request of this kind from the peer is still open: the repeat is ignored.
   bool ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind);
   void onBye(const LanMessage& message);
-  // A connection's end settles nothing: every open request on either side is forgotten.
-  void forgetRequests();
   bool gameOver() const;
   void takeBackTwoPlies();
   void endInDraw();
@@ -260,24 +259,9 @@ class LANGameController {
   bool isHost = false;
   bool engineReady = false;
   PendingMove pendingMove;
-  bool syncAwaited = false;
-  // The transport's count of bytes queued once our answer to the peer's last SYNC_REQ was:
-  // a new request before they have left means a peer that asks and does not read.
-  uint64_t syncAnswerQueuedThrough = 0;
-  bool remoteUndoRequested = false;
-  bool remoteDrawRequested = false;
-  bool localUndoRequested = false;
-  bool localDrawRequested = false;
-  // The peer asked again before the answer; logged once per open request.
-  bool remoteUndoRepeated = false;
-  bool remoteDrawRepeated = false;
-  TimePoint lastHeartbeatSent;
-  TimePoint lastReceived;
   bool gameStarted = false;
   // Client: its own move awaited its acknowledgement when the connection was lost.
   bool moveInDoubt = false;
-  // Client: resumed, the host's first SYNC is still to come.
-  bool resumeSyncDue = false;
   bool localLeft = false;
   bool peerLeft = false;
   bool resumable = false;
@@ -289,8 +273,6 @@ class LANGameController {
   int32_t gamePort = DEFAULT_GAME_PORT;
   std::vector<std::string> candidateAddresses;
   RoomTable rooms;
-  TimePoint syncRequestedAt;
-  bool unstableWarned = false;
   mutable std::mutex mutex;
   std::mutex waitThreadMutex;
   std::thread waitThread;
@@ -299,13 +281,10 @@ class LANGameController {
   Clock clock;
   const int32_t searchGamePort;
   const int32_t discoveryPort;
-  // The transport's number of the connection this session talks over; 0 for none.
-  uint64_t activeConnection = 0;
-  // The kinds of line ignored on the active connection, each logged once.
-  std::bitset<static_cast<std::size_t>(LanMessageType::UNKNOWN) + 1> ignoredKinds;
+  // The connection this session talks over (number 0: none) and all that is its own.
+  LanConnectionState link;
   // What a handler under the lock leaves for after it: a connection to close, a wait to restart.
   AfterUnlock deferred;
-  TimePoint handshakeStartedAt;
   bool roomTableFullWarned = false;
   // The host's handshake completed: discovery stops once the lock is released.
   bool discoveryToStop = false;

@@ -70,7 +70,7 @@ void LANGameController::onHelloAck(const LanMessage& message) {
   // before it answers (one queued before its wait began) has connected no one.
   fire(callbacks.opponentConnected);
   logInfo(std::string("LANGameController: 握手确认，本地执") + sideName(localColor));
-  resumeSyncDue = resumed;
+  link.resumeSyncDue = resumed;
   if (resumed) {
     fire(callbacks.statusText, std::string("已重连，正在同步棋局"));
     // The host sends its game right after its answer; asking again would bring a second,

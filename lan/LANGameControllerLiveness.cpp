@@ -15,18 +15,18 @@ void LANGameController::tick() {
   {
     std::lock_guard<std::mutex> guard(mutex);
     if (state == State::IDLE || state == State::ENDED) return;
-    const uint64_t connection = activeConnection;
+    const uint64_t connection = link.number;
     if (waitingReconnect && now() >= reconnectDeadline) {
       reconnectDeadlinePassed();
     } else {
       if ((state == State::PLAYING || state == State::WAITING_ACK) &&
-          now() - lastHeartbeatSent >= LanTimings::HEARTBEAT_INTERVAL) {
+          now() - link.lastHeartbeatSent >= LanTimings::HEARTBEAT_INTERVAL) {
         send(LanProtocol::makeHeartbeat());
-        lastHeartbeatSent = now();
+        link.lastHeartbeatSent = now();
       }
       checkHandshakeTimeout();
       // A new attempt waits for the next tick, after the connection given up here is closed.
-      if (activeConnection == connection) {
+      if (link.number == connection) {
         checkConnectionHealth();
         if (state == State::WAITING_ACK) checkMoveAck();
       }
@@ -43,7 +43,7 @@ void LANGameController::tick() {
 // go on without it; a first join ends, not resumable.
 void LANGameController::checkHandshakeTimeout() {
   if (state != State::HANDSHAKING) return;
-  if (now() - handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
+  if (now() - link.handshakeStartedAt < LanTimings::HANDSHAKE_TIMEOUT) return;
   if (abandonHandshake()) {
     logWarning("LANGameController: 握手超时，继续等待");
     return;
@@ -68,22 +68,22 @@ bool LANGameController::abandonHandshake() {
 
 void LANGameController::checkConnectionHealth() {
   if (inGame()) {
-    const auto silence = now() - lastReceived;
+    const auto silence = now() - link.lastReceived;
     if (silence >= LanTimings::LOST_SILENCE) {
       logWarning("LANGameController: 心跳超时，判定断线");
       handleConnectionLost("连接超时中断，可等待对方重连");
       return;
     }
-    if (silence >= LanTimings::UNSTABLE_SILENCE && !unstableWarned) {
-      unstableWarned = true;
+    if (silence >= LanTimings::UNSTABLE_SILENCE && !link.unstableWarned) {
+      link.unstableWarned = true;
       logWarning("LANGameController: 对方连接不稳定");
       fire(callbacks.statusText, std::string("对方连接不稳定"));
     }
-    if (state == State::WAITING_SYNC && now() - syncRequestedAt >= LanTimings::SYNC_TIMEOUT) {
+    if (state == State::WAITING_SYNC && now() - link.syncRequestedAt >= LanTimings::SYNC_TIMEOUT) {
       logWarning("LANGameController: WAITING_SYNC 超时，回退到 PLAYING");
       state = State::PLAYING;
       // A SYNC that comes after this is no longer an answer: the game has moved on.
-      syncAwaited = resumeSyncDue = false;
+      link.syncAwaited = link.resumeSyncDue = false;
     }
     return;
   }
@@ -147,8 +147,6 @@ void LANGameController::handleConnectionLost(const std::string& notice, bool pee
   if (state == State::IDLE || state == State::ENDED) return;
   // Whatever the transport still delivers from this connection is stale from now on.
   retireConnection();
-  forgetRequests();
-  syncAwaited = resumeSyncDue = false;
   if (localLeft || peerLeft || !peerMayReturn) {
     state = State::ENDED;
     resumable = waitingReconnect = resuming = moveInDoubt = false;

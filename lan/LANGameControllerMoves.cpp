@@ -94,8 +94,8 @@ void LANGameController::requestSync() {
 
 void LANGameController::awaitSync() {
   state = State::WAITING_SYNC;
-  syncRequestedAt = now();
-  syncAwaited = true;
+  link.syncRequestedAt = now();
+  link.syncAwaited = true;
 }
 
 void LANGameController::onMoveAck(const LanMessage& message) {
@@ -148,7 +148,7 @@ std::string LANGameController::fenBeforePendingMove() const {
 void LANGameController::onSyncRequest(const LanMessage& message) {
   // A peer that asks again before it has taken our last answer does not read what it asks
   // for; answering would only pile copies of the game up for it.
-  if (syncAnswerQueuedThrough != 0 && network->bytesHandedOver() < syncAnswerQueuedThrough) {
+  if (link.syncAnswerQueuedThrough != 0 && network->bytesHandedOver() < link.syncAnswerQueuedThrough) {
     refuseBreach("对方重复请求同步却不接收回复");
     return;
   }
@@ -161,18 +161,18 @@ void LANGameController::onSyncRequest(const LanMessage& message) {
   } else {
     sendSyncState();
   }
-  syncAnswerQueuedThrough = network->bytesQueued();
+  link.syncAnswerQueuedThrough = network->bytesQueued();
   logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
 }
 
 void LANGameController::onSync(const LanMessage& message) {
   // Only the answer this side waits for: an unasked game would rewrite the board.
-  if (!std::exchange(syncAwaited, false)) {
+  if (!std::exchange(link.syncAwaited, false)) {
     ignoreLine(LanMessageType::SYNC, "未请求同步");
     return;
   }
   bool ownMoveLost = false;
-  if (std::exchange(resumeSyncDue, false)) {
+  if (std::exchange(link.resumeSyncDue, false)) {
     const ResumeSync resume = settleResumeSync(message);
     if (resume == ResumeSync::Settled) return;
     ownMoveLost = resume == ResumeSync::OwnMoveLost;

@@ -30,7 +30,7 @@ LanRequestResult LANGameController::requestDraw() {
   if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
     return LanRequestResult::NotNow;
   }
-  localDrawRequested = true;
+  link.localDrawRequested = true;
   send(LanProtocol::makeDrawRequest());
   logInfo("LANGameController: 发送和棋请求");
   return LanRequestResult::Sent;
@@ -47,18 +47,18 @@ bool LANGameController::ignoreRepeatedRequest(bool requestOpen, bool& repeated, 
 }
 
 void LANGameController::onDrawRequest() {
-  if (ignoreRepeatedRequest(remoteDrawRequested, remoteDrawRepeated, "和棋")) return;
+  if (ignoreRepeatedRequest(link.remoteDrawRequested, link.remoteDrawRepeated, "和棋")) return;
   if (gameOver()) {
     send(LanProtocol::makeDrawAck(false));
     logInfo("LANGameController: 对局已结束，拒绝对方和棋请求");
   } else if (state != State::PLAYING && state != State::WAITING_ACK) {
     send(LanProtocol::makeDrawAck(false));
-  } else if (!localDrawRequested) {
-    remoteDrawRequested = true;
+  } else if (!link.localDrawRequested) {
+    link.remoteDrawRequested = true;
     logInfo("LANGameController: 收到和棋请求");
     fire(callbacks.drawRequested);
   } else {
-    localDrawRequested = false;
+    link.localDrawRequested = false;
     logInfo("LANGameController: 双方同时请求和棋，自动同意");
     send(LanProtocol::makeDrawAck(true));
     endInDraw();
@@ -68,8 +68,8 @@ void LANGameController::onDrawRequest() {
 
 LanRequestResult LANGameController::respondDraw(bool accept) {
   std::lock_guard<std::mutex> guard(mutex);
-  if (!remoteDrawRequested) return LanRequestResult::NotNow;
-  remoteDrawRequested = remoteDrawRepeated = false;
+  if (!link.remoteDrawRequested) return LanRequestResult::NotNow;
+  link.remoteDrawRequested = link.remoteDrawRepeated = false;
   if (gameOver()) {
     send(LanProtocol::makeDrawAck(false));
     logInfo("LANGameController: 对局已结束，自动拒绝和棋请求");
@@ -86,7 +86,7 @@ LanRequestResult LANGameController::respondDraw(bool accept) {
   if (accept) {
     // Agreed: an offer of ours that crossed the peer's is settled too, so the peer's
     // automatic acceptance of it, on its way, finds nothing open.
-    localDrawRequested = false;
+    link.localDrawRequested = false;
     endInDraw();
   }
   return LanRequestResult::Sent;
@@ -94,16 +94,16 @@ LanRequestResult LANGameController::respondDraw(bool accept) {
 
 void LANGameController::onDrawAck(const LanMessage& message) {
   // Only an answer to the own open offer: otherwise a peer could end the game alone.
-  if (!localDrawRequested) {
+  if (!link.localDrawRequested) {
     ignoreLine(LanMessageType::DRAW_ACK, "没有待回应的和棋请求");
     return;
   }
-  localDrawRequested = false;
+  link.localDrawRequested = false;
   logInfo(std::string("LANGameController: 收到和棋回应 ") + (message.accepted ? "同意" : "拒绝"));
   if (message.accepted) {
     // The agreement also answers an offer of the peer's that crossed ours: no question
     // about it is left to put.
-    remoteDrawRequested = remoteDrawRepeated = false;
+    link.remoteDrawRequested = link.remoteDrawRepeated = false;
     endInDraw();
   }
   fire(callbacks.drawResponse, message.accepted);
@@ -122,14 +122,14 @@ LanRequestResult LANGameController::requestUndo() {
     logWarning("LANGameController: 本地历史不足，拒绝发送悔棋请求");
     return LanRequestResult::TooFewPlies;
   }
-  localUndoRequested = true;
+  link.localUndoRequested = true;
   send(LanProtocol::makeUndoRequest());
   logInfo("LANGameController: 发送悔棋请求");
   return LanRequestResult::Sent;
 }
 
 void LANGameController::onUndoRequest() {
-  if (ignoreRepeatedRequest(remoteUndoRequested, remoteUndoRepeated, "悔棋")) return;
+  if (ignoreRepeatedRequest(link.remoteUndoRequested, link.remoteUndoRepeated, "悔棋")) return;
   if (gameOver()) {
     send(LanProtocol::makeUndoAck(false));
     logInfo("LANGameController: 对局已结束，拒绝对方悔棋请求");
@@ -138,14 +138,14 @@ void LANGameController::onUndoRequest() {
   } else if (game->getMoveHistory().size() < 2) {
     send(LanProtocol::makeUndoAck(false));
     logWarning("LANGameController: 本地历史不足，拒绝对方悔棋请求");
-  } else if (!localUndoRequested) {
-    remoteUndoRequested = true;
+  } else if (!link.localUndoRequested) {
+    link.remoteUndoRequested = true;
     logInfo("LANGameController: 收到悔棋请求");
     fire(callbacks.undoRequested);
   } else {
     // Both asked: each side takes back its two plies here, and the peer's acceptance of
     // the own request, which follows, finds no open request and is dropped.
-    localUndoRequested = false;
+    link.localUndoRequested = false;
     logInfo("LANGameController: 双方同时请求悔棋，自动同意");
     send(LanProtocol::makeUndoAck(true));
     takeBackTwoPlies();
@@ -155,8 +155,8 @@ void LANGameController::onUndoRequest() {
 
 LanRequestResult LANGameController::respondUndo(bool accept) {
   std::lock_guard<std::mutex> guard(mutex);
-  if (!remoteUndoRequested) return LanRequestResult::NotNow;
-  remoteUndoRequested = remoteUndoRepeated = false;
+  if (!link.remoteUndoRequested) return LanRequestResult::NotNow;
+  link.remoteUndoRequested = link.remoteUndoRepeated = false;
   if (gameOver()) {
     send(LanProtocol::makeUndoAck(false));
     logInfo("LANGameController: 对局已结束，自动拒绝悔棋请求");
@@ -178,7 +178,7 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
   if (accept) {
     // As with a draw: our own crossing request is settled by this agreement, so the
     // peer's automatic acceptance of it does not take two more plies back.
-    localUndoRequested = false;
+    link.localUndoRequested = false;
     takeBackTwoPlies();
   }
   return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
@@ -186,16 +186,16 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
 
 void LANGameController::onUndoAck(const LanMessage& message) {
   // Only an answer to the own open request: otherwise a peer could take moves back alone.
-  if (!localUndoRequested) {
+  if (!link.localUndoRequested) {
     ignoreLine(LanMessageType::UNDO_ACK, "没有待回应的悔棋请求");
     return;
   }
-  localUndoRequested = false;
+  link.localUndoRequested = false;
   logInfo(std::string("LANGameController: 收到悔棋回应 ") + (message.accepted ? "同意" : "拒绝"));
   if (message.accepted) {
     // The boards go back once: a request of the peer's that crossed ours is answered by
     // this agreement.
-    remoteUndoRequested = remoteUndoRepeated = false;
+    link.remoteUndoRequested = link.remoteUndoRepeated = false;
     if (game->getMoveHistory().size() < 2) {
       logWarning("LANGameController: 悔棋回应同意，但本地历史不足，触发同步");
       requestSync();
@@ -228,19 +228,12 @@ void LANGameController::onResign() {
   fire(callbacks.opponentResigned);
 }
 
-void LANGameController::forgetRequests() {
-  remoteUndoRequested = remoteDrawRequested = localUndoRequested = localDrawRequested = false;
-  remoteUndoRepeated = remoteDrawRepeated = false;
-}
-
 // Acted on once: the connection it came on is retired here and closed once the lock is
 // released, so nothing more from it reaches the game.
 void LANGameController::onBye(const LanMessage& message) {
   peerLeft = true;
   resumable = waitingReconnect = resuming = moveInDoubt = false;
-  syncAwaited = resumeSyncDue = false;
   state = State::ENDED;
-  forgetRequests();
   retireConnection();
   closeRoom();
   // The reason is the peer's text and is spoken: bounded like a nickname.

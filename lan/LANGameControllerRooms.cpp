@@ -31,7 +31,7 @@ bool LANGameController::createRoom(const std::string& name, const std::string& s
   isHost = true;
   moveSeq = 0;
   gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
-  moveInDoubt = resumeSyncDue = false;
+  moveInDoubt = false;
 
   if (!network->startServer(port)) {
     logError("LANGameController: 启动服务器失败，端口 " + std::to_string(port));
@@ -79,10 +79,9 @@ void LANGameController::waitForClient(bool resume) {
     // A client accepted after the room was left or the wait gave up is ignored.
     if (state != State::HOSTING) return;
     state = State::HANDSHAKING;
-    lastReceived = handshakeStartedAt = now();
     resuming = resume;
     logInfo("LANGameController: 客户端已连接，等待握手");
-    adoptConnection();
+    adoptConnection(network->connectionNumber());
   }
 }
 
@@ -98,7 +97,7 @@ bool LANGameController::joinRoom(const std::string& name, const std::string& sid
   isHost = false;
   moveSeq = 0;
   gameStarted = localLeft = peerLeft = resumable = waitingReconnect = resuming = false;
-  moveInDoubt = resumeSyncDue = false;
+  moveInDoubt = false;
   gamePort = port;
 
   candidateAddresses.clear();
@@ -161,7 +160,7 @@ void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
                        (state == State::CONNECTING || state == State::RECONNECTING);
   if (!current) {
     // Given up meanwhile: a connection it made belongs to nobody.
-    const bool orphan = connection != 0 && connection != activeConnection;
+    const bool orphan = connection != 0 && connection != link.number;
     guard.unlock();
     if (orphan) network->dropConnection(connection);
     return;
@@ -176,10 +175,8 @@ void LANGameController::onConnectResult(uint64_t attempt, uint64_t connection) {
     return;
   }
   const bool first = state == State::CONNECTING;
-  activeConnection = connection;
-  network->startReceiving();
   state = State::HANDSHAKING;
-  lastReceived = handshakeStartedAt = now();
+  adoptConnection(connection);
   if (first) {
     logInfo("LANGameController: 已连接到候选地址，发送握手");
     send(LanProtocol::makeHello(localName, sidePreference));
@@ -201,9 +198,6 @@ void LANGameController::leaveRoom() {
     opponentName.clear();
     moveSeq = 0;
     engineReady = false;
-    forgetRequests();
-    syncAwaited = resumeSyncDue = false;
-    unstableWarned = false;
     pendingMove.seq = 0;
     pendingMove.resendCount = 0;
     retireConnection();

@@ -80,19 +80,19 @@ void LANGameController::unbindNetworkCallbacks() {
   network->setDiscoveryCallback({});
 }
 
-// The connection just made or accepted becomes the session's; the caller holds the lock
-// and has set the state, so its first line finds the session ready for it.
-void LANGameController::adoptConnection() {
-  activeConnection = network->connectionNumber();
-  ignoredKinds.reset();
-  syncAnswerQueuedThrough = 0;
+// The caller holds the lock and has set the state, so the connection's first line finds
+// the session ready for it. Whatever the last connection counted or expected stays behind.
+void LANGameController::adoptConnection(uint64_t connection) {
+  link = LanConnectionState{};
+  link.number = connection;
+  link.handshakeStartedAt = link.lastReceived = link.lastHeartbeatSent = now();
   network->startReceiving();
 }
 
 void LANGameController::handleLineFrom(uint64_t connection, const std::string& line) {
   const std::optional<LanMessage> message = LanProtocol::parse(line);
   std::unique_lock<std::mutex> guard(mutex);
-  if (connection != activeConnection || activeConnection == 0) return;
+  if (connection != link.number || link.number == 0) return;
   if (!message) {
     logWarning("LANGameController: 无法解析消息: " + line);
     return;
@@ -110,7 +110,7 @@ void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) 
   AfterUnlock after;
   {
     std::lock_guard<std::mutex> guard(mutex);
-    if (connection == activeConnection && activeConnection != 0) {
+    if (connection == link.number && link.number != 0) {
       if (abandonHandshake()) {
         // Closed before the handshake: a port scan or a guest that gave up leaves the room
         // waiting; a host that began its wait dropped a guest queued before it, who tries
@@ -132,8 +132,10 @@ void LANGameController::handleDisconnectFrom(uint64_t connection, bool refused) 
 }
 
 void LANGameController::retireConnection() {
-  if (activeConnection != 0) deferred.closeConnection = activeConnection;
-  activeConnection = 0;
+  if (link.number != 0) deferred.closeConnection = link.number;
+  // A connection's end settles nothing: every request still open on either side, and any
+  // SYNC still due, is forgotten with it.
+  link = LanConnectionState{};
 }
 
 // Outside the lock, as closing waits for the connection's threads; before a room waits
@@ -175,8 +177,8 @@ LanMessageRules::Phase LANGameController::phase() const {
 
 void LANGameController::ignoreLine(LanMessageType type, const char* why) {
   const auto kind = static_cast<std::size_t>(type);
-  if (kind >= ignoredKinds.size() || ignoredKinds.test(kind)) return;
-  ignoredKinds.set(kind);
+  if (kind >= link.ignoredKinds.size() || link.ignoredKinds.test(kind)) return;
+  link.ignoredKinds.set(kind);
   const char* key = LanProtocol::keyText(type);
   logWarning(std::string("LANGameController: 忽略对方的 ") + (*key != '\0' ? key : "未知消息") + " (" + why +
              ")，此连接上同类消息不再记录");
@@ -194,8 +196,8 @@ void LANGameController::refuseBreach(const char* why) {
 }
 
 void LANGameController::dispatch(const LanMessage& message) {
-  lastReceived = now();
-  unstableWarned = false;
+  link.lastReceived = now();
+  link.unstableWarned = false;
   switch (LanMessageRules::verdict(message.type, phase())) {
     case LanMessageRules::Verdict::Ignore:
       ignoreLine(message.type, LanMessageRules::phaseName(phase()));

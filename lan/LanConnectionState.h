@@ -1,0 +1,45 @@
+#pragma once
+// What belongs to one connection with the peer, as opposed to the game the session carries
+// across a cut. The session makes a new one whenever it adopts a connection, host or guest,
+// first or returning, so no count or expectation of an earlier connection reaches the next.
+#include <bitset>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+#include "lan/LanProtocol.h"
+
+namespace Tavrune {
+
+struct LanConnectionState {
+  using TimePoint = std::chrono::steady_clock::time_point;
+
+  // The transport's number of the connection; 0 for none.
+  uint64_t number = 0;
+  // The kinds of line ignored on this connection, each logged once.
+  std::bitset<static_cast<std::size_t>(LanMessageType::UNKNOWN) + 1> ignoredKinds;
+  // The transport's count of bytes queued on this connection once our answer to the peer's
+  // last SYNC_REQ was: a new request before they have left means a peer that asks and does
+  // not read.
+  uint64_t syncAnswerQueuedThrough = 0;
+  // The peer's SYNC is due (our request, its refusal of our move, or the host's answer to
+  // our return); the first that comes settles it.
+  bool syncAwaited = false;
+  TimePoint syncRequestedAt;
+  // Client: resumed, the host's first SYNC is still to come.
+  bool resumeSyncDue = false;
+  // Requests asked and not yet answered, either way.
+  bool remoteUndoRequested = false;
+  bool remoteDrawRequested = false;
+  bool localUndoRequested = false;
+  bool localDrawRequested = false;
+  // The peer asked again before the answer; logged once per open request.
+  bool remoteUndoRepeated = false;
+  bool remoteDrawRepeated = false;
+  TimePoint handshakeStartedAt;
+  TimePoint lastHeartbeatSent;
+  TimePoint lastReceived;
+  bool unstableWarned = false;
+};
+
+}  // namespace Tavrune
