@@ -137,6 +137,11 @@ void MainWindow::playReviewStepSound(bool forward) {
 }
 
 void MainWindow::onGameStateChanged(GameState state) {
+  // A review holds the game's music from the moment it opens to the moment it closes,
+  // whatever asks for music meanwhile; reviews open and close on the UI thread only.
+  if (audioManager && GetCurrentThreadId() == uiThreadId) {
+    audioManager->holdMusic(state == REVIEW || reviewManager->isActive());
+  }
   // A LAN peer's move changes the state on the network thread; speech, sound and the
   // notice history belong to the UI thread. Posted from the UI thread too: the move
   // that ended the game is spoken from a posted message, and the result must follow it
@@ -147,9 +152,7 @@ void MainWindow::onGameStateChanged(GameState state) {
 }
 
 void MainWindow::handleGameStateChanged(GameState state) {
-  if (state == REVIEW && audioManager) {
-    audioManager->silenceBackgroundMusic();  // still the game's music: it returns after the review
-  } else if (state != PLAYING && audioManager) {
+  if (state != PLAYING && state != REVIEW && audioManager) {
     audioManager->stopBackgroundMusic();  // also while silent: the ended game wants none
     const int32_t outcome = PveController::getResultForPlayer(state, humanColor);
     if (outcome == PveController::PLAYER_WON) audioManager->playSound(SOUND_WIN);

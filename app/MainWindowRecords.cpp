@@ -64,6 +64,7 @@ void MainWindow::openScoreFile() {
   before.gameActive = gameActive;
   before.gameStopped = gameStopped;
   before.lanGameWasRunning = sessionStatus().lanRoomToLeave();
+  before.musicWanted = audioManager && audioManager->isMusicWanted();
   if (gameStopped) before.stoppedGame = stoppedGame;
   dropEngineWork();
 
@@ -131,8 +132,9 @@ void MainWindow::applyScoreLoadChoice(const PreLoadSnapshot& before, const std::
   }
   // The search stopped for the load: the engine is asked again when it was its turn.
   askEngineForItsMove();
-  // The game is back, and with it its music if the record had stopped it, also with sound off.
-  if (isGameInProgress() && audioManager && !audioManager->isMusicWanted()) {
+  // The game is back, and with it its music if the record had stopped it: also with sound
+  // off, and held while the review it came from is open again.
+  if (restored && before.musicWanted && !audioManager->isMusicWanted()) {
     initAudio();
     wantGameMusic();
   }

@@ -15,6 +15,7 @@ struct PreLoadSnapshot {
   StoppedGame stoppedGame;  // meaningful only while gameStopped
   bool reviewWasOpen = false;
   bool lanGameWasRunning = false;  // LAN mode and a controller that was not idle
+  bool musicWanted = false;        // the game's music, heard or held by a review or sound off
 };
 
 }  // namespace Tavrune

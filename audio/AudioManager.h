@@ -62,8 +62,9 @@ class AudioManager {
   // it with no game running; switching off silences it and leaves it wanted.
   void startBackgroundMusic();
   void stopBackgroundMusic();
-  // Stops the track and keeps the music wanted, as a switch going off does.
-  void silenceBackgroundMusic();
+  // While held nothing starts the music, whichever switch, setting or rebuild asks:
+  // holding silences it and keeps it wanted; releasing starts nothing by itself.
+  void holdMusic(bool held);
   bool isMusicWanted() const;
   // Called by the window's music timer while initialised: moves on when a track ended.
   void updateBackgroundMusic();
@@ -145,6 +146,7 @@ class AudioManager {
   bool gameSfxEnabled_ = true;
   bool backgroundMusicEnabled_ = true;
   bool musicWanted_ = false;  // survives a shutdown, so a rebuild brings the music back
+  bool musicHeld_ = false;
   FallbackCounter fallbackCounts_;
   TestSound testSound_;
   BackendFactory backendFactory_;

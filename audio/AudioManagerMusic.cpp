@@ -17,7 +17,7 @@ void AudioManager::startBackgroundMusic() {
 }
 
 void AudioManager::playWantedMusic() {
-  if (!musicWanted_ || !initialized_ || !enabled_ || !backgroundMusicEnabled_) {
+  if (!musicWanted_ || musicHeld_ || !initialized_ || !enabled_ || !backgroundMusicEnabled_) {
     return;
   }
   const AudioFolders folders = folderSource_ ? folderSource_() : AudioFolders::current();
@@ -39,9 +39,10 @@ void AudioManager::stopBackgroundMusic() {
   music_.stop();
 }
 
-void AudioManager::silenceBackgroundMusic() {
+void AudioManager::holdMusic(bool held) {
   Lock guard(lock_);
-  music_.stop();
+  musicHeld_ = held;
+  if (held) music_.stop();
 }
 
 bool AudioManager::isMusicWanted() const {

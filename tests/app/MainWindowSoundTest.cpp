@@ -1,6 +1,7 @@
 // The window's sound as heard from its audio manager's mix, on a back end without a device.
 #include <gtest/gtest.h>
 
+#include "app/CapturedLog.h"
 #include "app/DialogWatcher.h"
 #include "app/OpeningMoves.h"
 #include "app/WindowTestRig.h"
@@ -93,6 +94,38 @@ TEST_F(WindowAudioTest, SoundSwitchedOnDuringAGameStartsItsAudioAndBringsItsMusi
   send(WM_COMMAND, 200);
   send(WM_KEYDOWN, VK_F8);
   EXPECT_EQ(audio.currentMusicTrack(), track);
+}
+
+TEST_F(WindowAudioTest, NothingStartsTheGamesMusicInAReviewAndLeavingItDoes) {
+  sounds.writeFile("sounds/bg/a.wav", tone(5.0));
+  ASSERT_TRUE(rig.create());
+  AudioManager& audio = rig.window().audio();
+  send(WM_COMMAND, 200);
+  ASSERT_TRUE(rig.window().makeMove(kRedCannon));
+  send(WM_COMMAND, 205);
+  ASSERT_TRUE(rig.pumpUntil([&] { return audio.currentMusicTrack().empty(); }));
+  SettingsSession session = rig.window().openSettingsSession();
+  ASSERT_TRUE(session.executor);
+  const auto set = [&](const char* key, Settings::SettingValue value) {
+    EXPECT_TRUE(session.executor->execute(key, value).ok) << key;
+  };
+  CapturedLog log;
+  const std::pair<const char*, std::function<void()>> paths[] = {
+      {"F8 off and on", [&] { send(WM_KEYDOWN, VK_F8, 2); }},
+      {"music off and on", [&] { set("audio.backgroundMusicEnabled", false), set("audio.backgroundMusicEnabled", true); }},
+      {"sound off and on", [&] { set("audio.enabled", false), set("audio.enabled", true); }},
+      {"HRTF off", [&] { set("audio.hrtfEnabled", false); }},
+      {"back end", [&] { set("audio.backendType", std::string("miniaudio")); }},
+      {"effects volume", [&] { set("audio.gameSfxVolumePercent", int64_t{50}); }},
+      {"recovery", [&] { audio.recoverBackend("test"); }},
+  };
+  for (const auto& [name, path] : paths) {
+    path();
+    EXPECT_EQ(audio.currentMusicTrack(), "") << name;
+  }
+  send(WM_COMMAND, 205);
+  EXPECT_EQ(audio.currentMusicTrack(), sounds.utf8("sounds/bg/a.wav"));
+  EXPECT_EQ(log.count("Playing background music"), 1);
 }
 
 }  // namespace

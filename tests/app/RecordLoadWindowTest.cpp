@@ -10,6 +10,7 @@
 
 #include "core/TextConversion.h"
 #include "app/DialogWatcher.h"
+#include "app/OpeningMoves.h"
 #include "app/WindowTestRig.h"
 #include "audio/AudioManager.h"
 #include "audio/NoDeviceBackend.h"
@@ -118,15 +119,19 @@ TEST_F(RecordLoadWindowTest, GoingBackFromASecondLoadReopensTheFirstRecordsRevie
 
 TEST_F(RecordLoadWindowTest, AGamesMusicStopsWithItAndComesBackWithIt) {
   SendMessageW(rig.window().handle(), WM_COMMAND, 200, 0);  // two players at one keyboard
-  // Going back to the game brings its music back, with sound off too (F8 first); reviewing
-  // the record ends both.
-  for (const auto& [f8First, choice, musicAfter] :
-       {std::tuple{false, IDCANCEL, true}, std::tuple{true, IDCANCEL, true}, std::tuple{false, IDYES, false}}) {
-    SCOPED_TRACE(testing::Message() << f8First << " " << choice);
+  ASSERT_TRUE(rig.window().makeMove(Tavrune::Test::kRedCannon));
+  // Going back to the game brings its music back, with sound off too (F8 first), and from
+  // a review (left after going back); reviewing the record ends both.
+  for (const auto& [f8First, fromReview, choice, musicAfter] :
+       {std::tuple{false, false, IDCANCEL, true}, std::tuple{true, false, IDCANCEL, true},
+        std::tuple{false, true, IDCANCEL, true}, std::tuple{false, false, IDYES, false}}) {
+    SCOPED_TRACE(testing::Message() << f8First << " " << fromReview << " " << choice);
     if (f8First) SendMessageW(rig.window().handle(), WM_KEYDOWN, VK_F8, 0);
+    if (fromReview) SendMessageW(rig.window().handle(), WM_COMMAND, 205, 0);
     ASSERT_TRUE(rig.window().audio().isMusicWanted());
     DialogWatcher replaceGame(L"确认加载棋谱", [](HWND box) { DialogWatcher::press(box, IDYES); });
     load(rig.programFolder().path() / L"开局.pgn", {{L"棋谱信息", IDOK}, {L"棋谱加载完成", choice}});
+    if (fromReview) SendMessageW(rig.window().handle(), WM_COMMAND, 205, 0);
     EXPECT_EQ(rig.window().isGameInProgress(), musicAfter);
     EXPECT_EQ(rig.window().audio().isMusicWanted(), musicAfter);
   }
