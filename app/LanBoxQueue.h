@@ -24,8 +24,8 @@ class LanBoxQueue {
   // Queues a box; false when one of its kind is open or waits already.
   bool add(LanBox box);
   // The connection ended: the peer's questions and the refusals waiting go, a result waiting
-  // stays, and the connection's own box comes next. True when the open box is a question of the peer's: its answer can no
-  // longer reach the peer, and it is to be closed unanswered.
+  // stays, and the connection's own box comes next. True when the open box is a question of
+  // the peer's: its answer can no longer reach the peer, and it is to be closed unanswered.
   bool connectionEnded();
   // Takes the next box to open, passing over the questions `stillAsked` says were settled
   // meanwhile; none while a box is open or when nothing waits.
