@@ -91,6 +91,9 @@ int64_t NoticeJoiner::gapLeftMs() const {
 void NoticeJoiner::flush() {
   flushAsked_ = false;
   awaitingQueue_ = false;
+  // Back at the queue once the gap is over: the screen reader's questions about the last
+  // notice, asked within the gap, were answered before this.
+  if (gapLeftMs() == 0) awaitingReader_ = false;
   if (held_.empty()) return;
   restartGapIfKeptBusy();
   // Notices that arrive meanwhile join the held ones.
@@ -113,13 +116,16 @@ void NoticeJoiner::restartGapIfKeptBusy() {
   // A screen reader reads a notice by asking this thread, and the questions wait in its
   // queue behind the work it is doing. Work that ran past the flush's time may have taken
   // the whole gap, and so may work that began right after the notice was spoken and kept
-  // the thread from its queue since: the next notice, spoken now, would be what they
-  // read, heard twice, and the one before never heard.
+  // the thread from its queue since, or work that kept it from there from before the gap
+  // ended until now, however briefly it was back right after the notice (the screen
+  // reader asks a little later): the next notice, spoken now, would be what they read,
+  // heard twice, and the one before never heard.
   if (!lastSpoken_) return;
   const auto now = clock_();
   const auto keptBusy = std::chrono::milliseconds(kKeptBusyMs);
-  const bool lateFlush = now - flushDue_ > keptBusy && *lastSpoken_ + std::chrono::milliseconds(minGapMs_) > flushDue_;
-  const bool notBackSince = awaitingQueue_ && now - *lastSpoken_ > keptBusy;
+  const auto gapEnd = *lastSpoken_ + std::chrono::milliseconds(minGapMs_);
+  const bool lateFlush = now - flushDue_ > keptBusy && gapEnd > flushDue_;
+  const bool notBackSince = (awaitingQueue_ && now - *lastSpoken_ > keptBusy) || (awaitingReader_ && now >= gapEnd);
   if (lateFlush || notBackSince) lastSpoken_ = now;
 }
 
@@ -132,7 +138,9 @@ void NoticeJoiner::speakHeld() {
   if (joined.empty() || !inner_) return;
   lastSpoken_ = clock_();
   inner_->announce(joined);
-  // Handled once the thread is back at its queue, where the screen reader's questions wait.
+  // Handled once the thread is back at its queue, where the screen reader's questions
+  // wait: when the gap is over, and at once.
+  awaitingReader_ = minGapMs_ > 0 && requestFlush_ && requestFlush_(minGapMs_);
   awaitingQueue_ = requestFlush_ && requestFlush_(0);
 }
 

@@ -67,7 +67,8 @@ class NoticeJoiner : public IAnnouncer {
   bool askFlush(int64_t delayMs);
   bool partOfHeld(const std::wstring& text) const;
   int64_t gapLeftMs() const;
-  // Work kept the thread past the flush asked for, right after a notice: the gap starts again.
+  // Work kept the thread past the flush asked for, right after a notice, or from its queue
+  // since the gap after a notice ended: the gap starts again.
   void restartGapIfKeptBusy();
   void speakHeld();
 
@@ -80,6 +81,9 @@ class NoticeJoiner : public IAnnouncer {
   std::vector<Held> held_;
   bool flushAsked_ = false;
   bool awaitingQueue_ = false;  // a notice was spoken and the thread has not been back to its queue
+  // A notice was spoken and the thread has not been back to its queue since the gap after it
+  // ended: questions the screen reader asked about it may still wait there.
+  bool awaitingReader_ = false;
   std::chrono::steady_clock::time_point flushDue_{};  // when the flush asked for should come
   std::optional<std::chrono::steady_clock::time_point> lastSpoken_;
 };

@@ -63,21 +63,27 @@ StopPlan GameSessionPlanner::stopPlan(const SessionStatus& status) {
   return plan;
 }
 
+bool GameSessionPlanner::givesUpConnectFirst(MenuCommand command, const SessionStatus& status) {
+  if (!status.lanConnectPending) return false;
+  switch (command) {
+    case MenuCommand::NewGame:
+    case MenuCommand::LoadScore:
+    case MenuCommand::TwoPlayerMode:
+    case MenuCommand::EngineMode:
+    case MenuCommand::LanMode: return true;
+    // Stopping gives the connect up as part of its own plan.
+    case MenuCommand::StopOrResume: return stopOrResume(status) == StopOrResume::Resume;
+    default: return false;
+  }
+}
+
 ModeSwitchPlan GameSessionPlanner::modeSwitchPlan(MenuCommand command, const SessionStatus& status) {
   ModeSwitchPlan plan;
-  if (command == MenuCommand::LoadScore) {
-    // The record's own choice leaves a LAN game; a connect would bring its game over it.
-    plan.leaveLanRoom = status.lanConnectPending;
-  } else if (command == MenuCommand::LanMode) {
-    // A connect under way is the LAN start's to give up, once its set-up is confirmed.
-    plan.exitReview = status.reviewActive;
-    plan.leaveLanRoom = status.lanRoomToLeave() && !status.lanConnectPending;
-  } else {
-    plan.exitReview = status.reviewActive;
-    // Also the room of a finished game: the peer's leave would be heard in the new one.
-    plan.leaveLanRoom = status.lanRoomToLeave() || status.lanConnectPending;
-  }
-  if (plan.leaveLanRoom && status.lanConnectPending) plan.notice = kConnectCancelledNotice;
+  // A record's own choice leaves a LAN game once it is opened.
+  if (command == MenuCommand::LoadScore) return plan;
+  plan.exitReview = status.reviewActive;
+  // Also the room of a finished game: the peer's leave would be heard in the new one.
+  plan.leaveLanRoom = status.lanRoomToLeave();
   return plan;
 }
 

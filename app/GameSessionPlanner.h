@@ -32,8 +32,7 @@ struct StopPlan {
 // starts, once its boxes were answered.
 struct ModeSwitchPlan {
   bool exitReview = false;
-  bool leaveLanRoom = false;  // leave the room, or give up a connect, and kill the LAN timer
-  std::wstring notice;        // spoken once the room is left, when not empty
+  bool leaveLanRoom = false;  // leave the room and kill the LAN timer
 };
 
 enum class StopOrResume { Stop, Resume };
@@ -57,7 +56,7 @@ class GameSessionPlanner {
   static constexpr const wchar_t* kNothingToResumeNotice = L"当前没有可恢复的对局";
   static constexpr const wchar_t* kUndoGameOverNotice = L"游戏已结束，无法悔棋";
   static constexpr const wchar_t* kUndoToOpeningNotice = L"悔棋，回到开局";
-  // 停止对局 gave up a LAN connect under way.
+  // A command gave up the player's LAN connect under way.
   static constexpr const wchar_t* kConnectCancelledNotice = L"已取消连接";
 
   static PromptBox sideChoiceBox();
@@ -77,7 +76,13 @@ class GameSessionPlanner {
   static StopOrResume stopOrResume(const SessionStatus& status);
   static StopPlan stopPlan(const SessionStatus& status);
 
-  // Commands TwoPlayerMode, EngineMode, LanMode and LoadScore.
+  // A command that replaces the game or starts a LAN set-up (NewGame, LoadScore, the three
+  // mode commands, resuming a stopped game) gives up a connect under way before it asks
+  // anything: left to go on, the connect's game would start under its boxes or dialog, or
+  // over the game it starts. The command then goes on as with no connect.
+  static bool givesUpConnectFirst(MenuCommand command, const SessionStatus& status);
+
+  // Commands TwoPlayerMode, EngineMode, LanMode and LoadScore, with no connect under way.
   static ModeSwitchPlan modeSwitchPlan(MenuCommand command, const SessionStatus& status);
 
   // Before taking a move back: the refusal to speak, empty when the move may be taken.

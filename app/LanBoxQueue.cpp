@@ -8,9 +8,7 @@ namespace {
 
 bool isQuestion(LanBox box) { return box == LanBox::UndoQuestion || box == LanBox::DrawQuestion; }
 
-bool isAnswer(LanBox box) {
-  return box == LanBox::UndoRefused || box == LanBox::DrawAgreed || box == LanBox::DrawRefused;
-}
+bool isRefusal(LanBox box) { return box == LanBox::UndoRefused || box == LanBox::DrawRefused; }
 
 }  // namespace
 
@@ -21,9 +19,10 @@ bool LanBoxQueue::add(LanBox box) {
 }
 
 bool LanBoxQueue::connectionEnded() {
-  // The session has cleared the requests these were about.
+  // The session has cleared the requests these were about. A result (游戏结束, 和棋) still
+  // stands and is shown after the connection's end.
   waiting_.erase(std::remove_if(waiting_.begin(), waiting_.end(),
-                                [](LanBox box) { return isQuestion(box) || isAnswer(box); }),
+                                [](LanBox box) { return isQuestion(box) || isRefusal(box); }),
                  waiting_.end());
   // First, so that the offer to wait for the peer is not kept behind another box.
   if (open_ != LanBox::ConnectionLost &&

@@ -1,7 +1,7 @@
 #pragma once
 // The boxes the LAN session's reports open, one at a time: a box waits until the open one
 // has closed, a box of a kind already open or waiting is not shown again, and the end of
-// the connection comes before whatever waits, which it has made pointless.
+// the connection comes before whatever waits and drops what it has made pointless.
 #include <deque>
 #include <functional>
 #include <optional>
@@ -23,9 +23,9 @@ class LanBoxQueue {
  public:
   // Queues a box; false when one of its kind is open or waits already.
   bool add(LanBox box);
-  // The connection ended: the peer's questions and the answers waiting go, and its own box
-  // comes next. True when the open box is a question of the peer's: its answer can no
-  // longer reach the peer, and it is to be closed unanswered.
+  // The connection ended: the peer's questions and the refusals waiting go, a result waiting
+  // stays, and the connection's own box comes next. True when the open box is a question of
+  // the peer's: its answer can no longer reach the peer, and it is to be closed unanswered.
   bool connectionEnded();
   // Takes the next box to open, passing over the questions `stillAsked` says were settled
   // meanwhile; none while a box is open or when nothing waits.

@@ -76,7 +76,15 @@ void MainWindow::toggleProfessionalNotation() {
 void MainWindow::onCommand(int commandId) {
   const std::optional<MenuCommand> command = MenuModel::commandFromId(commandId);
   if (!command) return;
-  const SessionStatus status = sessionStatus();
+  SessionStatus status = sessionStatus();
+  // Before any box: a connect left to go on could bring its game in under the box or the
+  // dialog that follows. Read again, the status no longer tells of it.
+  const bool connectGivenUp = GameSessionPlanner::givesUpConnectFirst(*command, status);
+  if (connectGivenUp) {
+    leaveLanRoom();
+    announcer->announce(GameSessionPlanner::kConnectCancelledNotice);
+    status = sessionStatus();
+  }
   BoxAnswer answer = BoxAnswer::Ok;
   for (const PromptBox& box : ConfirmationChooser::boxesFor(*command, status)) {
     answer = PromptBox::answerFromResult(MessageBoxW(hwnd, box.text.c_str(), box.caption.c_str(), box.style()));
@@ -86,13 +94,8 @@ void MainWindow::onCommand(int commandId) {
 
   switch (*command) {
     case MenuCommand::NewGame:
-      // A LAN board cannot go on without its room, even once its game is over. A connect
-      // under way is the LAN start's to give up, once its set-up dialog is confirmed.
-      if (status.lanConnectPending) {
-        if (status.reviewActive) reviewManager->exitReviewMode();
-      } else if (status.isGameInProgress() || status.reviewActive || status.isLanMode()) {
-        endReviewOrLanGame();
-      }
+      // A LAN board cannot go on without its room, even once its game is over.
+      if (status.isGameInProgress() || status.reviewActive || status.isLanMode()) endReviewOrLanGame();
       break;
     case MenuCommand::TwoPlayerMode:
     case MenuCommand::EngineMode:
@@ -101,7 +104,6 @@ void MainWindow::onCommand(int commandId) {
       const ModeSwitchPlan plan = GameSessionPlanner::modeSwitchPlan(*command, status);
       if (plan.exitReview) reviewManager->exitReviewMode();
       if (plan.leaveLanRoom) leaveLanRoom();
-      if (!plan.notice.empty()) announcer->announce(plan.notice);
       break;
     }
     default:
@@ -110,8 +112,9 @@ void MainWindow::onCommand(int commandId) {
 
   switch (*command) {
     case MenuCommand::NewGame:
-      // A new LAN game needs a peer: it begins at the LAN game start.
-      if (status.newGameIsLan()) {
+      // A new LAN game needs a peer: it begins at the LAN game start. A connect given up
+      // was on its way to one.
+      if (status.isLanMode() || connectGivenUp) {
         startLanGameOrNone();
       } else {
         startNewGame();
@@ -203,10 +206,7 @@ void MainWindow::onCommand(int commandId) {
       if (GameSessionPlanner::stopOrResume(status) == StopOrResume::Stop) {
         stopCurrentGame();
       } else {
-        // A connect under way would bring its game in place of the one resumed.
-        if (status.lanConnectPending) leaveLanRoom();
         resumeStoppedGame();
-        if (status.lanConnectPending) announcer->announce(GameSessionPlanner::kConnectCancelledNotice);
       }
       break;
     case MenuCommand::Instructions: {

@@ -477,13 +477,9 @@ void MainWindow::startLanGame() {
         lanController->leaveRoom();
         announcer->announce(L"已取消等待，房间已关闭");
         return;
+      // The player's own connect was given up by the command that led here: this is a
+      // resumed session's handshake, which belongs to the game on the board.
       case LANSessionState::HANDSHAKING:
-        // The player's own connect, not yet a game: the new start takes its place.
-        if (lanConnectPending()) {
-          leaveLanRoom();
-          break;
-        }
-        [[fallthrough]];
       case LANSessionState::PLAYING:
         inform(hwnd, L"您正在进行局域网对战，请先结束当前对局", L"提示");
         return;

@@ -23,8 +23,6 @@ struct SessionStatus {
   // A stopped game that a new game, a load or a mode switch would throw away.
   bool hasSuspendedGame() const { return gameStopped && !isGameInProgress(); }
   bool isLanMode() const { return gameMode == MODE_LAN; }
-  // 新游戏 starts a LAN game: in LAN mode, and while a LAN game is on its way in.
-  bool newGameIsLan() const { return isLanMode() || lanConnectPending; }
   // LAN mode with a controller: the LAN commands reach the peer.
   bool lanCommandsAvailable() const { return isLanMode() && lanControllerExists; }
   // What "end the LAN game" has to leave: LAN mode and a controller that is not idle.

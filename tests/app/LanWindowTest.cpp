@@ -56,6 +56,13 @@ class HeardNotices {
     return true;
   }
   bool has(const std::wstring& text) const { return inOrder({text}); }
+  int count(const std::wstring& text) const {
+    int found = 0;
+    for (const std::wstring& title : titles_) {
+      for (size_t at = title.find(text); at != std::wstring::npos; at = title.find(text, at + text.size())) ++found;
+    }
+    return found;
+  }
   void clear() { titles_.clear(); }
   std::wstring all() const {
     std::wstring joined;
@@ -176,8 +183,11 @@ class LanWindowTest : public ::testing::Test {
     EXPECT_TRUE(peerGot(peer, LanProtocol::makeHelloAck("小明", "black")));
   }
 
-  // The LAN game command, connecting by address to this loopback port.
-  void connectByAddress(int port) {
+  // The LAN game command, connecting by address to this loopback port; Yes to its
+  // confirmation with this caption first, when given.
+  void connectByAddress(int port, const wchar_t* confirmation = nullptr) {
+    DialogWatcher confirm(confirmation ? confirmation : L"", [](HWND box) { DialogWatcher::press(box, IDYES); },
+                          confirmation ? kLong : 0);
     DialogWatcher setup(L"局域网对战设置", [](HWND dialog) { DialogWatcher::press(dialog, IDOK); }, kLong);
     DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, kLong);
     DialogWatcher address(L"连接到对手", [port](HWND dialog) {
@@ -187,6 +197,7 @@ class LanWindowTest : public ::testing::Test {
     }, kLong);
     command(202);
     EXPECT_TRUE(setup.wait() && way.wait() && address.wait());
+    EXPECT_EQ(confirm.wait(), confirmation != nullptr);
   }
 
   std::unique_ptr<WindowTestRig> rig_;
@@ -529,48 +540,98 @@ TEST_F(LanWindowTest, AModeChosenWhileAConnectWaitsGivesItUpAndKeepsItsGame) {
   }
 }
 
-// 新游戏 while the player's own connect waits for its handshake goes to the LAN start and
-// gives the connect up only once the set-up dialog is confirmed; 停止对局 gives it up and
-// says so. A handshake that never completes connected no one.
+// With a game on the board and a host that answers late, a command that replaces the game
+// gives the connect up before its box, which asks about the board's game alone; the host's
+// answer, sent while the box is open, starts nothing. Resuming a stopped game gives it up
+// before the game comes back.
+TEST_F(LanWindowTest, ACommandWhileAConnectWaitsGivesItUpBeforeItAsksAnything) {
+  const struct {
+    int command;
+    const wchar_t* box;  // nullptr: none
+    int answer;
+    const wchar_t* then;  // what follows Yes: cancelled when it is the LAN set-up, else Yes
+    bool gameAfter;
+  } cases[] = {
+      {201, L"确认切换模式", IDYES, L"人机对战 - 选择执棋方", true},
+      {101, L"确认加载棋谱", IDNO, nullptr, true},
+      {100, L"确认新游戏", IDYES, L"局域网对战设置", false},
+      {202, L"确认切换模式", IDNO, nullptr, true},
+      {209, nullptr, 0, nullptr, true},
+  };
+  for (const auto& c : cases) {
+    if (!rig().window().isGameInProgress()) command(200);
+    if (c.command == 209) command(209);  // stopped, to be resumed
+    ScriptedPeer host;  // takes the connection and answers HELLO only when told
+    connectByAddress(host.listen(), c.command == 209 ? L"确认操作" : L"确认切换模式");
+    ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; })) << c.command;
+    KillTimer(window(), TIMER_LAN_POLL);  // the handshake waits as long as the test needs
+    heard->clear();
+    LANSessionState atTheBox = LANSessionState::HANDSHAKING;
+    DialogWatcher box(c.box ? c.box : L"", [&](HWND dialog) {
+      atTheBox = lanState();
+      host.send(LanProtocol::makeHelloAck("老王", "black"));
+      DialogWatcher::press(dialog, c.answer);
+    }, c.box ? kLong : 0);
+    DialogWatcher then(c.then ? c.then : L"", [&](HWND dialog) {
+      DialogWatcher::press(dialog, c.command == 100 ? IDCANCEL : IDYES);
+    }, c.then ? kLong : 0);
+    command(c.command);
+    EXPECT_EQ(box.wait(), c.box != nullptr) << c.command;
+    EXPECT_EQ(then.wait(), c.then != nullptr) << c.command;
+    EXPECT_TRUE(!c.box || atTheBox == LANSessionState::IDLE) << c.command;
+    EXPECT_TRUE(peerGot(host, LanProtocol::makeBye("manual_leave"))) << c.command;
+    rig().pumpFor(500);
+    EXPECT_EQ(heard->count(L"已取消连接"), 1) << c.command << ::testing::PrintToString(heard->all());
+    EXPECT_FALSE(heard->has(L"已连接")) << c.command << ::testing::PrintToString(heard->all());
+    EXPECT_TRUE(c.command != 209 || heard->inOrder({L"已取消连接", L"已恢复当前对局"}))
+        << ::testing::PrintToString(heard->all());
+    EXPECT_EQ(rig().window().isGameInProgress(), c.gameAfter) << c.command;
+    EXPECT_EQ(lanState(), LANSessionState::IDLE) << c.command;
+  }
+}
+
+// 新游戏 while the player's own connect waits for its handshake gives the connect up before
+// the LAN set-up dialog, whether the dialog is then confirmed or cancelled; 停止对局 gives it
+// up and says so. A handshake that never completes connected no one.
 TEST_F(LanWindowTest, NewGameAndStopWhileAConnectWaitsDoWhatTheySay) {
   ScriptedPeer first;  // hosts that take the connection and never answer HELLO
   ScriptedPeer second;
-  const int secondPort = second.listen();
-  connectByAddress(first.listen());
-  ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; }));
-  ASSERT_TRUE(lanTimerWasRunning());  // stopped: the handshake waits as long as the test needs
-  rig().pumpFor(300);
-  EXPECT_FALSE(heard->has(L"网络连接成功")) << ::testing::PrintToString(heard->all());
-
-  LANSessionState atTheWayBox = LANSessionState::HANDSHAKING;
+  ScriptedPeer third;
+  const int thirdPort = third.listen();
   for (const bool confirmed : {false, true}) {
-    DialogWatcher setup(L"局域网对战设置", [confirmed](HWND dialog) {
+    ScriptedPeer& host = confirmed ? second : first;
+    connectByAddress(host.listen());
+    ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; })) << confirmed;
+    ASSERT_TRUE(lanTimerWasRunning());  // stopped: the handshake waits as long as the test needs
+    rig().pumpFor(300);
+    EXPECT_FALSE(heard->has(L"网络连接成功")) << ::testing::PrintToString(heard->all());
+    heard->clear();
+    LANSessionState atTheSetup = LANSessionState::HANDSHAKING;
+    DialogWatcher setup(L"局域网对战设置", [&](HWND dialog) {
+      atTheSetup = lanState();
       DialogWatcher::press(dialog, confirmed ? IDOK : IDCANCEL);
     }, kLong);
-    // Confirmed: the way is asked with the connect given up, and a new one is made.
-    DialogWatcher way(L"局域网对战", [&](HWND box) {
-      atTheWayBox = lanState();
-      DialogWatcher::press(box, IDCANCEL);
-    }, confirmed ? kLong : 0);
-    DialogWatcher address(L"连接到对手", [secondPort](HWND dialog) {
-      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(secondPort));
+    DialogWatcher way(L"局域网对战", [](HWND box) { DialogWatcher::press(box, IDCANCEL); }, confirmed ? kLong : 0);
+    DialogWatcher address(L"连接到对手", [thirdPort](HWND dialog) {
+      DialogWatcher::setControlText(dialog, LanDialogs::ID_PORT, std::to_wstring(thirdPort));
       DialogWatcher::press(dialog, IDOK);
     }, confirmed ? kLong : 0);
     command(100);
     EXPECT_TRUE(setup.wait()) << confirmed;
     EXPECT_EQ(way.wait() && address.wait(), confirmed);
-    ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; })) << confirmed;
-    KillTimer(window(), TIMER_LAN_POLL);
+    EXPECT_EQ(atTheSetup, LANSessionState::IDLE) << confirmed;
+    EXPECT_TRUE(peerGot(host, LanProtocol::makeBye("manual_leave"))) << confirmed;
+    EXPECT_EQ(heard->count(L"已取消连接"), 1) << ::testing::PrintToString(heard->all());
   }
-  EXPECT_EQ(atTheWayBox, LANSessionState::IDLE);
-  EXPECT_TRUE(peerGot(first, LanProtocol::makeBye("manual_leave")));
+  ASSERT_TRUE(rig().pumpUntil([&] { return lanState() == LANSessionState::HANDSHAKING; }));
+  KillTimer(window(), TIMER_LAN_POLL);
 
   heard->clear();
   command(209);
   EXPECT_TRUE(hear(L"已取消连接")) << ::testing::PrintToString(heard->all());
   EXPECT_FALSE(heard->has(L"当前没有进行中的对局"));
   EXPECT_EQ(lanState(), LANSessionState::IDLE);
-  EXPECT_TRUE(peerGot(second, LanProtocol::makeBye("manual_leave")));
+  EXPECT_TRUE(peerGot(third, LanProtocol::makeBye("manual_leave")));
 }
 
 TEST_F(LanWindowTest, ASearchOffersTheDirectConnectOnlyWhenNoRoomWasFound) {

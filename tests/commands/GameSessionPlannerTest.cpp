@@ -114,29 +114,45 @@ TEST(GameSessionPlannerTest, StopResumeAndUndo) {
   }
 }
 
-TEST(GameSessionPlannerTest, WhatAModeCommandOrALoadLeavesFirst) {
-  SessionStatus connecting{false, false, PLAYING, false, MODE_PVE, true, true};
+TEST(GameSessionPlannerTest, WhatACommandGivesUpOrLeavesFirst) {
+  SessionStatus connecting{true, false, PLAYING, false, MODE_PVP, true, true};
   connecting.lanConnectPending = true;
+  SessionStatus stoppedWhileConnecting = connecting;
+  stoppedWhileConnecting.gameActive = false;
+  stoppedWhileConnecting.gameStopped = true;
   const SessionStatus lanOver{true, false, RED_WIN, false, MODE_LAN, true, true};
   const SessionStatus lanReview{true, true, REVIEW, false, MODE_LAN, true, true};
+
+  // Before any box, by each command that replaces the game or starts a LAN set-up.
+  const struct {
+    MenuCommand command;
+    SessionStatus status;
+    bool givesUp;
+  } connects[] = {
+      {MenuCommand::NewGame, connecting, true},        {MenuCommand::LoadScore, connecting, true},
+      {MenuCommand::TwoPlayerMode, connecting, true},  {MenuCommand::EngineMode, connecting, true},
+      {MenuCommand::LanMode, connecting, true},        {MenuCommand::StopOrResume, stoppedWhileConnecting, true},
+      {MenuCommand::StopOrResume, connecting, false},  // stopping gives it up in its own plan
+      {MenuCommand::Draw, connecting, false},          {MenuCommand::LanMode, lanOver, false},
+  };
+  for (const auto& c : connects) {
+    EXPECT_EQ(GameSessionPlanner::givesUpConnectFirst(c.command, c.status), c.givesUp)
+        << static_cast<int>(c.command) << " " << c.status.gameStopped;
+  }
+
   const struct {
     MenuCommand command;
     SessionStatus status;
     bool exitReview, leaveRoom;
-    const wchar_t* notice;
   } cases[] = {
-      {MenuCommand::TwoPlayerMode, connecting, false, true, L"已取消连接"},
-      {MenuCommand::LoadScore, connecting, false, true, L"已取消连接"},
-      {MenuCommand::LanMode, connecting, false, false, L""},  // given up once its set-up is confirmed
-      {MenuCommand::EngineMode, lanOver, false, true, L""},
-      {MenuCommand::LanMode, lanOver, false, true, L""},
-      {MenuCommand::LoadScore, lanOver, false, false, L""},  // the record's choice leaves it
-      {MenuCommand::TwoPlayerMode, lanReview, true, true, L""},
+      {MenuCommand::EngineMode, lanOver, false, true},
+      {MenuCommand::LanMode, lanOver, false, true},
+      {MenuCommand::LoadScore, lanOver, false, false},  // the record's choice leaves it
+      {MenuCommand::TwoPlayerMode, lanReview, true, true},
   };
   for (const auto& c : cases) {
     const ModeSwitchPlan plan = GameSessionPlanner::modeSwitchPlan(c.command, c.status);
-    EXPECT_EQ(std::make_tuple(plan.exitReview, plan.leaveLanRoom, plan.notice),
-              std::make_tuple(c.exitReview, c.leaveRoom, std::wstring(c.notice)))
+    EXPECT_EQ(std::make_tuple(plan.exitReview, plan.leaveLanRoom), std::make_tuple(c.exitReview, c.leaveRoom))
         << static_cast<int>(c.command) << " " << c.status.gameState;
   }
 }

@@ -19,8 +19,9 @@ TEST(LanBoxQueueTest, OneBoxAtATimeAndTheConnectionsEndNext) {
   } cases[] = {
       {B::DrawQuestion, {B::UndoRefused, B::DrawQuestion, B::UndoQuestion, B::UndoRefused}, false, false,
        {B::UndoRefused}},
-      {B::DrawQuestion, {B::OpponentResigned, B::UndoQuestion, B::DrawAgreed}, true, true,
-       {B::ConnectionLost, B::OpponentResigned}},
+      // The results stand: only the questions and the refusal lose their point.
+      {B::DrawQuestion, {B::OpponentResigned, B::UndoQuestion, B::DrawAgreed, B::UndoRefused}, true, true,
+       {B::ConnectionLost, B::OpponentResigned, B::DrawAgreed}},
       {B::ConnectionLost, {B::ConnectFailed}, true, false, {B::ConnectFailed}},
   };
   for (const auto& c : cases) {
