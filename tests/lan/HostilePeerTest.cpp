@@ -218,9 +218,10 @@ TEST(LanHostilePeer, EveryLineIsActedOnOnlyWhereItBelongsAndOnce) {
   }
 }
 
-// A connection that ends before the handshake, or never completes it within 10 s even
-// while it talks: a room goes on waiting without a word and takes the next guest; a
-// joining player is told, and nothing is offered for resumption.
+// A connection that ends before the handshake, says anything but HELLO to a room, or
+// stays silent for 10 s (a joining player's room even while it talks): a room goes on
+// waiting without a word and takes the next guest; a joining player is told, and nothing
+// is offered for resumption.
 TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
   enum class Peer { Closes, SaysBye, StaysSilent, SendsAnOverlongLine, SendsAHeartbeat };
   struct Case {
