@@ -63,6 +63,7 @@ void LANGameController::onEngineReady() {
   std::lock_guard<std::mutex> guard(mutex);
   engineReady = true;
   logInfo("LANGameController: 游戏引擎已就绪");
+  rejoinFromHeldSync();
 }
 
 int32_t LANGameController::getMoveSeq() const {

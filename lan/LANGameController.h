@@ -153,7 +153,7 @@ class LANGameController {
   void ignoreLine(LanMessageType type, const char* why);
   // The connection whose handshake has not completed goes, and only it: a room or a
   // reconnection wait goes on, a first join ends.
-  void dropHandshakingPeer(const char* why);
+  void dropHandshakingPeer(const std::string& why);
   // The peer broke the protocol: it is told so, its connection closes and the game ends
   // without a wait for it.
   void refuseBreach(const char* why);
@@ -184,6 +184,10 @@ class LANGameController {
   void drainInbox();
   void onHello(const LanMessage& message);
   void onHelloAck(const LanMessage& message);
+  // The host's game sent right after it seated this guest, whose program had been restarted:
+  // kept until the window has set up the game, then taken (rejoinFromHeldSync).
+  void holdRejoinSync(const LanMessage& sync);
+  void rejoinFromHeldSync();
 
   void onMove(const LanMessage& message);
   // Plays a checked move of the peer's and tells the window; false when the game refuses it.

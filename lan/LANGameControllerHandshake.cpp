@@ -4,6 +4,7 @@
 #include <random>
 
 #include "core/Log.h"
+#include "game/GameEngine.h"
 #include "lan/LanNickname.h"
 
 namespace Tavrune {
@@ -29,13 +30,21 @@ std::string LANGameController::chooseClientSide(const std::string& host, const s
 void LANGameController::onHello(const LanMessage& message) {
   if (state != State::HANDSHAKING || !isHost) return;
   const bool resumed = resuming && gameStarted;
-  // The seat kept during a wait is the returning player's: it is told from a stranger who
-  // picks the room by the name and the return it says (not an authentication).
-  if (resumed && (message.side != "resume" || LanNickname::fromPeer(message.name) != opponentName)) {
+  const std::string name = LanNickname::fromPeer(message.name);
+  // The seat kept during a wait is the returning player's, told from a stranger by the name
+  // (not an authentication). Its side text does not count: a player whose program was
+  // closed comes back with a fresh join.
+  if (resumed && name != opponentName) {
     dropHandshakingPeer("等待重连时收到其他玩家的握手");
     return;
   }
-  opponentName = LanNickname::fromPeer(message.name);
+  // A room that has no game to resume (its program was restarted) seats no one who returns
+  // to one: the two boards would differ. The returning player's wait runs out instead.
+  if (!resumed && message.side == "resume") {
+    dropHandshakingPeer("没有可恢复的对局，拒绝重连的握手");
+    return;
+  }
+  opponentName = name;
   logInfo("LANGameController: 收到握手 from " + opponentName);
   // A returning client keeps its side whatever it asks for.
   const std::string clientSide = resumed ? (localColor == RED ? "black" : "red")
@@ -79,8 +88,35 @@ void LANGameController::onHelloAck(const LanMessage& message) {
   } else {
     moveInDoubt = false;
     fire(callbacks.gameReady, localColor, opponentName);
+    // A host that is not resuming sends nothing unasked: a SYNC that comes first is its game.
+    link.rejoinSyncMayFollow = true;
   }
   resuming = localLeft = peerLeft = false;
+}
+
+void LANGameController::holdRejoinSync(const LanMessage& sync) {
+  logInfo("LANGameController: 对方恢复了中断的对局，等待本地棋局就绪后同步");
+  link.heldRejoinSync = sync;
+  // The window's new game would wipe a game taken before it.
+  if (engineReady) rejoinFromHeldSync();
+}
+
+void LANGameController::rejoinFromHeldSync() {
+  if (!link.heldRejoinSync) return;
+  const LanMessage sync = std::move(*link.heldRejoinSync);
+  link.heldRejoinSync.reset();
+  // The game checks the host's moves whole on a scratch board before it takes any of them.
+  const bool taken = callbacks.applySyncState && callbacks.applySyncState(sync.fen, sync.moves, true) &&
+                     game->getBoard().toFEN() == sync.fen &&
+                     game->getMoveHistory().size() == static_cast<std::size_t>(sync.moveCount);
+  if (taken) {
+    moveSeq = sync.moveCount;
+    logInfo("LANGameController: 已重新加入对局 seq=" + std::to_string(moveSeq));
+    fire(callbacks.statusText, std::string("已重新加入对局"));
+  } else {
+    logWarning("LANGameController: 对方恢复的对局校验不通过");
+  }
+  fire(callbacks.syncResult, taken);
 }
 
 }  // namespace Tavrune

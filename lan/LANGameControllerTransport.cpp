@@ -93,11 +93,13 @@ void LANGameController::handleLineFrom(uint64_t connection, const std::string& l
   const std::optional<LanMessage> message = LanProtocol::parse(line);
   std::unique_lock<std::mutex> guard(mutex);
   if (connection != link.number || link.number == 0) return;
-  if (!message) {
+  if (message) {
+    dispatch(*message);
+  } else {
     logWarning("LANGameController: 无法解析消息: " + line);
-    return;
+    // A room takes nothing but a HELLO from a stranger, garbage least of all.
+    if (phase() == LanMessageRules::Phase::HostHandshake) dropHandshakingPeer("握手完成前收到无法解析的消息");
   }
-  dispatch(*message);
   const bool stopDiscovery = std::exchange(discoveryToStop, false);
   const AfterUnlock after = takeDeferred();
   guard.unlock();
@@ -184,8 +186,8 @@ void LANGameController::ignoreLine(LanMessageType type, const char* why) {
              ")，此连接上同类消息不再记录");
 }
 
-void LANGameController::dropHandshakingPeer(const char* why) {
-  logWarning(std::string("LANGameController: ") + why + "，断开此连接");
+void LANGameController::dropHandshakingPeer(const std::string& why) {
+  logWarning("LANGameController: " + why + "，断开此连接");
   if (!abandonHandshake()) handleConnectionLost("");
 }
 
@@ -198,14 +200,23 @@ void LANGameController::refuseBreach(const char* why) {
 void LANGameController::dispatch(const LanMessage& message) {
   link.lastReceived = now();
   link.unstableWarned = false;
+  const bool rejoinSyncMayFollow = std::exchange(link.rejoinSyncMayFollow, false);
   switch (LanMessageRules::verdict(message.type, phase())) {
     case LanMessageRules::Verdict::Ignore:
       ignoreLine(message.type, LanMessageRules::phaseName(phase()));
       return;
-    case LanMessageRules::Verdict::EndConnection:
-      dropHandshakingPeer("握手完成前对方发来 BYE");
+    case LanMessageRules::Verdict::EndConnection: {
+      const char* key = LanProtocol::keyText(message.type);
+      dropHandshakingPeer(std::string("握手完成前对方发来 ") + (*key != '\0' ? key : "未知消息"));
       return;
+    }
     case LanMessageRules::Verdict::Act: break;
+  }
+  // A returning player whose program was restarted joins afresh; the host's game follows
+  // its answer at once, before this side has said anything.
+  if (rejoinSyncMayFollow && message.type == LanMessageType::SYNC) {
+    holdRejoinSync(message);
+    return;
   }
   switch (message.type) {
     case LanMessageType::HELLO: onHello(message); break;
@@ -225,6 +236,10 @@ void LANGameController::dispatch(const LanMessage& message) {
   }
 }
 
-void LANGameController::send(const std::string& line) { network->sendMessage(line); }
+void LANGameController::send(const std::string& line) {
+  // Once this side has said something, a SYNC is no longer the host's answer to a return.
+  link.rejoinSyncMayFollow = false;
+  network->sendMessage(line);
+}
 
 }  // namespace Tavrune

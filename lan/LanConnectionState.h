@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 
 #include "lan/LanProtocol.h"
 
@@ -28,6 +29,10 @@ struct LanConnectionState {
   TimePoint syncRequestedAt;
   // Client: resumed, the host's first SYNC is still to come.
   bool resumeSyncDue = false;
+  // Client, joined afresh: nothing has been heard or said since HELLO_ACK, so a SYNC now is
+  // the host seating a returning player; held until the window has set up the game.
+  bool rejoinSyncMayFollow = false;
+  std::optional<LanMessage> heldRejoinSync;
   // Requests asked and not yet answered, either way.
   bool remoteUndoRequested = false;
   bool remoteDrawRequested = false;

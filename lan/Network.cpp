@@ -29,6 +29,7 @@ Network::~Network() {
   setDiscoveryCallback(nullptr);
   stopDiscovery();
   stopServer();
+  stopReaper();
   if (socketsStarted) Sockets::cleanup();
 }
 

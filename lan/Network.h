@@ -7,7 +7,8 @@
 //
 // Threads: the callers' threads (start, connect, send, stop), one receive thread per
 // connection (onMessage, onDisconnected), one writer thread per connection (sends;
-// onDisconnected for a peer that stopped taking data), the discovery receive thread (onDiscovery) and the
+// onDisconnected for a peer that stopped taking data), the reaper that ends dropped
+// connections (onDisconnected), the discovery receive thread (onDiscovery) and the
 // periodic discovery sender. Callbacks are copied under a small lock and called outside it,
 // so they may be replaced at any time. Never call a stopping operation (disconnect,
 // stopServer, stopDiscovery, destruction) while holding a lock that a callback takes: it
@@ -16,6 +17,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -82,11 +84,14 @@ class Network {
   void refusePeer();
   // Ends the current connection, after giving what is still queued about a second to
   // leave; onDisconnected is called once for a connection that had not been reported lost.
-  // Safe from inside onMessage and onDisconnected.
+  // Connections dropped before have been reported once it returns (unless called from inside
+  // a callback). Safe from inside onMessage and onDisconnected.
   void disconnect();
-  // Closes the connection with this number (connectionNumber()) at once, nothing queued
-  // sent, when it is still the current one: its socket and threads go. For an owner done
-  // with a lost or refused peer; a connection made since is left alone.
+  // Retires the connection with this number (connectionNumber()) when it is still the
+  // current one, and returns at once: nothing more is read from it, what is already queued
+  // (a farewell) still leaves within a bound, and its threads and socket end on a thread of
+  // their own, which then reports it (onDisconnected). For an owner done with a lost or
+  // refused peer; a connection made since is left alone.
   void dropConnection(std::uint64_t number);
   // Ends the connection and closes the listening socket, ending a waitForClient.
   void stopServer();
@@ -161,9 +166,14 @@ class Network {
   // A line past MAX_LINE_BYTES, or a peer refused by the owner: farewell, end of stream,
   // one report.
   void cutOffPeer(Connection& connection);
-  // Sends under the connection's lock, waiting for room in short slices so a stop is seen;
-  // fails after stallMs without progress.
-  bool sendAll(Connection& connection, const std::string& text, int stallMs);
+  // Sends under the connection's lock, waiting for room in short slices so that `abandon`
+  // is seen; fails after stallMs without progress.
+  bool sendAll(Connection& connection, const std::string& text, int stallMs, const std::atomic<bool>& abandon);
+  // The reaper: ends dropped connections one after another, off their owner's thread.
+  void reapLoop();
+  // Waits until every dropped connection has ended and been reported.
+  void awaitReaped();
+  void stopReaper();
 
   // Waits for waitForClient to leave (unless called on its thread), then closes the listener.
   void closeListener();
@@ -183,6 +193,14 @@ class Network {
   mutable std::mutex connectionMutex;
   std::shared_ptr<Connection> connection;
   std::uint64_t connectionCount = 0;
+
+  // Dropped connections waiting for the reaper, and the one it is ending.
+  std::mutex reapMutex;
+  std::condition_variable reapChanged;
+  std::deque<std::shared_ptr<Connection>> toReap;
+  bool reaping = false;
+  bool reapStop = false;
+  std::thread reaper;
 
   mutable std::mutex callbackMutex;
   ConnectedCallback onConnected;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <deque>
+#include <utility>
 #include <vector>
 
 #include "core/Log.h"
@@ -54,12 +55,14 @@ struct Network::Connection {
 
   const Sockets::Handle socket;
   const std::string peer;
+  std::uint64_t number = 0;  // set once, when it becomes the current connection
 
   std::mutex threadMutex;
   std::thread thread;
   bool receiving = false;  // the thread was started once; never restarted
 
-  std::atomic<bool> stop{false};      // the owner retires the connection
+  std::atomic<bool> stop{false};      // the owner retires the connection: nothing more is read
+  std::atomic<bool> writerStop{false};  // the writer gives up what is still queued
   std::atomic<bool> open{true};       // not yet ended by either side
   std::atomic<bool> reported{false};  // onDisconnected has been called for it
 
@@ -87,6 +90,20 @@ namespace {
 
 // The connection whose lines this thread is handing to onMessage, for refusePeer.
 thread_local Network::Connection* dispatching = nullptr;
+// The connection a callback on this thread reports on, for connectionNumber.
+thread_local const Network::Connection* reporting = nullptr;
+
+// Names the connection for the callbacks called while it lives.
+class ReportingOn {
+ public:
+  explicit ReportingOn(const Network::Connection& conn) : previous(std::exchange(reporting, &conn)) {}
+  ~ReportingOn() { reporting = previous; }
+  ReportingOn(const ReportingOn&) = delete;
+  ReportingOn& operator=(const ReportingOn&) = delete;
+
+ private:
+  const Network::Connection* previous;
+};
 
 }  // namespace
 
@@ -115,7 +132,7 @@ void Network::adoptConnection(Sockets::Handle socket, const std::string& peer) {
       std::lock_guard lock(connectionMutex);
       if (!connection) {
         connection = fresh;
-        ++connectionCount;
+        fresh->number = ++connectionCount;
         return;
       }
       old = std::move(connection);
@@ -150,7 +167,7 @@ void Network::stopWriter(Connection& conn) {
       conn.queueChanged.wait_for(lock, milliseconds(FLUSH_MS), [&conn] { return conn.writerDone; });
     }
   }
-  conn.stop = true;
+  conn.writerStop = true;
   conn.queueChanged.notify_all();
   joinOrDetach(writer);
 }
@@ -161,15 +178,15 @@ void Network::writeLoop(std::shared_ptr<Connection> conn) {
     {
       std::unique_lock lock(conn->queueMutex);
       conn->queueChanged.wait(lock, [&] {
-        return !conn->queued.empty() || conn->overflowed || conn->flushing || conn->stop;
+        return !conn->queued.empty() || conn->overflowed || conn->flushing || conn->writerStop;
       });
-      if (conn->overflowed || conn->stop || conn->queued.empty()) break;
+      if (conn->overflowed || conn->writerStop || conn->queued.empty()) break;
       text = std::move(conn->queued.front());
       conn->queued.pop_front();
       conn->queuedBytes -= text.size();
     }
-    if (!sendAll(*conn, text, SEND_STALL_MS)) {
-      if (conn->stop) break;
+    if (!sendAll(*conn, text, SEND_STALL_MS, conn->writerStop)) {
+      if (conn->writerStop) break;
       logError("[Network] The peer " + conn->peer + " does not take its data; the connection is lost");
       std::lock_guard lock(conn->queueMutex);
       conn->overflowed = true;
@@ -184,7 +201,7 @@ void Network::writeLoop(std::shared_ptr<Connection> conn) {
   bool lost = false;
   {
     std::lock_guard lock(conn->queueMutex);
-    lost = conn->overflowed && !conn->stop;
+    lost = conn->overflowed && !conn->writerStop && !conn->stop;
     conn->writerDone = true;
   }
   conn->queueChanged.notify_all();
@@ -216,6 +233,7 @@ void Network::endConnection(Connection& conn) {
 void Network::reportDisconnected(Connection& conn) {
   if (conn.reported.exchange(true)) return;
   if (const DisconnectedCallback disconnected = snapshot(onDisconnected)) {
+    const ReportingOn naming(conn);
     disconnected(conn.refused ? Ending::Refused : Ending::Lost);
   }
 }
@@ -319,6 +337,7 @@ bool Network::dispatchLines(Connection& conn) {
     }
     logInfo("[Network] Processing message: " + line);
     if (const MessageCallback message = snapshot(onMessage)) {
+      const ReportingOn naming(conn);
       dispatching = &conn;
       message(line);
       dispatching = nullptr;
@@ -348,7 +367,7 @@ void Network::cutOffPeer(Connection& conn) {
   }
   conn.receiveBuffer.clear();
   conn.receiveBuffer.shrink_to_fit();
-  sendAll(conn, LanProtocol::makeBye(PROTOCOL_ERROR_REASON), FAREWELL_STALL_MS);
+  sendAll(conn, LanProtocol::makeBye(PROTOCOL_ERROR_REASON), FAREWELL_STALL_MS, conn.stop);
   {
     // The peer reads the farewell and then the end of the stream; the handle itself is
     // closed when the owner drops the connection (dropConnection).
@@ -359,7 +378,7 @@ void Network::cutOffPeer(Connection& conn) {
   reportDisconnected(conn);
 }
 
-bool Network::sendAll(Connection& conn, const std::string& text, int stallMs) {
+bool Network::sendAll(Connection& conn, const std::string& text, int stallMs, const std::atomic<bool>& abandon) {
   std::lock_guard lock(conn.sendMutex);
   std::size_t sent = 0;
   Clock::time_point lastProgress = Clock::now();
@@ -376,7 +395,7 @@ bool Network::sendAll(Connection& conn, const std::string& text, int stallMs) {
     }
     const int error = Sockets::lastError();
     if (result < 0 && error == Sockets::ERROR_WOULD_BLOCK) {
-      if (conn.stop || Clock::now() - lastProgress > milliseconds(stallMs)) {
+      if (abandon || Clock::now() - lastProgress > milliseconds(stallMs)) {
         logError("[Network] Failed to send message: " + std::to_string(Sockets::ERROR_TIMED_OUT));
         return false;
       }
@@ -424,12 +443,15 @@ void Network::disconnect() {
     old = std::move(connection);
   }
   if (!old) {
+    awaitReaped();
     logInfo("[Network] Disconnected");
     return;
   }
   endConnection(*old);
   logInfo("[Network] Disconnected");
   reportDisconnected(*old);
+  // Nor is a connection given up earlier still reported once this returns.
+  awaitReaped();
 }
 
 void Network::dropConnection(std::uint64_t number) {
@@ -440,10 +462,51 @@ void Network::dropConnection(std::uint64_t number) {
     old = std::move(connection);
   }
   logInfo("[Network] Closing the connection to " + old->peer);
-  // The peer is gone or cut off: what is still queued for it is not worth a wait.
+  // Nothing more is read from it. Its threads end on the reaper, never on the owner's
+  // thread, after what was queued (a farewell) has left.
   old->stop = true;
-  endConnection(*old);
-  reportDisconnected(*old);
+  {
+    std::lock_guard lock(reapMutex);
+    toReap.push_back(std::move(old));
+    if (!reaper.joinable()) reaper = std::thread(&Network::reapLoop, this);
+  }
+  reapChanged.notify_all();
+}
+
+void Network::reapLoop() {
+  std::unique_lock lock(reapMutex);
+  for (;;) {
+    reapChanged.wait(lock, [this] { return reapStop || !toReap.empty(); });
+    if (toReap.empty()) return;
+    const std::shared_ptr<Connection> conn = std::move(toReap.front());
+    toReap.pop_front();
+    reaping = true;
+    lock.unlock();
+    endConnection(*conn);
+    reportDisconnected(*conn);
+    lock.lock();
+    reaping = false;
+    reapChanged.notify_all();
+  }
+}
+
+void Network::awaitReaped() {
+  // Not from inside a callback: the reaper may be waiting for the very thread that runs it.
+  if (reporting != nullptr) return;
+  std::unique_lock lock(reapMutex);
+  if (reaper.get_id() == std::this_thread::get_id()) return;
+  reapChanged.wait(lock, [this] { return toReap.empty() && !reaping; });
+}
+
+void Network::stopReaper() {
+  std::thread finished;
+  {
+    std::lock_guard lock(reapMutex);
+    reapStop = true;
+    finished = std::move(reaper);
+  }
+  reapChanged.notify_all();
+  joinOrDetach(finished);
 }
 
 std::uint64_t Network::bytesQueued() const {
@@ -473,6 +536,7 @@ std::string Network::peerAddress() const {
 }
 
 std::uint64_t Network::connectionNumber() const {
+  if (reporting != nullptr) return reporting->number;
   std::lock_guard lock(connectionMutex);
   return connectionCount;
 }

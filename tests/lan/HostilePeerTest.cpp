@@ -22,8 +22,8 @@ bool receivedLines(LanPeer& local, ScriptedPeer& peer, std::size_t count) {
   return pumpUntil({&local}, [&] { return peer.received().size() >= count; });
 }
 
-// The pieces of a host playing Black: lines out of turn, out of order, of the wrong
-// pieces or before the handshake never touch its game.
+// The pieces of a host playing Black: lines out of turn, out of order or of the wrong
+// pieces never touch its game.
 TEST(LanHostilePeer, HostGameChangesOnlyByTheGuestsLegalMovesAfterTheHandshake) {
   ManualClock clock;
   LanPeer host(clock);
@@ -31,11 +31,6 @@ TEST(LanHostilePeer, HostGameChangesOnlyByTheGuestsLegalMovesAfterTheHandshake) 
   ScriptedPeer peer;
   ASSERT_TRUE(peer.connectTo(host.network.listeningPort()));
   ASSERT_TRUE(pumpUntil({&host}, [&] { return host.controller.getState() == LANSessionState::HANDSHAKING; }));
-
-  // Before the handshake: a resync to an empty board, a resignation, answers to nothing,
-  // and questions that only the handshake's answer may follow.
-  peer.send("SYNC:4k4/9/9/9/9/9/9/9/9/4K4 w - - 0 1:0\nRESIGN:\nUNDO_ACK:accept\nDRAW_ACK:accept\n");
-  peer.send("HEARTBEAT:\nSYNC_REQ:0\n");
   peer.send("HELLO:evil\x01name\x7f:red\n");
   ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("ready:") == 1; }));
   host.queue.runPending();
@@ -153,6 +148,10 @@ TEST(LanHostilePeer, EveryLineIsActedOnOnlyWhereItBelongsAndOnce) {
       {"HEARTBEAT", "HEARTBEAT:\n"},
       {"HEARTBEAT_ACK", "HEARTBEAT_ACK:\n"},
       {"BYE", "BYE:stranger\n"},
+      {"TAVRUNE_DISCOVER", "TAVRUNE_DISCOVER:x:8888\n"},
+      {"unparsable", "GARBAGE\n"},
+      // A return to a game that a room whose program was restarted no longer has.
+      {"HELLO resume", "HELLO:stranger:resume\n"},
   };
   const std::pair<At, const char*> phases[] = {
       {At::RoomBeforeHello, "room before HELLO"},       {At::GuestHandshaking, "guest handshaking"},
@@ -173,7 +172,10 @@ TEST(LanHostilePeer, EveryLineIsActedOnOnlyWhereItBelongsAndOnce) {
       const GameState resultBefore = local.game.getGameState();
       const bool inGame = at == At::Playing || at == At::WaitingAck || at == At::WaitingSync;
       const bool handshaking = at == At::RoomBeforeHello || at == At::GuestHandshaking || at == At::ReconnectionWait;
-      const bool endsConnection = kind == "BYE" || (at == At::ReconnectionWait && kind == "HELLO");
+      // A room takes nothing but a HELLO from a stranger, and during a wait only the
+      // returning player's.
+      const bool roomEnds = (at == At::RoomBeforeHello && kind != "HELLO") || at == At::ReconnectionWait;
+      const bool endsConnection = kind == "BYE" || roomEnds;
 
       std::string hundred;
       for (int i = 0; i < 100; ++i) hundred += line;
@@ -216,11 +218,12 @@ TEST(LanHostilePeer, EveryLineIsActedOnOnlyWhereItBelongsAndOnce) {
   }
 }
 
-// A connection that ends before the handshake, or never completes it within 10 s even
-// while it talks: a room goes on waiting without a word and takes the next guest; a
-// joining player is told, and nothing is offered for resumption.
+// A connection that ends before the handshake, says anything but HELLO to a room, or
+// stays silent for 10 s (a joining player's room even while it talks): a room goes on
+// waiting without a word and takes the next guest; a joining player is told, and nothing
+// is offered for resumption.
 TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
-  enum class Peer { Closes, SaysBye, StaysSilent, SendsAnOverlongLine };
+  enum class Peer { Closes, SaysBye, StaysSilent, SendsAnOverlongLine, SendsAHeartbeat };
   struct Case {
     const char* name;
     bool asHost;
@@ -232,6 +235,7 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
       {"room, a stranger's BYE", true, Peer::SaysBye, nullptr},
       {"room, silent", true, Peer::StaysSilent, nullptr},
       {"room, a line past 64 KiB", true, Peer::SendsAnOverlongLine, nullptr},
+      {"room, a heartbeat before HELLO", true, Peer::SendsAHeartbeat, nullptr},
       {"guest, room closes", false, Peer::Closes, nullptr},
       {"guest, room silent", false, Peer::StaysSilent, "status:握手超时，连接已断开"},
   };
@@ -255,12 +259,12 @@ TEST(LanHostilePeer, ConnectionsThatNeverCompleteTheHandshake) {
     } else if (c.peerDoes == Peer::SaysBye) {
       peer->send("BYE:stranger\n");
       EXPECT_TRUE(pumpUntil({&local}, [&] { return peer->closed(); }));
-    } else if (c.peerDoes == Peer::SendsAnOverlongLine) {
-      peer->send(std::string(70 * 1024, 'x') + "\n");
+    } else if (c.peerDoes == Peer::SendsAnOverlongLine || c.peerDoes == Peer::SendsAHeartbeat) {
+      peer->send(c.peerDoes == Peer::SendsAHeartbeat ? std::string("HEARTBEAT:\n") : std::string(70 * 1024, 'x') + "\n");
       EXPECT_TRUE(pumpUntil({&local}, [&] { return peer->closed(); }));
     } else {
       clock.advance(9s);
-      peer->send("HEARTBEAT:\n");
+      if (!c.asHost) peer->send("HEARTBEAT:\n");  // a guest does not end its join for it
       local.controller.tick();
       EXPECT_EQ(local.controller.getState(), LANSessionState::HANDSHAKING);
       clock.advance(1s);

@@ -93,9 +93,9 @@ TEST(LanRecovery, CutConnectionResumesWithTheMoveCaughtByTheCut) {
   g.tickFor(10);
   EXPECT_EQ(g.host.controller.getState(), State::HOSTING);
   EXPECT_TRUE(g.pumpUntil([&] { return stray.closed(); }));
-  // Only the returning player takes the seat: a stranger's HELLO, the right name without
-  // a return, and a stranger's BYE each end only their own connection.
-  for (const char* line : {"HELLO:stranger:red\n", "HELLO:guest:black\n", "BYE:stranger\n"}) {
+  // Only the returning player takes the seat: a stranger's HELLO, a game line before any
+  // HELLO, and a stranger's BYE each end only their own connection.
+  for (const char* line : {"HELLO:stranger:red\n", "MOVE:3:7,9,6,7,2,0\n", "BYE:stranger\n"}) {
     SCOPED_TRACE(line);
     ScriptedPeer stranger;
     ASSERT_TRUE(stranger.connectTo(g.host.network.listeningPort()));
@@ -311,6 +311,40 @@ TEST(LanRecovery, ClientWaitEndsAtTheDeadline) {
   EXPECT_EQ(g.client.count("status:重连等待超时"), 1);
   EXPECT_EQ(g.client.count("lost"), 2);
   EXPECT_FALSE(g.client.controller.canResume());
+}
+
+// The guest's program is closed mid-game and started again; the host waits. The new program
+// joins afresh under the same name: the host seats it on its side, whatever side it asks
+// for, and sends its game, which the new program takes once the window has set its game up.
+// Play goes on from whoever is to move.
+TEST(LanRecovery, AGuestWhoseProgramWasClosedRejoinsByName) {
+  for (const int plies : {2, 3}) {
+    SCOPED_TRACE(plies % 2 == 0 ? "host to move" : "guest to move");
+    RelayedGame g;
+    ASSERT_TRUE(g.start());
+    ASSERT_TRUE(g.playOpening(plies));
+    g.relay->cut();
+    ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+    ASSERT_TRUE(g.host.controller.enterReconnectWait(45));
+    LanPeer restarted(g.clock);
+    ASSERT_TRUE(restarted.controller.joinRoom("guest", "red", "127.0.0.1", g.relay->port()));
+    ASSERT_TRUE(pumpUntil({&g.host, &restarted}, [&] { return restarted.count("sync:") == 1; }));
+    EXPECT_EQ(restarted.count("sync:1"), 1);
+    EXPECT_EQ(restarted.count("ready:2:host"), 1);
+    EXPECT_EQ(restarted.count("status:已重新加入对局"), 1);
+    EXPECT_EQ(g.host.count("status:对手已重连，正在同步棋局"), 1);
+    EXPECT_EQ(g.host.count("ready:"), 1);  // the host keeps its game
+    EXPECT_EQ(restarted.fen(), g.host.fen());
+    EXPECT_EQ(restarted.plies(), static_cast<std::size_t>(plies));
+    EXPECT_EQ(restarted.controller.getMoveSeq(), plies);
+    LanPeer& mover = plies % 2 == 0 ? g.host : restarted;
+    LanPeer& other = plies % 2 == 0 ? restarted : g.host;
+    ASSERT_TRUE(mover.play(OPENING[plies]));
+    ASSERT_TRUE(pumpUntil({&g.host, &restarted}, [&] {
+      return other.plies() == plies + 1u && mover.controller.getState() == State::PLAYING;
+    }));
+    EXPECT_EQ(restarted.fen(), g.host.fen());
+  }
 }
 
 }  // namespace

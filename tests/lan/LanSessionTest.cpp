@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <memory>
 #include <random>
 
 #include "lan/FaultyRelay.h"
@@ -157,6 +158,62 @@ TEST(LanSession, SyncAnsweredWhileAMoveAwaitsItsAcknowledgementLeavesThatPlyOut)
   ASSERT_TRUE(host.play(ply(10)));
   ASSERT_TRUE(settled(11));
   EXPECT_EQ(host.fen(), client.fen());
+}
+
+// With the host playing Black the guest answers the host's check of every tenth ply. A
+// second game in one run, and the game after a return, go over new connections whose byte
+// counts start again: the guest's new answers are not taken for old ones the host never read.
+TEST(LanSession, TheGuestsLaterConnectionsGoPastTheTenthPlyWithTheHostPlayingBlack) {
+  for (const bool returning : {false, true}) {
+    SCOPED_TRACE(returning ? "a return after 31 plies" : "a second game");
+    ManualClock clock;
+    LanPeer host(clock), guest(clock);
+    std::unique_ptr<FaultyRelay> relay;
+    const auto start = [&] {
+      host.clearEvents();
+      guest.clearEvents();
+      if (!host.controller.createRoom("host", "black", 0)) return false;
+      relay = std::make_unique<FaultyRelay>(host.network.listeningPort());
+      return guest.controller.joinRoom("guest", "red", "127.0.0.1", relay->port()) &&
+             pumpUntil({&host, &guest}, [&] { return host.count("ready:") == 1 && guest.count("ready:") == 1; });
+    };
+    // Ply n takes the left knight of Red (even n) or Black out, then home again.
+    const auto play = [&](int from, int to) {
+      for (int n = from; n < to; ++n) {
+        const Move out{{1, n % 2 == 0 ? 9 : 0}, {2, n % 2 == 0 ? 7 : 2}};
+        if (!(n % 2 == 0 ? guest : host).play(n / 2 % 2 == 0 ? out : Move{out.to, out.from})) return false;
+        const bool settled = pumpUntil({&host, &guest}, [&] {
+          return host.plies() == n + 1u && guest.plies() == n + 1u &&
+                 host.controller.getState() == LANSessionState::PLAYING &&
+                 guest.controller.getState() == LANSessionState::PLAYING;
+        });
+        if (!settled) return false;
+      }
+      return true;
+    };
+    ASSERT_TRUE(start());
+    ASSERT_TRUE(play(0, returning ? 31 : 12));
+    if (returning) {
+      relay->cut();
+      ASSERT_TRUE(pumpUntil({&host, &guest}, [&] { return host.count("lost") == 1 && guest.count("lost") == 1; }));
+      ASSERT_TRUE(host.controller.enterReconnectWait(45));
+      ASSERT_TRUE(guest.controller.enterReconnectWait(45));
+      clock.advance(2s);
+      guest.controller.tick();
+      ASSERT_TRUE(pumpUntil({&host, &guest}, [&] { return guest.count("sync:1") == 1; }));
+      host.clearEvents();
+      guest.clearEvents();
+      ASSERT_TRUE(play(31, 41));
+    } else {
+      host.controller.leaveRoom();
+      guest.controller.leaveRoom();
+      ASSERT_TRUE(start());
+      ASSERT_TRUE(play(0, 12));
+    }
+    EXPECT_EQ(host.count("sync:1"), 1);  // the host's check of ply 10 or 40, answered
+    EXPECT_EQ(host.count("status:") + guest.count("status:") + guest.count("lost"), 0);
+    EXPECT_EQ(host.fen(), guest.fen());
+  }
 }
 
 TEST(LanSession, RoomSearchFindsTheRoomUnderItsAddressAndJoinsIt) {

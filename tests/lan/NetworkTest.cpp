@@ -125,13 +125,38 @@ TEST(Network, HostilePeersAreCutOffAndReportedOnce) {
   host.network.disconnect();
   EXPECT_EQ(host.disconnectedCount(), 2);
 
+  // An owner giving a peer up waits for none of the connection's threads, not even one
+  // held inside a callback; the farewell it queued still leaves first.
+  RawPeer refused;
+  accept(refused);
+  std::atomic<bool> inCallback{false}, release{false}, dropped{false};
+  host.network.setMessageCallback([&](const std::string&) {
+    inCallback = true;
+    while (!release) std::this_thread::sleep_for(1ms);
+  });
+  ASSERT_TRUE(refused.send("HEARTBEAT:\n"));
+  ASSERT_TRUE(waitUntil([&] { return inCallback.load(); }, 5s));
+  ASSERT_TRUE(host.network.sendMessage("BYE:protocol_error\n"));
+  std::thread owner([&] {
+    host.network.dropConnection(host.network.connectionNumber());
+    dropped = true;
+  });
+  EXPECT_TRUE(waitUntil([&] { return dropped.load(); }, 5s));
+  release = true;
+  owner.join();
+  host.network.setMessageCallback({});
+  std::string told;
+  EXPECT_TRUE(refused.readUntilClosed(told, 5s));
+  EXPECT_EQ(told, "BYE:protocol_error\n");
+  EXPECT_TRUE(waitUntil([&] { return host.disconnectedCount() >= 3; }, 5s));
+
   // A silent peer does not hold up stopping the server.
   RawPeer silent;
   accept(silent);
   const auto before = std::chrono::steady_clock::now();
   host.network.stopServer();
   EXPECT_LT(std::chrono::steady_clock::now() - before, 1s);
-  EXPECT_EQ(host.disconnectedCount(), 3);
+  EXPECT_EQ(host.disconnectedCount(), 4);
   std::string rest;
   EXPECT_TRUE(silent.readUntilClosed(rest, 2s));
 }
