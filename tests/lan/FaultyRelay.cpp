@@ -169,6 +169,11 @@ std::vector<std::string> FaultyRelay::forwardedOnLink(Direction direction) const
   return {all.begin() + static_cast<std::ptrdiff_t>(start), all.end()};
 }
 
+bool FaultyRelay::holdsLines() const {
+  std::lock_guard<std::mutex> guard(lock);
+  return !held.empty();
+}
+
 bool FaultyRelay::holdsDueLines() const {
   std::lock_guard<std::mutex> guard(lock);
   if (!delayClock) return false;

@@ -43,8 +43,9 @@ class FaultyRelay {
   void delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed);
   // Links from now on go to this port, as when the room's program was started again.
   void retarget(int port) { hostPort = port; }
-  // Lines forwarded on the current link so far, and whether any held line is due.
+  // Lines forwarded on the current link so far; whether any line is held, or any is due.
   std::vector<std::string> forwardedOnLink(Direction direction) const;
+  bool holdsLines() const;
   bool holdsDueLines() const;
 
   // Lines forwarded this way so far (line feeds removed), and how many had this key;

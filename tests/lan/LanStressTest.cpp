@@ -2,8 +2,9 @@
 // (dropping none), cuts the link, and lets a stranger in; the players ask for undo and draw,
 // cross each other's requests, press twice, answer after a while, and have their programs
 // started again. Now and then both are brought to rest, where they must agree. Seeded: the
-// number of games, the seed and whether programs restart come from LAN_STRESS_GAMES,
-// LAN_STRESS_SEED and LAN_STRESS_RESTARTS, for long runs by hand.
+// number of games and the seed come from LAN_STRESS_GAMES and LAN_STRESS_SEED, for long
+// runs by hand; LAN_STRESS_REQUESTS=0 leaves out undo and draw, LAN_STRESS_RESTARTS=0 the
+// restarted programs.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -40,18 +41,22 @@ struct Player {
   bool asked[2] = {false, false};  // its own request of each kind waits for an answer
   int answerAt[2] = {-1, -1};      // the step at which the peer's open question is answered
   std::size_t seen = 0;
+  std::string lastNotice;
 };
 
 class StressGame {
  public:
-  StressGame(unsigned seed, bool restarts) : random(seed), restarts(restarts) {}
+  StressGame(unsigned seed, bool requests, bool restarts) : random(seed), requests(requests), restarts(restarts) {}
   // Plays one game to its end; empty, or what went wrong.
   std::string play();
-  int plies = 0;
+  int plies = 0, steps = 0;
 
  private:
   static constexpr LanRequestKind KINDS[2] = {LanRequestKind::Undo, LanRequestKind::Draw};
-  void step();
+  // Moves the clock on (a whole second if it may and both play with no line held: nothing
+  // but the next heartbeat is then due), ticking both players once a second, and runs what
+  // arrives.
+  void step(bool mayLeap = false);
   void look(Player& p);
   void respond(Player& p, int kind);
   void act();
@@ -70,31 +75,54 @@ class StressGame {
   unsigned pick(unsigned n) { return static_cast<unsigned>(random() % n); }
 
   std::mt19937 random;
-  bool restarts;
+  bool requests, restarts;
   ManualClock clock;
   Player host, guest;
   std::unique_ptr<FaultyRelay> relay;
   std::unique_ptr<ScriptedPeer> intruder;
-  int steps = 0;
+  std::chrono::milliseconds elapsed{0};
+  std::chrono::steady_clock::time_point handshakeSeen;
   bool hostRestarted = false;  // the old guest's wait must run out
   bool guestReturning = false;  // a restarted guest has not got its game back yet
   bool over = false;
   std::string failure;
 };
 
-void StressGame::step() {
-  clock.advance(100ms);
-  if (++steps % 10 == 0) {
+void StressGame::step(bool mayLeap) {
+  // A handshake takes real time that the clock must not outrun (its time-out would end
+  // it): unless the relay holds a line for the clock, the clock waits for it, up to a
+  // quarter of a second (ample on loopback), after which a silent stranger's runs out.
+  const auto handshaking = [&] {
+    for (const Player* p : {&host, &guest}) {
+      const State s = p->peer->controller.getState();
+      if (s == State::HANDSHAKING || s == State::CONNECTING) return !relay->holdsLines();
+    }
+    return false;
+  };
+  if (!handshaking()) {
+    handshakeSeen = {};
+  } else {
+    const auto now = std::chrono::steady_clock::now();
+    if (handshakeSeen == std::chrono::steady_clock::time_point{}) handshakeSeen = now;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(handshakeSeen + 250ms - now);
+    if (left > 0ms) pumpUntil({host.peer.get(), guest.peer.get()}, [&] { return !handshaking(); }, left);
+  }
+  const bool resting = host.peer->controller.getState() == State::PLAYING &&
+                       guest.peer->controller.getState() == State::PLAYING && !relay->holdsLines();
+  const std::chrono::milliseconds by = mayLeap && resting ? 1000ms : 100ms;
+  clock.advance(by);
+  ++steps;
+  if ((elapsed + by) / 1s != elapsed / 1s) {
     for (Player* p : {&host, &guest}) p->peer->controller.tick();
   }
+  elapsed += by;
   LanPeer& h = *host.peer;
   LanPeer& g = *guest.peer;
   if (!pumpUntil({&h, &g}, [&] { return !relay->holdsDueLines(); })) fail("relay stuck");
-  for (int i = 0; i < 3; ++i) {
-    h.queue.runPending();
-    g.queue.runPending();
-    std::this_thread::sleep_for(1ms);
-  }
+  // A moment for the lines just released to arrive; a late one comes a step later.
+  std::this_thread::sleep_for(1ms);
+  h.queue.runPending();
+  g.queue.runPending();
   look(host);
   look(guest);
 }
@@ -104,6 +132,7 @@ void StressGame::look(Player& p) {
   LANGameController& c = p.peer->controller;
   for (; p.seen < events.size(); ++p.seen) {
     const std::string& e = events[p.seen];
+    if (e.rfind("status:", 0) == 0) p.lastNotice = e.substr(7);
     if (e.rfind("undoResponse:", 0) == 0) p.asked[0] = false;
     if (e.rfind("drawResponse:", 0) == 0) p.asked[1] = false;
     if (e.find("protocol_error") != std::string::npos) fail("protocol_error: " + e);
@@ -117,7 +146,7 @@ void StressGame::look(Player& p) {
       c.enterReconnectWait(45);
     } else if (p.peer->game.getGameState() == PLAYING && other.game.getGameState() == PLAYING &&
                !(hostRestarted && &p == &guest)) {
-      fail(&p == &guest && guestReturning ? "rejoin refused" : "lost for good");
+      fail((&p == &guest && guestReturning ? "rejoin refused: " : "lost for good: ") + p.lastNotice);
     } else {
       over = true;  // the old guest of a restarted room, or a cut that caught the game's end
     }
@@ -181,7 +210,7 @@ void StressGame::restartHost() {
   if (!host.peer->controller.createRoom("host", "random", 0)) return fail("room not reopened");
   relay->retarget(host.peer->network.listeningPort());
   hostRestarted = true;
-  for (int i = 0; i < 700 && failure.empty() && guest.peer->controller.getState() != State::ENDED; ++i) step();
+  for (int i = 0; i < 700 && failure.empty() && guest.peer->controller.getState() != State::ENDED; ++i) step(true);
   if (guest.peer->count("status:重连等待超时") == 0) fail("guest's wait did not run out");
   over = true;
 }
@@ -200,17 +229,17 @@ void StressGame::stranger() {
 }
 
 void StressGame::act() {
+  if (pick(5) != 0) move();
   const unsigned roll = pick(1000);
   Player& someone = pick(2) == 0 ? host : guest;
   const bool playing = inGame(*host.peer) && inGame(*guest.peer) && host.peer->game.getGameState() == PLAYING;
-  if (roll < 500) move();
-  else if (roll < 560) request(someone, 0);
-  else if (roll < 566) request(someone, 1);
-  else if (roll < 576 && playing) relay->cut();
-  else if (roll < 586) stranger();
-  else if (roll < 589 && playing && restarts) restartGuest();
-  else if (roll < 590 && playing && restarts) restartHost();
-  else if (roll < 600) settle();
+  if (roll < 60 && requests) request(someone, 0);
+  else if (roll < 66 && requests) request(someone, 1);
+  else if (roll < 69 && playing) relay->cut();
+  else if (roll < 72) stranger();
+  else if (roll < 74 && playing && restarts) restartGuest();
+  else if (roll < 75 && playing && restarts) restartHost();
+  else if (roll < 78) settle();
 }
 
 // Both sent a heartbeat since the marks, on the same link, and every heartbeat is answered.
@@ -238,7 +267,8 @@ bool StressGame::settle() {
     }
     return true;
   };
-  for (int budget = 900; budget > 0 && failure.empty() && !over;) {
+  const auto deadline = elapsed + 90s;
+  while (elapsed < deadline && failure.empty() && !over) {
     if (ended()) {
       if (h.game.getGameState() != g.game.getGameState()) fail("game ended on one board only");
       over = true;
@@ -255,8 +285,8 @@ bool StressGame::settle() {
     const std::size_t toHost = relay->forwardedOnLink(Direction::ToHost).size();
     const std::size_t toClient = relay->forwardedOnLink(Direction::ToClient).size();
     do {
-      step();
-    } while (--budget > 0 && failure.empty() && !over && !ended() && relay->linksAccepted() == link &&
+      step(true);
+    } while (elapsed < deadline && failure.empty() && !over && !ended() && relay->linksAccepted() == link &&
              !heartbeatsAnswered(link, toHost, toClient));
     const auto quiet = [&](Direction way, std::size_t mark) {
       const std::vector<std::string> lines = relay->forwardedOnLink(way);
@@ -266,8 +296,7 @@ bool StressGame::settle() {
       }
       return true;
     };
-    if (getenv("DBG")) std::printf("round budget %d links %d/%d hb %d q %d %d st %d %d\n", budget, relay->linksAccepted(), link, heartbeatsAnswered(link, toHost, toClient), quiet(Direction::ToHost, toHost), quiet(Direction::ToClient, toClient), (int)h.controller.getState(), (int)g.controller.getState());
-    if (budget == 0 || !failure.empty() || over || ended() || relay->linksAccepted() != link || !quiet(Direction::ToHost, toHost) || !quiet(Direction::ToClient, toClient) ||
+    if (elapsed >= deadline || !failure.empty() || over || ended() || relay->linksAccepted() != link || !quiet(Direction::ToHost, toHost) || !quiet(Direction::ToClient, toClient) ||
         h.controller.getState() != State::PLAYING || g.controller.getState() != State::PLAYING) {
       continue;
     }
@@ -337,13 +366,15 @@ std::string StressGame::play() {
 TEST(LanStress, RandomGamesOverASlowCuttingRelayKeepBothBoardsEqual) {
   const int games = setting("LAN_STRESS_GAMES", 2);
   const unsigned seed = static_cast<unsigned>(setting("LAN_STRESS_SEED", 1));
+  const bool requests = setting("LAN_STRESS_REQUESTS", 1) != 0;
   const bool restarts = setting("LAN_STRESS_RESTARTS", 1) != 0;
   std::map<std::string, int> kinds;
-  int plies = 0;
+  int plies = 0, steps = 0;
   for (int i = 0; i < games; ++i) {
-    StressGame game(seed + static_cast<unsigned>(i), restarts);
+    StressGame game(seed + static_cast<unsigned>(i), requests, restarts);
     const std::string failure = game.play();
     plies += game.plies;
+    steps += game.steps;
     if (!failure.empty()) {
       ++kinds[failure.substr(0, failure.find(':'))];
       ADD_FAILURE() << "seed " << seed + i << ": " << failure;
@@ -351,7 +382,7 @@ TEST(LanStress, RandomGamesOverASlowCuttingRelayKeepBothBoardsEqual) {
   }
   std::string summary;
   for (const auto& [kind, n] : kinds) summary += " " + kind + " x" + std::to_string(n) + ";";
-  std::printf("lan stress: %d games from seed %u, %d plies;%s\n", games, seed, plies,
+  std::printf("lan stress: %d games from seed %u, %d plies, %d steps;%s\n", games, seed, plies, steps,
               summary.empty() ? " no failure" : summary.c_str());
 }
 
