@@ -305,7 +305,9 @@ bool StressGame::settle() {
     }
     if (h.fen() != g.fen() || h.plies() != g.plies() || h.controller.getMoveSeq() != g.controller.getMoveSeq() ||
         h.game.getGameState() != g.game.getGameState()) {
-      fail("boards differ: host " + std::to_string(h.plies()) + " plies, guest " + std::to_string(g.plies()));
+      fail("boards differ: host " + std::to_string(h.plies()) + " plies, seq " + std::to_string(h.controller.getMoveSeq()) +
+           ", result " + std::to_string(h.game.getGameState()) + "; guest " + std::to_string(g.plies()) + ", " +
+           std::to_string(g.controller.getMoveSeq()) + ", " + std::to_string(g.game.getGameState()));
     } else if (host.asked[0] || host.asked[1] || guest.asked[0] || guest.asked[1]) {
       fail(std::string("request left open: ") + (host.asked[0] || host.asked[1] ? "host's " : "guest's ") +
            (host.asked[0] || guest.asked[0] ? "undo" : "draw"));
