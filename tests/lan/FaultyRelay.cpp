@@ -1,5 +1,6 @@
 #include "lan/FaultyRelay.h"
 
+#include <algorithm>
 #include <chrono>
 
 #include "lan/LanProtocol.h"
@@ -45,7 +46,8 @@ void FaultyRelay::run() {
     if (Sockets::waitReadable(listener, 2) == Sockets::Readiness::Ready) acceptLink();
     if (link.client == Sockets::INVALID_HANDLE) continue;
     if (!pump(link.client, link.host, link.fromClient, Direction::ToHost) ||
-        (!link.swallowed && !pump(link.host, link.client, link.fromHost, Direction::ToClient))) {
+        (!link.swallowed && !pump(link.host, link.client, link.fromHost, Direction::ToClient)) ||
+        !releaseDueLines()) {
       closeLink();
     }
   }
@@ -71,6 +73,11 @@ void FaultyRelay::acceptLink() {
   Sockets::setNonBlocking(client);
   link.client = client;
   link.host = host;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    linkStartToHost = toHost.size();
+    linkStartToClient = toClient.size();
+  }
   ++links;
 }
 
@@ -78,6 +85,8 @@ void FaultyRelay::closeLink() {
   if (link.client != Sockets::INVALID_HANDLE) Sockets::close(link.client);
   if (link.host != Sockets::INVALID_HANDLE) Sockets::close(link.host);
   link = Link{};
+  std::lock_guard<std::mutex> guard(lock);
+  held.clear();
 }
 
 bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer,
@@ -113,8 +122,66 @@ bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
     --drop->second;
     return false;
   }
+  if (delayClock) {
+    const auto way = static_cast<std::size_t>(direction);
+    const auto wait = std::chrono::milliseconds(delayRandom() % (maxDelay.count() + 1));
+    lastDue[way] = std::max(lastDue[way], delayClock() + wait);
+    held.push_back({lastDue[way], direction, line});
+    return false;
+  }
   (direction == Direction::ToHost ? toHost : toClient).push_back(line);
   return true;
+}
+
+void FaultyRelay::delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed) {
+  std::lock_guard<std::mutex> guard(lock);
+  delayClock = std::move(clock);
+  maxDelay = upTo;
+  delayRandom.seed(seed);
+}
+
+bool FaultyRelay::releaseDueLines() {
+  std::vector<Held> due;
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    if (!delayClock) return true;
+    const auto now = delayClock();
+    for (auto it = held.begin(); it != held.end();) {
+      if (it->due > now) {
+        ++it;
+        continue;
+      }
+      (it->direction == Direction::ToHost ? toHost : toClient).push_back(it->line);
+      due.push_back(std::move(*it));
+      it = held.erase(it);
+    }
+  }
+  for (const Held& line : due) {
+    if (!sendAll(line.direction == Direction::ToHost ? link.host : link.client, line.line + "\n")) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> FaultyRelay::forwardedOnLink(Direction direction) const {
+  std::lock_guard<std::mutex> guard(lock);
+  const std::vector<std::string>& all = direction == Direction::ToHost ? toHost : toClient;
+  const std::size_t start = direction == Direction::ToHost ? linkStartToHost : linkStartToClient;
+  return {all.begin() + static_cast<std::ptrdiff_t>(start), all.end()};
+}
+
+bool FaultyRelay::holdsLines() const {
+  std::lock_guard<std::mutex> guard(lock);
+  return !held.empty();
+}
+
+bool FaultyRelay::holdsDueLines() const {
+  std::lock_guard<std::mutex> guard(lock);
+  if (!delayClock) return false;
+  const auto now = delayClock();
+  for (const Held& line : held) {
+    if (line.due <= now) return true;
+  }
+  return false;
 }
 
 }  // namespace Tavrune::Test

@@ -3,8 +3,12 @@
 // the lines passing through it, so a session's recovery paths can be driven on purpose.
 // One link at a time: a new client replaces the old link, as a reconnection does.
 #include <atomic>
+#include <chrono>
+#include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -33,6 +37,16 @@ class FaultyRelay {
   void blackhole(bool on) { swallowNewLinks = on; }
   // Closes both ends of the current link, as a broken network would.
   void cut() { cutRequested = true; }
+  // Holds every line for a random time up to `upTo` on `clock`, each way in order; a cut
+  // loses what is held.
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  void delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed);
+  // Links from now on go to this port, as when the room's program was started again.
+  void retarget(int port) { hostPort = port; }
+  // Lines forwarded on the current link so far; whether any line is held, or any is due.
+  std::vector<std::string> forwardedOnLink(Direction direction) const;
+  bool holdsLines() const;
+  bool holdsDueLines() const;
 
   // Lines forwarded this way so far (line feeds removed), and how many had this key;
   // arrivedCount also counts the lines lost or swallowed.
@@ -54,8 +68,10 @@ class FaultyRelay {
   // False when that side has closed.
   bool pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer, Direction direction);
   bool shouldForward(Direction direction, const std::string& line);
+  // Sends the held lines whose time has come; false when a side has closed.
+  bool releaseDueLines();
 
-  int hostPort;
+  std::atomic<int> hostPort;
   Sockets::Handle listener = Sockets::INVALID_HANDLE;
   int listenPort = 0;
   Link link;
@@ -67,6 +83,17 @@ class FaultyRelay {
   mutable std::mutex lock;
   std::map<std::pair<Direction, std::string>, int> drops;
   std::vector<std::string> toHost, toClient;
+  std::size_t linkStartToHost = 0, linkStartToClient = 0;
+  Clock delayClock;
+  std::chrono::milliseconds maxDelay{0};
+  std::minstd_rand delayRandom;
+  struct Held {
+    std::chrono::steady_clock::time_point due;
+    Direction direction;
+    std::string line;
+  };
+  std::deque<Held> held;  // in release order
+  std::chrono::steady_clock::time_point lastDue[2];
   std::map<std::pair<Direction, std::string>, int> arrivals;
   std::thread worker;
 };
