@@ -198,6 +198,10 @@ void LANGameController::refuseBreach(const char* why) {
 void LANGameController::dispatch(const LanMessage& message) {
   link.lastReceived = now();
   link.unstableWarned = false;
+  handle(message);
+}
+
+void LANGameController::handle(const LanMessage& message) {
   switch (LanMessageRules::verdict(message.type, phase())) {
     case LanMessageRules::Verdict::Ignore:
       ignoreLine(message.type, LanMessageRules::phaseName(phase()));
@@ -207,6 +211,10 @@ void LANGameController::dispatch(const LanMessage& message) {
       return;
     case LanMessageRules::Verdict::Act: break;
   }
+  if (!holdWhileSyncDue(message)) act(message);
+}
+
+void LANGameController::act(const LanMessage& message) {
   switch (message.type) {
     case LanMessageType::HELLO: onHello(message); break;
     case LanMessageType::HELLO_ACK: onHelloAck(message); break;
@@ -221,6 +229,7 @@ void LANGameController::dispatch(const LanMessage& message) {
     case LanMessageType::DRAW_ACK: onDrawAck(message); break;
     case LanMessageType::BYE: onBye(message); break;
     case LanMessageType::HEARTBEAT: send(LanProtocol::makeHeartbeatAck()); break;
+    case LanMessageType::HEARTBEAT_ACK: ++link.heartbeatsAnswered; break;
     default: break;
   }
 }
