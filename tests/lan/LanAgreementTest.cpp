@@ -86,12 +86,11 @@ TEST(LanAgreement, AnAcceptanceOfASettledUndoRequestAnswersNoNewerOne) {
   ASSERT_TRUE(pumpUntil({&g.host}, [&] { return g.host.count("undoResponse:1") == 1; }));
   EXPECT_EQ(g.host.controller.requestUndo(), LanRequestResult::StillWaiting);
   ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("undoResponse:1") == 1; }));
-  g.tickFor(1);
+  // Once the peer has answered the heartbeat, a press is a new request again.
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.requestUndo() == LanRequestResult::Sent; }));
   EXPECT_EQ(g.host.plies(), 2u);
   EXPECT_EQ(g.client.plies(), 2u);
   EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "UNDO_REQ"), 1);
-  // Once the peer has answered the heartbeat, a press is a new request again.
-  ASSERT_EQ(g.host.controller.requestUndo(), LanRequestResult::Sent);
   ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("undoRequested") == 1; }));
   EXPECT_EQ(g.host.fen(), g.client.fen());
 }
@@ -117,7 +116,10 @@ TEST(LanAgreement, AMoveTakenBackByAnAgreedUndoIsNotResent) {
     if (!c.hostAsks) g.relay->dropNext(Direction::ToHost, "MOVE_ACK");
     ASSERT_TRUE(g.host.play(Move{{0, 6}, {0, 5}}));
     ASSERT_EQ(agreer.controller.respondUndo(true), LanRequestResult::Sent);
-    ASSERT_TRUE(g.pumpUntil([&] { return asker.count("undoResponse:1") == 1; }));
+    ASSERT_TRUE(g.pumpUntil([&] {
+      return asker.count("undoResponse:1") == 1 && g.host.plies() == c.plies && g.client.plies() == c.plies &&
+             g.host.controller.getState() == State::PLAYING;
+    }));
     g.tickFor(6);
     EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "MOVE"), 3);
     for (LanPeer* peer : {&g.host, &g.client}) {
@@ -155,6 +157,7 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
 
   EXPECT_EQ(g.host.controller.requestDraw(), LanRequestResult::Sent);
   for (int i = 0; i < 2; ++i) EXPECT_EQ(g.host.controller.requestDraw(), LanRequestResult::StillWaiting);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("drawRequested") == 1; }));
   g.tickFor(1);
   EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "DRAW_REQ"), 1);
   EXPECT_EQ(g.client.count("drawRequested"), 1);

@@ -268,7 +268,9 @@ TEST(LanRecovery, AReturnsSyncLaterThanTheFallBackIsAskedForAgain) {
   g.relay->cut();
   g.relay->dropNext(Direction::ToClient, "SYNC");
   returnAfterACut(g);
-  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToClient, "SYNC") == 1; }));
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.relay->arrivedCount(Direction::ToClient, "SYNC") == 1 && g.client.controller.getState() == State::WAITING_SYNC;
+  }));
   g.tickFor(10);
   ASSERT_TRUE(g.pumpUntil([&] {
     return g.host.plies() == 2 && g.client.controller.getState() == State::PLAYING &&
