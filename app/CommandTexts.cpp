@@ -22,11 +22,13 @@ const wchar_t* CommandTexts::undoRefusal(LanRequestResult result) {
 }
 
 const wchar_t* CommandTexts::undoRequestNotice(LanRequestResult result) {
-  return result == LanRequestResult::Sent ? kUndoRequestSent : undoRefusal(result);
+  const bool waiting = result == LanRequestResult::Sent || result == LanRequestResult::StillWaiting;
+  return waiting ? kUndoRequestSent : undoRefusal(result);
 }
 
 const wchar_t* CommandTexts::drawRequestNotice(LanRequestResult result) {
-  return result == LanRequestResult::Sent ? kDrawRequestSent : kDrawRequestNotNow;
+  const bool waiting = result == LanRequestResult::Sent || result == LanRequestResult::StillWaiting;
+  return waiting ? kDrawRequestSent : kDrawRequestNotNow;
 }
 
 const wchar_t* CommandTexts::resignNotice(LanRequestResult result) {

@@ -147,6 +147,9 @@ class LANGameController {
   // breaking the protocol.
   void handleDisconnectFrom(uint64_t connection, bool refused);
   void dispatch(const LanMessage& message);
+  // A line acted on where the session stands, or held while a SYNC is due.
+  void handle(const LanMessage& message);
+  void act(const LanMessage& message);
   LanMessageRules::Phase phase() const;
   // A line the session does not act on where it stands; said in the log once per kind and
   // connection.
@@ -209,6 +212,15 @@ class LANGameController {
   // The board's position without the own move that awaits its acknowledgement.
   std::string fenBeforePendingMove() const;
   void requestSync();
+  // Our move awaits its answer (in WAITING_ACK, or in WAITING_SYNC when a SYNC became due meanwhile).
+  bool movePending() const { return pendingMove.seq != 0; }
+  // The peer's move or request that the board the due SYNC brings must see first: held.
+  bool holdWhileSyncDue(const LanMessage& message);
+  // The wait for a SYNC is over: back to WAITING_ACK or PLAYING, and what was held is handled.
+  void endSyncWait();
+  void releaseHeldLines();
+  void settlePendingMove(const LanMessage& answer);
+  void settleTakenBackMove(const LanMessage& answer);
 
   void onResign();
   void onUndoRequest();
@@ -220,6 +232,10 @@ class LANGameController {
   void onBye(const LanMessage& message);
   bool gameOver() const;
   void takeBackTwoPlies();
+  void sendHeartbeat();
+  // A crossing settled our undo request: an acceptance of it still on its way answers nothing.
+  void fenceUndoAnswers();
+  bool undoFenced() const { return link.heartbeatsAnswered < link.undoFenceLiftsAt; }
   void endInDraw();
 
   void checkConnectionHealth();

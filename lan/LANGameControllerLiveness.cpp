@@ -2,6 +2,8 @@
 // a lost peer to come back.
 #include "lan/LANGameController.h"
 
+#include <utility>
+
 #include "core/Log.h"
 #include "lan/LanTimings.h"
 #include "lan/Network.h"
@@ -21,8 +23,7 @@ void LANGameController::tick() {
     } else {
       if ((state == State::PLAYING || state == State::WAITING_ACK) &&
           now() - link.lastHeartbeatSent >= LanTimings::HEARTBEAT_INTERVAL) {
-        send(LanProtocol::makeHeartbeat());
-        link.lastHeartbeatSent = now();
+        sendHeartbeat();
       }
       checkHandshakeTimeout();
       // A new attempt waits for the next tick, after the connection given up here is closed.
@@ -81,9 +82,18 @@ void LANGameController::checkConnectionHealth() {
     }
     if (state == State::WAITING_SYNC && now() - link.syncRequestedAt >= LanTimings::SYNC_TIMEOUT) {
       logWarning("LANGameController: WAITING_SYNC 超时，回退到 PLAYING");
-      state = State::PLAYING;
       // A SYNC that comes after this is no longer an answer: the game has moved on.
-      link.syncAwaited = link.resumeSyncDue = false;
+      const bool doubtLeft = std::exchange(link.resumeSyncDue, false) && moveInDoubt;
+      const uint64_t connection = link.number;
+      endSyncWait();
+      releaseHeldLines();
+      if (doubtLeft && link.number == connection && state == State::PLAYING) {
+        // Our move caught by the cut is still unsettled: the host's game is asked for again,
+        // and its answer settles the move as the return's SYNC would have.
+        link.resumeSyncDue = true;
+        requestSync();
+        logInfo("LANGameController: 重连同步未到，再次请求同步");
+      }
     }
     return;
   }
@@ -155,13 +165,21 @@ void LANGameController::handleConnectionLost(const std::string& notice, bool pee
     resumable = gameStarted && !gameOver();
     // The host may or may not have it: its SYNC tells, once the client is back. A move
     // still in doubt from an earlier cut stays so until a SYNC settles it.
-    moveInDoubt = resumable && !isHost && (moveInDoubt || state == State::WAITING_ACK);
+    moveInDoubt = resumable && !isHost && (moveInDoubt || movePending());
     waitingReconnect = resuming = false;
     state = State::ENDED;
     if (!notice.empty()) fire(callbacks.statusText, notice);
   }
+  // A pending move's answer cannot come on a later connection: a return's SYNC settles it.
+  pendingMove.seq = 0;
   if (!resumable) closeRoom();
   fire(callbacks.connectionLost);
+}
+
+void LANGameController::sendHeartbeat() {
+  send(LanProtocol::makeHeartbeat());
+  link.lastHeartbeatSent = now();
+  ++link.heartbeatsSent;
 }
 
 void LANGameController::closeRoom() {

@@ -1,10 +1,12 @@
 // Acknowledged moves, their resends and the resynchronisation of the two boards.
 #include "lan/LANGameController.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "core/Log.h"
+#include "game/Board.h"
 #include "game/GameEngine.h"
 #include "lan/LanTimings.h"
 #include "lan/Network.h"
@@ -98,26 +100,64 @@ void LANGameController::awaitSync() {
   link.syncAwaited = true;
 }
 
+namespace {
+
+// The refusing side sends its game right after these refusals.
+bool announcesSync(const std::string& reason) { return reason == "illegal_move" || reason == "wrong_seq"; }
+
+}  // namespace
+
+// An answer settles only the move it names: the pending one, one an undo or a SYNC took off
+// the board before its answer came, or none (a resend's second answer), which changes
+// nothing but the SYNC a refusal announces.
 void LANGameController::onMoveAck(const LanMessage& message) {
-  const int32_t seq = message.seq;
-  if (state != State::WAITING_ACK || seq != pendingMove.seq) return;
-  state = State::PLAYING;
-  if (message.accepted) {
+  if (movePending() && message.seq == pendingMove.seq) {
+    settlePendingMove(message);
+  } else if (link.takenBackMoveSeq != 0 && message.seq == link.takenBackMoveSeq) {
+    settleTakenBackMove(message);
+  } else if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited) {
+    awaitSync();
+  }
+}
+
+void LANGameController::settlePendingMove(const LanMessage& answer) {
+  const int32_t seq = pendingMove.seq;
+  pendingMove.seq = 0;
+  // A SYNC due meanwhile still ends the wait it began.
+  if (state == State::WAITING_ACK) state = State::PLAYING;
+  if (answer.accepted) {
     logInfo("LANGameController: 走棋 seq=" + std::to_string(seq) + " 已被确认");
     if (gameOver()) closeRoom();
     fire(callbacks.moveAcked, seq);
-    if (moveSeq >= 1 && moveSeq % 10 == 0) {
+    if (moveSeq >= 1 && moveSeq % 10 == 0 && !link.syncAwaited) {
       requestSync();
       logInfo("LANGameController: 触发周期性同步 seq=" + std::to_string(moveSeq));
     }
     return;
   }
-  logWarning("LANGameController: 走棋 seq=" + std::to_string(seq) + " 被拒绝: " + message.reason);
-  // The refusing side sends its game right after this answer.
-  if (message.reason == "illegal_move" || message.reason == "wrong_seq") awaitSync();
+  logWarning("LANGameController: 走棋 seq=" + std::to_string(seq) + " 被拒绝: " + answer.reason);
+  if (announcesSync(answer.reason) && !link.syncAwaited) awaitSync();
   fire(callbacks.undoMoves, 1);
   --moveSeq;
-  fire(callbacks.moveRejected, seq, message.reason);
+  fire(callbacks.moveRejected, seq, answer.reason);
+}
+
+void LANGameController::settleTakenBackMove(const LanMessage& answer) {
+  const bool byUndo = std::exchange(link.takenBackByUndo, false);
+  link.takenBackMoveSeq = 0;
+  if (answer.accepted) {
+    // The peer has it on a board that a SYNC replaced here: its game is fetched again.
+    if (!byUndo && !link.syncAwaited) requestSync();
+    return;
+  }
+  logWarning("LANGameController: 已撤回的走棋 seq=" + std::to_string(answer.seq) + " 被拒绝: " + answer.reason);
+  if (announcesSync(answer.reason) && !link.syncAwaited) awaitSync();
+  if (byUndo) {
+    // The undo took back our move and the peer's ply before it; the peer, which never had
+    // our move, took back two of its own: the one ply it no longer has goes here too.
+    fire(callbacks.undoMoves, 1);
+    moveSeq = std::max(0, moveSeq - 1);
+  }
 }
 
 void LANGameController::checkMoveAck() {
@@ -152,9 +192,9 @@ void LANGameController::onSyncRequest(const LanMessage& message) {
     refuseBreach("对方重复请求同步却不接收回复");
     return;
   }
-  if (state == State::WAITING_ACK) {
+  if (movePending()) {
     // The own move awaiting its acknowledgement is left out: the peer, waiting for this
-    // SYNC, refuses that move, and the refusal takes it back here.
+    // SYNC, holds that move and plays it on the board the SYNC leaves.
     std::vector<Move> history = game->getMoveHistory();
     if (!history.empty()) history.pop_back();
     send(LanProtocol::makeSync(fenBeforePendingMove(), history));
@@ -165,17 +205,73 @@ void LANGameController::onSyncRequest(const LanMessage& message) {
   logInfo("LANGameController: 回复同步请求 seq=" + std::to_string(message.seq));
 }
 
+namespace {
+
+// The SYNC's moves, played in turn from the opening every LAN game starts from, are legal
+// and end at its position.
+bool syncChecksOut(const LanMessage& message) {
+  if (message.moveCount < 0 || static_cast<std::size_t>(message.moveCount) != message.moves.size()) return false;
+  Board scratch;
+  scratch.setupInitialPosition();
+  for (const Move& move : message.moves) {
+    if (scratch.getGameState() != PLAYING || !scratch.isValidMove(move)) return false;
+    Move played = move;
+    played.piece = scratch.getPiece(move.from);
+    played.captured = scratch.getPiece(move.to);
+    scratch.movePiece(played);
+  }
+  return scratch.toFEN() == message.fen;
+}
+
+bool sameMoves(const std::vector<Move>& a, const std::vector<Move>& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i].from != b[i].from || a[i].to != b[i].to) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void LANGameController::onSync(const LanMessage& message) {
   // Only the answer this side waits for: an unasked game would rewrite the board.
   if (!std::exchange(link.syncAwaited, false)) {
     ignoreLine(LanMessageType::SYNC, "未请求同步");
     return;
   }
+  const bool resume = std::exchange(link.resumeSyncDue, false);
+  // Checked whole before any of it touches the game or is announced.
+  if (!syncChecksOut(message)) {
+    logWarning("LANGameController: 同步内容不成立，棋局保持不变");
+    endSyncWait();
+    logInfo("LANGameController: 同步校验 不通过");
+    fire(callbacks.syncResult, false);
+    releaseHeldLines();
+    return;
+  }
   bool ownMoveLost = false;
-  if (std::exchange(link.resumeSyncDue, false)) {
-    const ResumeSync resume = settleResumeSync(message);
-    if (resume == ResumeSync::Settled) return;
-    ownMoveLost = resume == ResumeSync::OwnMoveLost;
+  if (resume) {
+    const ResumeSync settled = settleResumeSync(message);
+    if (settled == ResumeSync::Settled) {
+      releaseHeldLines();
+      return;
+    }
+    ownMoveLost = settled == ResumeSync::OwnMoveLost;
+  }
+  if (movePending()) {
+    // Our move awaiting its answer is in the peer's game, or not yet: either way it is the
+    // same game, and the move's answer settles it.
+    std::vector<Move> before = game->getMoveHistory();
+    if (!before.empty()) before.pop_back();
+    const bool withIt = game->getBoard().toFEN() == message.fen && sameMoves(game->getMoveHistory(), message.moves);
+    const bool withoutIt = fenBeforePendingMove() == message.fen && sameMoves(before, message.moves);
+    if (withIt || withoutIt) {
+      endSyncWait();
+      logInfo("LANGameController: 同步校验 通过");
+      fire(callbacks.syncResult, true);
+      releaseHeldLines();
+      return;
+    }
   }
   const auto samePosition = [&] { return game->getBoard().toFEN() == message.fen; };
   const auto sameLength = [&] {
@@ -189,19 +285,69 @@ void LANGameController::onSync(const LanMessage& message) {
     positionMatches = samePosition();
     lengthMatches = sameLength();
     consistent = positionMatches && lengthMatches;
+    if (movePending()) {
+      // The peer's game replaced ours without our move: its answer says whether it has it.
+      link.takenBackMoveSeq = pendingMove.seq;
+      link.takenBackByUndo = false;
+      pendingMove.seq = 0;
+    }
     if (consistent) {
       fire(callbacks.statusText, std::string("检测到棋局偏差，已自动同步"));
       // Taken back with the rest: the player has to play it again.
       if (ownMoveLost) fire(callbacks.statusText, std::string("你的上一步未送达，请重新走棋"));
     }
   }
-  if (state == State::WAITING_SYNC) state = State::PLAYING;
+  endSyncWait();
   if (positionMatches) {
     moveSeq = message.moveCount;
     if (!lengthMatches) logWarning("LANGameController: FEN 一致但历史步数不一致");
   }
   logInfo(std::string("LANGameController: 同步校验 ") + (consistent ? "通过" : "不通过"));
   fire(callbacks.syncResult, consistent);
+  releaseHeldLines();
+}
+
+void LANGameController::endSyncWait() {
+  link.syncAwaited = false;
+  if (state == State::WAITING_SYNC) state = movePending() ? State::WAITING_ACK : State::PLAYING;
+}
+
+bool LANGameController::holdWhileSyncDue(const LanMessage& message) {
+  if (state != State::WAITING_SYNC) return false;
+  const LanMessageType type = message.type;
+  if (type != LanMessageType::MOVE && type != LanMessageType::UNDO_REQ && type != LanMessageType::DRAW_REQ) {
+    return false;
+  }
+  // An honest peer has a move and a request or two in flight; more is not kept.
+  constexpr std::size_t MAX_HELD_LINES = 16;
+  if (link.heldLines.size() >= MAX_HELD_LINES) {
+    ignoreLine(type, "等待同步时积压过多");
+    return true;
+  }
+  link.heldLines.push_back(message);
+  logInfo(std::string("LANGameController: 等待同步，暂存对方的 ") + LanProtocol::keyText(type));
+  return true;
+}
+
+void LANGameController::releaseHeldLines() {
+  const uint64_t connection = link.number;
+  std::vector<LanMessage> held = std::exchange(link.heldLines, {});
+  for (const LanMessage& message : held) {
+    // A held line may end the connection or the game; what follows it meets that.
+    if (link.number != connection) return;
+    if (message.type == LanMessageType::MOVE && state == State::PLAYING && message.seq >= 1 &&
+        message.seq <= moveSeq) {
+      // A move the SYNC already brought (a resend of one we had) is acknowledged, not played again.
+      const std::vector<Move> history = game->getMoveHistory();
+      const auto at = static_cast<std::size_t>(message.seq) - 1;
+      if (at < history.size() && history[at].from == message.move.from && history[at].to == message.move.to) {
+        send(LanProtocol::makeMoveAck(message.seq, true, ""));
+        logInfo("LANGameController: 同步已含对方走棋 seq=" + std::to_string(message.seq) + "，确认");
+        continue;
+      }
+    }
+    handle(message);
+  }
 }
 
 namespace {
@@ -249,10 +395,16 @@ bool LANGameController::playPeerMoveFromSync(const LanMessage& message) {
   const Move& move = message.moves.back();
   // Checked as a MOVE is: the peer's turn on this board, and legal here.
   if (game->getCurrentPlayer() == localColor || !game->getBoard().isValidMove(move)) return false;
-  // A game that then still differs is brought to the host's by the usual forced sync.
-  if (!applyPeerMove(move) || game->getBoard().toFEN() != message.fen) return false;
+  // And on a copy first: a move that does not lead to the SYNC's position is not played, and
+  // the usual forced sync brings the game to the host's.
+  Board after = game->getBoard();
+  Move played = move;
+  played.piece = after.getPiece(move.from);
+  played.captured = after.getPiece(move.to);
+  after.movePiece(played);
+  if (after.toFEN() != message.fen || !applyPeerMove(move)) return false;
   moveSeq = message.moveCount;
-  if (state == State::WAITING_SYNC) state = State::PLAYING;
+  endSyncWait();
   logInfo("LANGameController: 同步带来对方的走棋 seq=" + std::to_string(moveSeq));
   logInfo("LANGameController: 同步校验 通过");
   fire(callbacks.syncResult, true);

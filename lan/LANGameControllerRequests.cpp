@@ -15,6 +15,13 @@ using State = LANSessionState;
 bool LANGameController::gameOver() const { return game->getGameState() != PLAYING; }
 
 void LANGameController::takeBackTwoPlies() {
+  if (movePending()) {
+    // Our move awaiting its answer is the last of the two: it is not resent, and its
+    // answer, still on its way, settles it.
+    link.takenBackMoveSeq = std::exchange(pendingMove.seq, 0);
+    link.takenBackByUndo = true;
+    if (state == State::WAITING_ACK) state = State::PLAYING;
+  }
   fire(callbacks.undoMoves, 2);
   moveSeq = std::max(0, moveSeq - 2);
 }
@@ -30,6 +37,7 @@ LanRequestResult LANGameController::requestDraw() {
   if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
     return LanRequestResult::NotNow;
   }
+  if (link.localDrawRequested) return LanRequestResult::StillWaiting;
   link.localDrawRequested = true;
   send(LanProtocol::makeDrawRequest());
   logInfo("LANGameController: 发送和棋请求");
@@ -114,6 +122,9 @@ LanRequestResult LANGameController::requestUndo() {
   if ((state != State::PLAYING && state != State::WAITING_ACK) || gameOver()) {
     return LanRequestResult::NotNow;
   }
+  // Asked already, or an answer to a request a crossing settled may still be on its way:
+  // a second question now would take that answer for its own.
+  if (link.localUndoRequested || undoFenced()) return LanRequestResult::StillWaiting;
   if (moveSeq < 2) {
     logInfo("LANGameController: 步数不足，无法悔棋");
     return LanRequestResult::TooFewPlies;
@@ -148,6 +159,7 @@ void LANGameController::onUndoRequest() {
     link.localUndoRequested = false;
     logInfo("LANGameController: 双方同时请求悔棋，自动同意");
     send(LanProtocol::makeUndoAck(true));
+    fenceUndoAnswers();
     takeBackTwoPlies();
     fire(callbacks.undoResponse, true);
   }
@@ -178,7 +190,7 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
   if (accept) {
     // As with a draw: our own crossing request is settled by this agreement, so the
     // peer's automatic acceptance of it does not take two more plies back.
-    link.localUndoRequested = false;
+    if (std::exchange(link.localUndoRequested, false)) fenceUndoAnswers();
     takeBackTwoPlies();
   }
   return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
@@ -186,7 +198,7 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
 
 void LANGameController::onUndoAck(const LanMessage& message) {
   // Only an answer to the own open request: otherwise a peer could take moves back alone.
-  if (!link.localUndoRequested) {
+  if (!link.localUndoRequested || undoFenced()) {
     ignoreLine(LanMessageType::UNDO_ACK, "没有待回应的悔棋请求");
     return;
   }
@@ -205,6 +217,13 @@ void LANGameController::onUndoAck(const LanMessage& message) {
     takeBackTwoPlies();
   }
   fire(callbacks.undoResponse, message.accepted);
+}
+
+// Any acceptance the peer still owes for a request of ours that a crossing settled left
+// it before its answer to this heartbeat.
+void LANGameController::fenceUndoAnswers() {
+  sendHeartbeat();
+  link.undoFenceLiftsAt = link.heartbeatsSent;
 }
 
 LanRequestResult LANGameController::resign() {

@@ -200,7 +200,17 @@ void LANGameController::refuseBreach(const char* why) {
 void LANGameController::dispatch(const LanMessage& message) {
   link.lastReceived = now();
   link.unstableWarned = false;
-  const bool rejoinSyncMayFollow = std::exchange(link.rejoinSyncMayFollow, false);
+  // A returning player whose program was restarted joins afresh; the host's game follows
+  // its answer at once, before this side has said anything.
+  if (std::exchange(link.rejoinSyncMayFollow, false) && message.type == LanMessageType::SYNC &&
+      LanMessageRules::verdict(message.type, phase()) == LanMessageRules::Verdict::Act) {
+    holdRejoinSync(message);
+    return;
+  }
+  handle(message);
+}
+
+void LANGameController::handle(const LanMessage& message) {
   switch (LanMessageRules::verdict(message.type, phase())) {
     case LanMessageRules::Verdict::Ignore:
       ignoreLine(message.type, LanMessageRules::phaseName(phase()));
@@ -212,12 +222,10 @@ void LANGameController::dispatch(const LanMessage& message) {
     }
     case LanMessageRules::Verdict::Act: break;
   }
-  // A returning player whose program was restarted joins afresh; the host's game follows
-  // its answer at once, before this side has said anything.
-  if (rejoinSyncMayFollow && message.type == LanMessageType::SYNC) {
-    holdRejoinSync(message);
-    return;
-  }
+  if (!holdWhileSyncDue(message)) act(message);
+}
+
+void LANGameController::act(const LanMessage& message) {
   switch (message.type) {
     case LanMessageType::HELLO: onHello(message); break;
     case LanMessageType::HELLO_ACK: onHelloAck(message); break;
@@ -232,6 +240,7 @@ void LANGameController::dispatch(const LanMessage& message) {
     case LanMessageType::DRAW_ACK: onDrawAck(message); break;
     case LanMessageType::BYE: onBye(message); break;
     case LanMessageType::HEARTBEAT: send(LanProtocol::makeHeartbeatAck()); break;
+    case LanMessageType::HEARTBEAT_ACK: ++link.heartbeatsAnswered; break;
     default: break;
   }
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "lan/LanProtocol.h"
 
@@ -45,6 +46,19 @@ struct LanConnectionState {
   TimePoint lastHeartbeatSent;
   TimePoint lastReceived;
   bool unstableWarned = false;
+  // The peer's moves and requests that came while a SYNC was due, in arrival order: handled
+  // once the wait ends, against the board the SYNC left.
+  std::vector<LanMessage> heldLines;
+  // Our move taken off the board before its answer came; the answer still settles it. An
+  // agreed undo took it with the peer's ply before it, so a refusal takes back one more.
+  int32_t takenBackMoveSeq = 0;
+  bool takenBackByUndo = false;
+  // Heartbeats sent and answered on this connection. After a crossing settled our undo
+  // request, an acceptance of it may still be on its way: no acceptance is taken until the
+  // peer has answered the heartbeat sent then.
+  uint64_t heartbeatsSent = 0;
+  uint64_t heartbeatsAnswered = 0;
+  uint64_t undoFenceLiftsAt = 0;
 };
 
 }  // namespace Tavrune

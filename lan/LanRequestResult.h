@@ -7,6 +7,7 @@ enum class LanRequestResult {
   Sent,
   TooFewPlies,  // an undo with fewer than two plies to take back
   NotNow,       // the session or the game does not allow it now
+  StillWaiting, // the own request of this kind is still open: nothing is sent again
 };
 
 }  // namespace Tavrune

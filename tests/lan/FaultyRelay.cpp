@@ -27,6 +27,11 @@ void FaultyRelay::dropNext(Direction direction, const std::string& key, int coun
   drops[{direction, key}] += count;
 }
 
+void FaultyRelay::replaceNext(Direction direction, const std::string& key, const std::string& line) {
+  std::lock_guard<std::mutex> guard(lock);
+  replacements[{direction, key}] = line;
+}
+
 std::vector<std::string> FaultyRelay::forwarded(Direction direction) const {
   std::lock_guard<std::mutex> guard(lock);
   return direction == Direction::ToHost ? toHost : toClient;
@@ -100,7 +105,7 @@ bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& bu
   buffer.append(chunk, static_cast<std::size_t>(n));
   std::vector<std::string> lines;
   LanProtocol::splitLines(buffer, lines);
-  for (const std::string& line : lines) {
+  for (std::string& line : lines) {
     if (shouldForward(direction, line) && !sendAll(to, line + "\n")) return false;
   }
   return true;
@@ -112,7 +117,7 @@ int FaultyRelay::arrivedCount(Direction direction, const std::string& key) const
   return found == arrivals.end() ? 0 : found->second;
 }
 
-bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
+bool FaultyRelay::shouldForward(Direction direction, std::string& line) {
   std::lock_guard<std::mutex> guard(lock);
   const std::string key = line.substr(0, line.find(':'));
   ++arrivals[{direction, key}];
@@ -121,6 +126,11 @@ bool FaultyRelay::shouldForward(Direction direction, const std::string& line) {
   if (drop != drops.end() && drop->second > 0) {
     --drop->second;
     return false;
+  }
+  const auto replacement = replacements.find({direction, key});
+  if (replacement != replacements.end()) {
+    line = replacement->second;
+    replacements.erase(replacement);
   }
   if (delayClock) {
     const auto way = static_cast<std::size_t>(direction);

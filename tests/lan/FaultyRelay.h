@@ -30,6 +30,8 @@ class FaultyRelay {
   int port() const { return listenPort; }
   // Loses the next `count` lines of this key ("MOVE_ACK") going this way.
   void dropNext(Direction direction, const std::string& key, int count = 1);
+  // Forwards this line (line feed added) in place of the next one of this key going this way.
+  void replaceNext(Direction direction, const std::string& key, const std::string& line);
   // While stalled every line is swallowed both ways; the connections stay open.
   void stall(bool on) { stalled = on; }
   // While on, new clients are accepted but never connected to the host, and their lines
@@ -67,7 +69,8 @@ class FaultyRelay {
   void closeLink();
   // False when that side has closed.
   bool pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer, Direction direction);
-  bool shouldForward(Direction direction, const std::string& line);
+  // May put a replacement into `line`.
+  bool shouldForward(Direction direction, std::string& line);
   // Sends the held lines whose time has come; false when a side has closed.
   bool releaseDueLines();
 
@@ -82,6 +85,7 @@ class FaultyRelay {
   std::atomic<int> links{0};
   mutable std::mutex lock;
   std::map<std::pair<Direction, std::string>, int> drops;
+  std::map<std::pair<Direction, std::string>, std::string> replacements;
   std::vector<std::string> toHost, toClient;
   std::size_t linkStartToHost = 0, linkStartToClient = 0;
   Clock delayClock;

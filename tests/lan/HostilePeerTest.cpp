@@ -344,5 +344,33 @@ TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
   EXPECT_EQ(guest.controller.getState(), LANSessionState::PLAYING);
 }
 
+// Lines that cross a SYNC settle only their own move: a second answer to a move already
+// acknowledged (its resend's refusal) makes the SYNC it announces expected, and a resend of
+// a move the SYNC brings, held while the SYNC was due, is acknowledged and not played again.
+TEST(LanHostilePeer, AnswersAndResendsThatCrossASyncSettleOnlyTheirMove) {
+  ManualClock clock;
+  LanPeer host(clock);
+  ScriptedPeer peer;
+  ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:peer:black\n"));
+  const std::string black = "MOVE:2:" + LanProtocol::moveToText(Move{{1, 0}, {2, 2}}) + "\n";
+  ASSERT_TRUE(host.play(Move{{1, 9}, {2, 7}}));
+  peer.send("MOVE_ACK:1:ok\n" + black);
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 2 && host.count("acked:1") == 1; }));
+  const std::string game = LanProtocol::makeSync(host.fen(), host.game.getMoveHistory());
+  peer.send("MOVE_ACK:1:reject:wrong_seq\n" + game);
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("sync:") == 1; }));
+  EXPECT_EQ(host.count("sync:1"), 1);
+
+  ASSERT_TRUE(host.play(Move{{7, 9}, {6, 7}}));
+  peer.send("MOVE_ACK:3:reject:wrong_seq\n" + black + game + "HEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return !peer.receivedWithKey("HEARTBEAT_ACK").empty(); }));
+  EXPECT_EQ(host.count("sync:1"), 2);
+  EXPECT_EQ(peer.receivedWithKey("MOVE_ACK"), (std::vector<std::string>{"MOVE_ACK:2:ok", "MOVE_ACK:2:ok"}));
+  EXPECT_TRUE(peer.receivedWithKey("SYNC").empty());
+  EXPECT_EQ(host.plies(), 2u);
+  EXPECT_EQ(host.count("rejected:"), 1);
+  EXPECT_EQ(host.controller.getState(), LANSessionState::PLAYING);
+}
+
 }  // namespace
 }  // namespace Tavrune::Test

@@ -73,6 +73,64 @@ TEST(LanAgreement, CrossingRequestsSettleOnceOnEachSide) {
   }
 }
 
+// Crossed undo requests settle by the host's automatic acceptance while the client's, on
+// its way, answers a request the crossing closed: the host's next press waits until that
+// answer is behind it, so it never takes two more plies back alone.
+TEST(LanAgreement, AnAcceptanceOfASettledUndoRequestAnswersNoNewerOne) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.playOpening(4));
+  ASSERT_EQ(g.host.controller.requestUndo(), LanRequestResult::Sent);
+  ASSERT_EQ(g.client.controller.requestUndo(), LanRequestResult::Sent);
+  // Only the host has handled the other's request so far.
+  ASSERT_TRUE(pumpUntil({&g.host}, [&] { return g.host.count("undoResponse:1") == 1; }));
+  EXPECT_EQ(g.host.controller.requestUndo(), LanRequestResult::StillWaiting);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("undoResponse:1") == 1; }));
+  // Once the peer has answered the heartbeat, a press is a new request again.
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.controller.requestUndo() == LanRequestResult::Sent; }));
+  EXPECT_EQ(g.host.plies(), 2u);
+  EXPECT_EQ(g.client.plies(), 2u);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("undoRequested") == 1; }));
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "UNDO_REQ"), 2);  // the first and this one
+  EXPECT_EQ(g.host.fen(), g.client.fen());
+}
+
+// The host's move is on its way when an undo is agreed, so the move is among the plies
+// taken back: it is not sent again, and its answer settles it. The client had it (its
+// acknowledgement is lost here), or it had taken its plies back first and refuses it.
+TEST(LanAgreement, AMoveTakenBackByAnAgreedUndoIsNotResent) {
+  const struct {
+    const char* name;
+    bool hostAsks;  // else the client asks and the host agrees
+    std::size_t plies;
+  } cases[] = {{"client asks, host agrees", false, 3}, {"host asks, client agrees", true, 2}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    RelayedGame g;
+    ASSERT_TRUE(g.start());
+    ASSERT_TRUE(g.playOpening(4));
+    LanPeer& asker = c.hostAsks ? g.host : g.client;
+    LanPeer& agreer = c.hostAsks ? g.client : g.host;
+    ASSERT_EQ(asker.controller.requestUndo(), LanRequestResult::Sent);
+    ASSERT_TRUE(pumpUntil({&agreer}, [&] { return agreer.count("undoRequested") == 1; }));
+    if (!c.hostAsks) g.relay->dropNext(Direction::ToHost, "MOVE_ACK");
+    ASSERT_TRUE(g.host.play(Move{{0, 6}, {0, 5}}));
+    ASSERT_EQ(agreer.controller.respondUndo(true), LanRequestResult::Sent);
+    ASSERT_TRUE(g.pumpUntil([&] {
+      return asker.count("undoResponse:1") == 1 && g.host.plies() == c.plies && g.client.plies() == c.plies &&
+             g.host.controller.getState() == State::PLAYING;
+    }));
+    g.tickFor(6);
+    EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "MOVE"), 3);
+    for (LanPeer* peer : {&g.host, &g.client}) {
+      EXPECT_EQ(peer->plies(), c.plies);
+      EXPECT_EQ(peer->controller.getState(), State::PLAYING);
+      EXPECT_EQ(peer->count("rejected:") + peer->count("status:"), 0);
+    }
+    EXPECT_EQ(g.host.fen(), g.client.fen());
+  }
+}
+
 TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   RelayedGame g;
   ASSERT_TRUE(g.start());
@@ -87,17 +145,21 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   ASSERT_TRUE(g.client.play(OPENING[1]));
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.plies() == 2; }));
   ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.getState() == State::PLAYING; }));
-  g.client.controller.requestUndo();
+  // Pressed again before the answer: nothing more is sent, the request is still waiting.
+  EXPECT_EQ(g.client.controller.requestUndo(), LanRequestResult::Sent);
+  EXPECT_EQ(g.client.controller.requestUndo(), LanRequestResult::StillWaiting);
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("undoRequested") == 1; }));
   g.host.controller.respondUndo(true);
   ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("undoResponse:1") == 1; }));
   EXPECT_EQ(g.host.plies(), 0u);
   EXPECT_EQ(g.client.plies(), 0u);
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToHost, "UNDO_REQ"), 1);
 
-  // Offered again before the answer: the player is asked once.
-  for (int i = 0; i < 3; ++i) g.host.controller.requestDraw();
-  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->forwardedCount(Direction::ToClient, "DRAW_REQ") == 3; }));
+  EXPECT_EQ(g.host.controller.requestDraw(), LanRequestResult::Sent);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(g.host.controller.requestDraw(), LanRequestResult::StillWaiting);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("drawRequested") == 1; }));
   g.tickFor(1);
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToClient, "DRAW_REQ"), 1);
   EXPECT_EQ(g.client.count("drawRequested"), 1);
   g.client.controller.respondDraw(false);
   ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("drawResponse:0") == 1; }));

@@ -256,6 +256,53 @@ TEST(LanRecovery, AMoveInDoubtOutlivesASecondCut) {
   EXPECT_EQ(g.client.fen(), g.host.fen());
 }
 
+// The host's game sent at the return is lost, and the client's wait for it runs out with its
+// move caught by the cut still unsettled: it asks again, and the answer settles the move.
+TEST(LanRecovery, AReturnsSyncLaterThanTheFallBackIsAskedForAgain) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.playOpening(1));
+  g.relay->dropNext(Direction::ToHost, "MOVE");
+  ASSERT_TRUE(g.client.play(OPENING[1]));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToHost, "MOVE") == 1; }));
+  g.relay->cut();
+  g.relay->dropNext(Direction::ToClient, "SYNC");
+  returnAfterACut(g);
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.relay->arrivedCount(Direction::ToClient, "SYNC") == 1 && g.client.controller.getState() == State::WAITING_SYNC;
+  }));
+  g.tickFor(10);
+  ASSERT_TRUE(g.pumpUntil([&] {
+    return g.host.plies() == 2 && g.client.controller.getState() == State::PLAYING &&
+           g.host.controller.getState() == State::PLAYING;
+  }));
+  EXPECT_EQ(g.relay->arrivedCount(Direction::ToHost, "SYNC_REQ"), 1);
+  EXPECT_EQ(g.host.count("applied:1,0,2,2"), 1);
+  EXPECT_EQ(g.client.fen(), g.host.fen());
+}
+
+// The host's game sent at the return does not check out (its moves do not lead to its
+// position): none of it is played or said, and the client's game stays as it was.
+TEST(LanRecovery, AReturnsSyncThatDoesNotCheckOutLeavesTheGameAsItWas) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.playOpening(2));
+  g.relay->dropNext(Direction::ToClient, "MOVE");
+  ASSERT_TRUE(g.host.play(OPENING[2]));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToClient, "MOVE") == 2; }));
+  g.relay->cut();
+  const std::string clientGame = g.client.fen();
+  std::string bad = LanProtocol::makeSync(STANDARD_START_FEN, g.host.game.getMoveHistory());
+  if (!bad.empty() && bad.back() == '\n') bad.pop_back();
+  g.relay->replaceNext(Direction::ToClient, "SYNC", bad);
+  returnAfterACut(g);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.count("sync:") == 1; }));
+  EXPECT_EQ(g.client.count("sync:0"), 1);
+  EXPECT_EQ(g.client.count("applied:"), 0);
+  EXPECT_EQ(g.client.fen(), clientGame);
+  EXPECT_EQ(g.client.plies(), 2u);
+}
+
 // The client's first attempt reaches the host before the host has decided to wait: it is
 // queued there and dropped when the wait begins. The client tries again rather than losing
 // the game a second time.

@@ -125,9 +125,9 @@ TEST(LanSession, LostAcknowledgementIsRepairedByThePeersPosition) {
   EXPECT_EQ(g.host.fen(), g.client.fen());
 }
 
-// The client's tenth ply makes it ask for a SYNC while the host's reply is on its way: the
-// answer leaves that unacknowledged ply out, the client refuses it, the host takes it back,
-// and both boards stay equal; played again, it goes through.
+// The client's tenth ply makes it ask for a SYNC while the host's reply and a draw offer are
+// on their way: the answer leaves that unacknowledged ply out, the client holds the ply and
+// the offer until the SYNC is in, then plays the ply and puts the offer to its player.
 TEST(LanSession, SyncAnsweredWhileAMoveAwaitsItsAcknowledgementLeavesThatPlyOut) {
   ManualClock clock;
   LanPeer host(clock), client(clock);
@@ -151,13 +151,14 @@ TEST(LanSession, SyncAnsweredWhileAMoveAwaitsItsAcknowledgementLeavesThatPlyOut)
   ASSERT_TRUE(client.play(ply(9)));
   ASSERT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 10; }));  // acknowledged
   ASSERT_TRUE(host.play(ply(10)));
-  ASSERT_TRUE(settled(10));
-  EXPECT_EQ(host.count("rejected:11:game_not_playing"), 1);
+  ASSERT_EQ(host.controller.requestDraw(), LanRequestResult::Sent);
+  ASSERT_TRUE(settled(11));
+  ASSERT_TRUE(pumpUntil({&host, &client}, [&] { return client.count("drawRequested") == 1; }));
+  EXPECT_EQ(host.count("rejected:"), 0);
+  EXPECT_EQ(host.count("drawResponse:"), 0);
   EXPECT_EQ(client.count("sync:1"), 1);
   EXPECT_EQ(host.fen(), client.fen());
-  ASSERT_TRUE(host.play(ply(10)));
-  ASSERT_TRUE(settled(11));
-  EXPECT_EQ(host.fen(), client.fen());
+  EXPECT_EQ(client.controller.getMoveSeq(), 11);
 }
 
 // With the host playing Black the guest answers the host's check of every tenth ply. A
