@@ -214,7 +214,8 @@ class LANGameController {
   void requestSync();
   // Our move awaits its answer (in WAITING_ACK, or in WAITING_SYNC when a SYNC became due meanwhile).
   bool movePending() const { return pendingMove.seq != 0; }
-  // The peer's move or request that the board the due SYNC brings must see first: held.
+  // The peer's move or request that must wait for the board a due SYNC, or the answer to
+  // our move taken back, settles: held.
   bool holdWhileSyncDue(const LanMessage& message);
   // The wait for a SYNC is over: back to WAITING_ACK or PLAYING, and what was held is handled.
   void endSyncWait();

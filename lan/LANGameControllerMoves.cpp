@@ -148,6 +148,7 @@ void LANGameController::settleTakenBackMove(const LanMessage& answer) {
   if (answer.accepted) {
     // The peer has it on a board that a SYNC replaced here: its game is fetched again.
     if (!byUndo && !link.syncAwaited) requestSync();
+    if (!link.syncAwaited) releaseHeldLines();
     return;
   }
   logWarning("LANGameController: 已撤回的走棋 seq=" + std::to_string(answer.seq) + " 被拒绝: " + answer.reason);
@@ -158,6 +159,7 @@ void LANGameController::settleTakenBackMove(const LanMessage& answer) {
     fire(callbacks.undoMoves, 1);
     moveSeq = std::max(0, moveSeq - 1);
   }
+  if (!link.syncAwaited) releaseHeldLines();
 }
 
 void LANGameController::checkMoveAck() {
@@ -313,7 +315,10 @@ void LANGameController::endSyncWait() {
 }
 
 bool LANGameController::holdWhileSyncDue(const LanMessage& message) {
-  if (state != State::WAITING_SYNC) return false;
+  // Also while our move taken back has no answer yet: until it comes the two boards may
+  // differ by that ply, and a request put to the player meanwhile would be agreed on one
+  // board and carried out on the other.
+  if (state != State::WAITING_SYNC && link.takenBackMoveSeq == 0) return false;
   const LanMessageType type = message.type;
   if (type != LanMessageType::MOVE && type != LanMessageType::UNDO_REQ && type != LanMessageType::DRAW_REQ) {
     return false;
