@@ -2,6 +2,7 @@
 #include "lan/LANGameController.h"
 
 #include <random>
+#include <utility>
 
 #include "core/Log.h"
 #include "game/GameEngine.h"
@@ -110,6 +111,13 @@ void LANGameController::rejoinFromHeldSync() {
                      game->getBoard().toFEN() == sync.fen &&
                      game->getMoveHistory().size() == static_cast<std::size_t>(sync.moveCount);
   if (taken) {
+    if (movePending()) {
+      // Played on the fresh board before the host's game came, which replaced it: its
+      // answer, still on its way, settles it without taking back a ply of this game.
+      link.takenBackMoveSeq = std::exchange(pendingMove.seq, 0);
+      link.takenBackByUndo = false;
+      if (state == State::WAITING_ACK) state = State::PLAYING;
+    }
     moveSeq = sync.moveCount;
     logInfo("LANGameController: 已重新加入对局 seq=" + std::to_string(moveSeq));
     fire(callbacks.statusText, std::string("已重新加入对局"));

@@ -201,7 +201,7 @@ void LANGameController::dispatch(const LanMessage& message) {
   link.lastReceived = now();
   link.unstableWarned = false;
   // A returning player whose program was restarted joins afresh; the host's game follows
-  // its answer at once, before this side has said anything.
+  // its answer at once, before any other line of the host's.
   if (std::exchange(link.rejoinSyncMayFollow, false) && message.type == LanMessageType::SYNC &&
       LanMessageRules::verdict(message.type, phase()) == LanMessageRules::Verdict::Act) {
     holdRejoinSync(message);
@@ -245,10 +245,6 @@ void LANGameController::act(const LanMessage& message) {
   }
 }
 
-void LANGameController::send(const std::string& line) {
-  // Once this side has said something, a SYNC is no longer the host's answer to a return.
-  link.rejoinSyncMayFollow = false;
-  network->sendMessage(line);
-}
+void LANGameController::send(const std::string& line) { network->sendMessage(line); }
 
 }  // namespace Tavrune

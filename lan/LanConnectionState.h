@@ -30,7 +30,7 @@ struct LanConnectionState {
   TimePoint syncRequestedAt;
   // Client: resumed, the host's first SYNC is still to come.
   bool resumeSyncDue = false;
-  // Client, joined afresh: nothing has been heard or said since HELLO_ACK, so a SYNC now is
+  // Client, joined afresh: nothing has been heard since HELLO_ACK, so a SYNC now is
   // the host seating a returning player; held until the window has set up the game.
   bool rejoinSyncMayFollow = false;
   std::optional<LanMessage> heldRejoinSync;

@@ -335,13 +335,41 @@ TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
 
   ASSERT_TRUE(guest.play(Move{{7, 9}, {6, 7}}));
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("MOVE").empty(); }));
-  host.send("SYNC:" + std::string(STANDARD_START_FEN) + ":0\nHEARTBEAT:\n");
-  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HEARTBEAT_ACK").empty(); }));
+  // Not the first line after the answer, which would be a returning player's game.
+  host.send("HEARTBEAT:\nSYNC:" + std::string(STANDARD_START_FEN) + ":0\nHEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return host.receivedWithKey("HEARTBEAT_ACK").size() == 2; }));
   EXPECT_EQ(guest.plies(), 1u);
   host.send("MOVE_ACK:1:ok\n");
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.count("acked:1") == 1; }));
   EXPECT_EQ(guest.plies(), 1u);
   EXPECT_EQ(guest.controller.getState(), LANSessionState::PLAYING);
+}
+
+// A player whose program was restarted joins afresh and may move on its new board before
+// the host's game, sent right after its answer, is handled: that game replaces the move,
+// and the host's refusal of it, with the game again, leaves both boards equal.
+TEST(LanHostilePeer, AReturningGameThatComesAfterTheRestartedGuestsFirstMoveReplacesIt) {
+  ManualClock clock;
+  LanPeer guest(clock);
+  ScriptedPeer host;
+  GameEngine hostGame;
+  hostGame.newGame(MODE_LAN);
+  ASSERT_TRUE(hostGame.forceMove(Move{{7, 9}, {6, 7}}) && hostGame.forceMove(Move{{1, 0}, {2, 2}}));
+  const std::string sync = LanProtocol::makeSync(hostGame.getBoard().toFEN(), hostGame.getMoveHistory());
+  ASSERT_TRUE(guest.controller.joinRoom("guest", "red", "127.0.0.1", host.listen()));
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HELLO").empty(); }));
+  host.send("HELLO_ACK:host:red\n");
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.controller.getState() == LANSessionState::PLAYING; }));
+  ASSERT_TRUE(guest.play(Move{{1, 9}, {2, 7}}));
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("MOVE").empty(); }));
+  host.send(sync);
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.count("status:已重新加入对局") == 1; }));
+  host.send("MOVE_ACK:1:reject:wrong_seq\n" + sync);
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.count("sync:") == 2; }));
+  EXPECT_EQ(guest.fen(), hostGame.getBoard().toFEN());
+  EXPECT_EQ(guest.plies(), 2u);
+  EXPECT_EQ(guest.controller.getMoveSeq(), 2);
+  EXPECT_TRUE(guest.controller.canSendMove());
 }
 
 // Lines that cross a SYNC settle only their own move: a second answer to a move already
