@@ -164,8 +164,10 @@ bool RelayedGame::settle() {
         })) {
       return false;
     }
-    const int toHost = relay->probe(Direction::ToHost);
-    const int toClient = relay->probe(Direction::ToClient);
+    // A player without a connection (its side of the link waits in a listen queue) reads
+    // nothing until it has one: there is nothing to wait for.
+    const int toHost = host.network.isConnected() ? relay->probe(Direction::ToHost) : 0;
+    const int toClient = client.network.isConnected() ? relay->probe(Direction::ToClient) : 0;
     if (toHost == 0 && toClient == 0) return true;
     // What the answers to those lines send goes round again.
     if (!pumpUntil([&] {
