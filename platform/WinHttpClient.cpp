@@ -40,8 +40,10 @@ class WinHttpClient::Request : public std::enable_shared_from_this<Request> {
   void supervise() {
     try {
       std::thread(&Request::perform, shared_from_this()).detach();
+      release(performerDetached);
     } catch (const std::system_error&) {
       logError("WinHttpClient: cannot start the request thread");
+      awaitRelease(handedOver);
       deliver({});
       return;
     }
@@ -61,8 +63,13 @@ class WinHttpClient::Request : public std::enable_shared_from_this<Request> {
       logWarning("WinHttpClient: request exceeded its deadline of " + std::to_string(timeoutMs) +
                  " ms");
     }
+    awaitRelease(handedOver);
     deliver(result);
   }
+
+  // getAsync keeps this thread's handle only after the thread has started; a callback that
+  // reuses or releases the client must not find it still half-way through getAsync.
+  void handOver() { release(handedOver); }
 
   void cancel() {
     std::lock_guard<std::mutex> guard(mutex);
@@ -86,6 +93,20 @@ class WinHttpClient::Request : public std::enable_shared_from_this<Request> {
     } catch (...) {
       finish(false, {});
     }
+    // The thread library mixes up its thread records when a thread is detached after it
+    // has ended, so this one ends only once supervise has detached it.
+    awaitRelease(performerDetached);
+  }
+
+  void release(bool& gate) {
+    std::lock_guard<std::mutex> guard(mutex);
+    gate = true;
+    changed.notify_all();
+  }
+
+  void awaitRelease(const bool& gate) {
+    std::unique_lock<std::mutex> guard(mutex);
+    changed.wait(guard, [&gate] { return gate; });
   }
 
   void performGet() {
@@ -184,6 +205,8 @@ class WinHttpClient::Request : public std::enable_shared_from_this<Request> {
 
   std::mutex mutex;
   std::condition_variable changed;
+  bool handedOver = false;
+  bool performerDetached = false;
   bool cancelled = false;
   bool finished = false;
   bool succeeded = false;
@@ -222,7 +245,10 @@ void WinHttpClient::getAsync(const std::string& url, uint32_t timeoutMs, Respons
   } catch (const std::system_error&) {
     logError("WinHttpClient: cannot start the worker thread");
     request->deliver({});
+    return;
   }
+  // The last touch of this client here: from now on the callback may reuse or release it.
+  request->handOver();
 }
 
 void WinHttpClient::cancel() {

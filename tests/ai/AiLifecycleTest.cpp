@@ -259,7 +259,8 @@ TEST_F(AiLifecycleTest, DestroyedWhileRequestsAreRunning) {
     searching.setOpeningBookMode(BOOK_ENGINE_ONLY);
     searching.setMoveReadyCallback([](const Move&) { ADD_FAILURE() << "answer after destruction"; });
     ASSERT_TRUE(searching.initialize());
-    for (int i = 0; i < 200 && !searching.isEngineReady(); ++i) std::this_thread::sleep_for(10ms);
+    const auto readyBy = std::chrono::steady_clock::now() + 10s;
+    while (!searching.isEngineReady() && std::chrono::steady_clock::now() < readyBy) std::this_thread::sleep_for(10ms);
     ASSERT_TRUE(searching.startThinking(board, RED));
   }
   EXPECT_EQ(engine.lastSession()->countWritten("quit"), 1u);

@@ -185,7 +185,11 @@ TEST(AudioManagerPlaybackTest, ACaptureThatChecksPlaysTheCheckSoundLaterAtTheSam
   ASSERT_TRUE(rig.initialize());
   rig.manager().updateListener(RED);
   rig.manager().playMoveSound(Move{{7, 7}, {7, 0}, RED_CANNON, BLACK_KNIGHT}, true, RED);
-  std::this_thread::sleep_for(300ms);
+  // The check sound follows after its delay, however long a busy machine takes.
+  const auto heardBy = std::chrono::steady_clock::now() + 10s;
+  while (rig.probe().callsSnapshot().size() < 2 && std::chrono::steady_clock::now() < heardBy) {
+    std::this_thread::sleep_for(5ms);
+  }
   const auto calls = rig.probe().callsSnapshot();
   ASSERT_EQ(calls.size(), 2u);
   EXPECT_TRUE(endsWith(calls[0].path, "capture.wav"));

@@ -16,7 +16,7 @@ using Clock = std::chrono::steady_clock;
 
 // Waits (bounded) until the condition holds.
 template <typename Condition>
-bool eventually(Condition condition, std::chrono::milliseconds limit = 2000ms) {
+bool eventually(Condition condition, std::chrono::milliseconds limit = 10000ms) {
   const auto end = Clock::now() + limit;
   while (Clock::now() < end) {
     if (condition()) return true;
@@ -90,8 +90,12 @@ TEST(DelayedTaskSchedulerTest, ATaskMayCancelAndRescheduleFromInside) {
   EXPECT_EQ(runs.load(), 2);
 
   // A task that only cancels leaves a stopped worker that the next schedule replaces.
-  scheduler.schedule(1ms, [&] { scheduler.cancelAndJoin(); });
-  std::this_thread::sleep_for(20ms);
+  std::atomic<bool> cancelledInside{false};
+  scheduler.schedule(1ms, [&] {
+    scheduler.cancelAndJoin();
+    cancelledInside = true;
+  });
+  ASSERT_TRUE(eventually([&] { return cancelledInside.load(); }));
   {
     std::lock_guard<std::recursive_mutex> held(owner);
     scheduler.schedule(1ms, [&] { ++runs; });

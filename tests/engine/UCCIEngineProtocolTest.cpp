@@ -38,6 +38,13 @@ Board startBoard() {
   return board;
 }
 
+// Polls until the condition holds, at most WAIT.
+template <typename Condition>
+void waitUntil(Condition condition) {
+  const auto end = std::chrono::steady_clock::now() + WAIT;
+  while (!condition() && std::chrono::steady_clock::now() < end) std::this_thread::sleep_for(1ms);
+}
+
 class EngineProtocolTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -148,7 +155,7 @@ TEST_F(EngineProtocolTest, ReadyokBeforeUciokIsIgnored) {
     if (line == "isready") out.emit("readyok\n");
   });
   ASSERT_TRUE(engine->start("engine.exe"));
-  for (int i = 0; i < 500 && engine->getEngineName() != "Probe"; ++i) std::this_thread::sleep_for(1ms);
+  waitUntil([&] { return engine->getEngineName() == "Probe"; });
   ASSERT_EQ(engine->getEngineName(), "Probe");
   EXPECT_EQ(engine->getState(), UCCIEngine::INITIALIZING);
   io->emit("uciok\n");
@@ -218,7 +225,7 @@ TEST_F(EngineProtocolTest, AnswersOutsideASearchAreNeverMoves) {
   startUci();
   io->emit("bestmove h0g2\n");
   io->emit("id name Marker\n");
-  for (int i = 0; i < 500 && engine->getEngineName() != "Marker"; ++i) std::this_thread::sleep_for(1ms);
+  waitUntil([&] { return engine->getEngineName() == "Marker"; });
   EXPECT_TRUE(events.moves().empty());
   EXPECT_EQ(engine->getState(), UCCIEngine::IDLE);
   EXPECT_EQ(events.stateCount(UCCIEngine::IDLE), 1u);
@@ -469,7 +476,7 @@ TEST_F(EngineProtocolTest, StopSendsQuitAndIsBounded) {
   engine.reset();
   // The abandoned thread holds the last references; it ends once its read returns.
   io->releaseReads();
-  for (int i = 0; i < 2000 && io.use_count() > 1; ++i) std::this_thread::sleep_for(1ms);
+  waitUntil([&] { return io.use_count() == 1; });
   EXPECT_EQ(io.use_count(), 1);
 }
 

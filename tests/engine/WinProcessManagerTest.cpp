@@ -69,7 +69,8 @@ TEST(WinProcessManager, ExitStandardErrorAndEndOfOutput) {
   const std::string out = readAll(process);
   EXPECT_NE(out.find("hello\n"), std::string::npos);
   EXPECT_NE(out.find("from stderr"), std::string::npos);  // standard error joins the output
-  for (int i = 0; i < 200 && process.isRunning(); ++i) std::this_thread::sleep_for(5ms);
+  const auto exitBy = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (process.isRunning() && std::chrono::steady_clock::now() < exitBy) std::this_thread::sleep_for(5ms);
   EXPECT_FALSE(process.isRunning());
   EXPECT_FALSE(process.start(launch.commandLine));  // one process per object until terminated
   process.terminate();

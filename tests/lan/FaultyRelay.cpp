@@ -45,10 +45,31 @@ int FaultyRelay::forwardedCount(Direction direction, const std::string& key) con
   return count;
 }
 
+std::optional<std::uint64_t> FaultyRelay::bytesRead(Direction direction) const {
+  std::lock_guard<std::mutex> guard(lock);
+  const Flow& f = flow(direction);
+  if (!f.linked) return std::nullopt;
+  return f.bytesRead;
+}
+
+int FaultyRelay::probe(Direction direction) {
+  std::lock_guard<std::mutex> guard(lock);
+  Flow& f = flow(direction);
+  if (f.forwardedSinceProbe == 0) return 0;
+  f.forwardedSinceProbe = 0;
+  return ++f.probesAsked;
+}
+
+bool FaultyRelay::probeSettled(Direction direction, int number) const {
+  std::lock_guard<std::mutex> guard(lock);
+  return flow(direction).probesSettled >= number;
+}
+
 void FaultyRelay::run() {
   while (!stopping) {
     if (cutRequested.exchange(false)) closeLink();
     if (Sockets::waitReadable(listener, 2) == Sockets::Readiness::Ready) acceptLink();
+    sendProbes();
     if (link.client == Sockets::INVALID_HANDLE) continue;
     if (!pump(link.client, link.host, link.fromClient, Direction::ToHost) ||
         (!link.swallowed && !pump(link.host, link.client, link.fromHost, Direction::ToClient)) ||
@@ -68,6 +89,8 @@ void FaultyRelay::acceptLink() {
     link.client = client;
     link.swallowed = true;
     ++links;
+    std::lock_guard<std::mutex> guard(lock);
+    toHostFlow.linked = true;
     return;
   }
   const Sockets::Handle host = connectLoopback(hostPort);
@@ -84,6 +107,8 @@ void FaultyRelay::acceptLink() {
     linkStartToClient = toClient.size();
   }
   ++links;
+  std::lock_guard<std::mutex> guard(lock);
+  toHostFlow.linked = toClientFlow.linked = true;
 }
 
 void FaultyRelay::closeLink() {
@@ -92,6 +117,36 @@ void FaultyRelay::closeLink() {
   link = Link{};
   std::lock_guard<std::mutex> guard(lock);
   held.clear();
+  for (Flow* f : {&toHostFlow, &toClientFlow}) {
+    // Probes on a link that is gone will never be answered.
+    *f = Flow{false, 0, 0, f->probesAsked, f->probesAsked, f->probesAsked, {}};
+  }
+}
+
+void FaultyRelay::sendProbes() {
+  std::lock_guard<std::mutex> guard(lock);
+  for (Direction direction : {Direction::ToHost, Direction::ToClient}) {
+    Flow& f = flow(direction);
+    const Sockets::Handle to = direction == Direction::ToHost ? link.host : link.client;
+    for (; f.probesSent < f.probesAsked; ++f.probesSent) {
+      if (to == Sockets::INVALID_HANDLE || !sendAll(to, LanProtocol::makeHeartbeat())) {
+        f.probesSettled = f.probesAsked;  // nothing will answer
+        continue;
+      }
+      f.heartbeats.push_back(true);
+    }
+  }
+}
+
+bool FaultyRelay::answersProbe(Direction direction, const std::string& line) {
+  if (line.rfind("HEARTBEAT_ACK:", 0) != 0) return false;
+  std::lock_guard<std::mutex> guard(lock);
+  Flow& asked = flow(direction == Direction::ToHost ? Direction::ToClient : Direction::ToHost);
+  if (asked.heartbeats.empty()) return false;
+  const bool probe = asked.heartbeats.front();
+  asked.heartbeats.pop_front();
+  if (probe) ++asked.probesSettled;
+  return probe;
 }
 
 bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer,
@@ -106,8 +161,11 @@ bool FaultyRelay::pump(Sockets::Handle from, Sockets::Handle to, std::string& bu
   std::vector<std::string> lines;
   LanProtocol::splitLines(buffer, lines);
   for (std::string& line : lines) {
+    if (answersProbe(direction, line)) continue;
     if (shouldForward(direction, line) && !sendAll(to, line + "\n")) return false;
   }
+  std::lock_guard<std::mutex> guard(lock);
+  flow(direction).bytesRead += static_cast<std::uint64_t>(n);
   return true;
 }
 
@@ -132,6 +190,10 @@ bool FaultyRelay::shouldForward(Direction direction, std::string& line) {
     line = replacement->second;
     replacements.erase(replacement);
   }
+  // Counted as it enters the way to its player, where a held line keeps its place.
+  Flow& f = flow(direction);
+  ++f.forwardedSinceProbe;
+  if (key == "HEARTBEAT") f.heartbeats.push_back(false);
   if (delayClock) {
     const auto way = static_cast<std::size_t>(direction);
     const auto wait = std::chrono::milliseconds(delayRandom() % (maxDelay.count() + 1));

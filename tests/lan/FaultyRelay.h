@@ -4,10 +4,12 @@
 // One link at a time: a new client replaces the old link, as a reconnection does.
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <thread>
@@ -57,6 +59,16 @@ class FaultyRelay {
   int arrivedCount(Direction direction, const std::string& key) const;
   int linksAccepted() const { return links; }
 
+  // Bytes read so far on the current link from the side whose lines go this way (the
+  // client's for ToHost); nullopt while that side has no socket.
+  std::optional<std::uint64_t> bytesRead(Direction direction) const;
+  // When lines went this way since the last probe: sends a HEARTBEAT behind them, whose
+  // answer the relay keeps to itself, and returns its number; 0 when nothing went. The
+  // peer has handled every line before it once probeSettled says so.
+  int probe(Direction direction);
+  // The probe has been answered, or can no longer be (its link is gone).
+  bool probeSettled(Direction direction, int number) const;
+
  private:
   struct Link {
     Sockets::Handle client = Sockets::INVALID_HANDLE;
@@ -64,6 +76,25 @@ class FaultyRelay {
     std::string fromClient, fromHost;
     bool swallowed = false;
   };
+  // Per direction: what the relay knows of lines and probes going that way.
+  struct Flow {
+    bool linked = false;          // the side that sends this way has a socket
+    std::uint64_t bytesRead = 0;  // on the current link, from the side that sends this way
+    int forwardedSinceProbe = 0;
+    int probesAsked = 0;
+    int probesSent = 0;
+    int probesSettled = 0;
+    // The HEARTBEATs sent this way on the current link, in order, true for a probe: the
+    // other side answers them in the same order.
+    std::deque<bool> heartbeats;
+  };
+  Flow& flow(Direction direction) { return direction == Direction::ToHost ? toHostFlow : toClientFlow; }
+  const Flow& flow(Direction direction) const {
+    return direction == Direction::ToHost ? toHostFlow : toClientFlow;
+  }
+  void sendProbes();
+  // True for the answer to a probe, which goes no further.
+  bool answersProbe(Direction direction, const std::string& line);
   void run();
   void acceptLink();
   void closeLink();
@@ -99,6 +130,7 @@ class FaultyRelay {
   std::deque<Held> held;  // in release order
   std::chrono::steady_clock::time_point lastDue[2];
   std::map<std::pair<Direction, std::string>, int> arrivals;
+  Flow toHostFlow, toClientFlow;
   std::thread worker;
 };
 

@@ -93,8 +93,12 @@ struct RelayedGame {
   // Plays the first `plies` of OPENING, each acknowledged and on both boards.
   bool playOpening(int plies);
   // Moves the clock one second at a time, ticking the host and then the client after each
-  // step and running what that brings.
+  // step and running what that brings: every line either sent has been handled (or lost
+  // on the way) before the clock moves on.
   void tickFor(int seconds);
+  // Runs both players until every line they sent has passed the relay and every line the
+  // relay forwarded has been handled; false when that does not happen in time.
+  bool settle();
   bool pumpUntil(const std::function<bool()>& done) { return Test::pumpUntil({&host, &client}, done); }
 };
 
