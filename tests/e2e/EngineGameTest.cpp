@@ -41,8 +41,9 @@ constexpr WPARAM kUndoCommand = 203;
 // Faults the relay plays on demand while their flag file exists.
 const wchar_t kCrashOnGo[] = L"TAVRUNE_RELAY_CRASH_ON_GO";
 const wchar_t kIllegalAnswers[] = L"TAVRUNE_RELAY_ILLEGAL";
-// Starting the engine under Wine, its first search included.
-constexpr int kEngineStartMs = 30000;
+// Starting the engine under Wine, its first search included: a bound only, which a busy
+// machine can come near with two programs starting side by side.
+constexpr int kEngineStartMs = 90000;
 
 struct EngineSettings {
   int timeLimitMs;
