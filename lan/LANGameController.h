@@ -219,7 +219,10 @@ class LANGameController {
   bool holdWhileSyncDue(const LanMessage& message);
   // The wait for a SYNC is over: back to WAITING_ACK or PLAYING, and what was held is handled.
   void endSyncWait();
-  void releaseHeldLines();
+  // `afterSync`: the peer's SYNC, sent after every held line, was taken.
+  void releaseHeldLines(bool afterSync);
+  // A held undo line whose outcome the SYNC taken after it already holds.
+  bool settledBySync(const std::vector<LanMessage>& held, std::size_t at);
   void settlePendingMove(const LanMessage& answer);
   void settleTakenBackMove(const LanMessage& answer);
 
@@ -232,7 +235,10 @@ class LANGameController {
   bool ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind);
   void onBye(const LanMessage& message);
   bool gameOver() const;
-  void takeBackTwoPlies();
+  // Takes back the last two plies; `agreedHere` when the peer learns of it from our answer.
+  void takeBackTwoPlies(bool agreedHere);
+  // A resend of the peer's move that an undo agreed here took back, still on its way.
+  bool staleResend(const LanMessage& message) const;
   void sendHeartbeat();
   // A crossing settled our undo request: an acceptance of it still on its way answers nothing.
   void fenceUndoAnswers();

@@ -86,7 +86,7 @@ void LANGameController::checkConnectionHealth() {
       const bool doubtLeft = std::exchange(link.resumeSyncDue, false) && moveInDoubt;
       const uint64_t connection = link.number;
       endSyncWait();
-      releaseHeldLines();
+      releaseHeldLines(false);
       if (doubtLeft && link.number == connection && state == State::PLAYING) {
         // Our move caught by the cut is still unsettled: the host's game is asked for again,
         // and its answer settles the move as the return's SYNC would have.

@@ -31,6 +31,12 @@ void LANGameController::onMove(const LanMessage& message) {
   const auto refuse = [&](const char* reason) {
     send(LanProtocol::makeMoveAck(seq, false, reason));
   };
+  if (staleResend(message)) {
+    // Already acknowledged before the undo; were it the peer's move played again, it comes
+    // again at the peer's next resend.
+    logInfo("LANGameController: 忽略悔棋前走棋的重发 seq=" + std::to_string(seq));
+    return;
+  }
   if (state != State::PLAYING || gameOver()) {
     refuse("game_not_playing");
     return;
@@ -77,6 +83,14 @@ void LANGameController::onMove(const LanMessage& message) {
   }
   send(LanProtocol::makeMoveAck(seq, true, ""));
   logInfo("LANGameController: 对方走棋 seq=" + std::to_string(seq) + " 已确认");
+}
+
+bool LANGameController::staleResend(const LanMessage& message) const {
+  if (link.heartbeatsAnswered >= link.resendFenceLiftsAt) return false;
+  for (const auto& [seq, move] : link.takenBackPeerPlies) {
+    if (seq == message.seq && move.from == message.move.from && move.to == message.move.to) return true;
+  }
+  return false;
 }
 
 bool LANGameController::applyPeerMove(const Move& move) {
@@ -148,7 +162,7 @@ void LANGameController::settleTakenBackMove(const LanMessage& answer) {
   if (answer.accepted) {
     // The peer has it on a board that a SYNC replaced here: its game is fetched again.
     if (!byUndo && !link.syncAwaited) requestSync();
-    if (!link.syncAwaited) releaseHeldLines();
+    if (!link.syncAwaited) releaseHeldLines(false);
     return;
   }
   logWarning("LANGameController: 已撤回的走棋 seq=" + std::to_string(answer.seq) + " 被拒绝: " + answer.reason);
@@ -159,7 +173,7 @@ void LANGameController::settleTakenBackMove(const LanMessage& answer) {
     fire(callbacks.undoMoves, 1);
     moveSeq = std::max(0, moveSeq - 1);
   }
-  if (!link.syncAwaited) releaseHeldLines();
+  if (!link.syncAwaited) releaseHeldLines(false);
 }
 
 void LANGameController::checkMoveAck() {
@@ -248,14 +262,14 @@ void LANGameController::onSync(const LanMessage& message) {
     endSyncWait();
     logInfo("LANGameController: 同步校验 不通过");
     fire(callbacks.syncResult, false);
-    releaseHeldLines();
+    releaseHeldLines(false);
     return;
   }
   bool ownMoveLost = false;
   if (resume) {
     const ResumeSync settled = settleResumeSync(message);
     if (settled == ResumeSync::Settled) {
-      releaseHeldLines();
+      releaseHeldLines(true);
       return;
     }
     ownMoveLost = settled == ResumeSync::OwnMoveLost;
@@ -271,7 +285,7 @@ void LANGameController::onSync(const LanMessage& message) {
       endSyncWait();
       logInfo("LANGameController: 同步校验 通过");
       fire(callbacks.syncResult, true);
-      releaseHeldLines();
+      releaseHeldLines(true);
       return;
     }
   }
@@ -306,7 +320,7 @@ void LANGameController::onSync(const LanMessage& message) {
   }
   logInfo(std::string("LANGameController: 同步校验 ") + (consistent ? "通过" : "不通过"));
   fire(callbacks.syncResult, consistent);
-  releaseHeldLines();
+  releaseHeldLines(consistent);
 }
 
 void LANGameController::endSyncWait() {
@@ -320,9 +334,13 @@ bool LANGameController::holdWhileSyncDue(const LanMessage& message) {
   // board and carried out on the other.
   if (state != State::WAITING_SYNC && link.takenBackMoveSeq == 0) return false;
   const LanMessageType type = message.type;
-  if (type != LanMessageType::MOVE && type != LanMessageType::UNDO_REQ && type != LanMessageType::DRAW_REQ) {
-    return false;
-  }
+  const bool question = type == LanMessageType::MOVE || type == LanMessageType::UNDO_REQ || type == LanMessageType::DRAW_REQ;
+  // Behind a held line, what means something only in its order waits too: the answer to
+  // our undo request, and the heartbeat answers that lift a fence. (A draw or a resignation
+  // ends the game in whatever order it comes.)
+  const bool behindHeld = !link.heldLines.empty() &&
+                          (type == LanMessageType::UNDO_ACK || type == LanMessageType::HEARTBEAT_ACK);
+  if (!question && !behindHeld) return false;
   // An honest peer has a move and a request or two in flight; more is not kept.
   constexpr std::size_t MAX_HELD_LINES = 16;
   if (link.heldLines.size() >= MAX_HELD_LINES) {
@@ -334,12 +352,14 @@ bool LANGameController::holdWhileSyncDue(const LanMessage& message) {
   return true;
 }
 
-void LANGameController::releaseHeldLines() {
+void LANGameController::releaseHeldLines(bool afterSync) {
   const uint64_t connection = link.number;
   std::vector<LanMessage> held = std::exchange(link.heldLines, {});
-  for (const LanMessage& message : held) {
+  for (std::size_t i = 0; i < held.size(); ++i) {
+    const LanMessage& message = held[i];
     // A held line may end the connection or the game; what follows it meets that.
     if (link.number != connection) return;
+    if (afterSync && settledBySync(held, i)) continue;
     if (message.type == LanMessageType::MOVE && state == State::PLAYING && message.seq >= 1 &&
         message.seq <= moveSeq) {
       // A move the SYNC already brought (a resend of one we had) is acknowledged, not played again.
@@ -353,6 +373,25 @@ void LANGameController::releaseHeldLines() {
     }
     handle(message);
   }
+}
+
+// The peer sent its SYNC after these lines, so its game already holds what it did on them:
+// its answer to our undo request was carried out there, and a request of its own that
+// crossed ours was settled by its acceptance of ours. Neither takes plies back again here.
+bool LANGameController::settledBySync(const std::vector<LanMessage>& held, std::size_t at) {
+  const LanMessage& message = held[at];
+  if (!link.localUndoRequested || undoFenced()) return false;
+  if (message.type == LanMessageType::UNDO_ACK) {
+    link.localUndoRequested = false;
+    if (message.accepted) link.remoteUndoRequested = link.remoteUndoRepeated = false;
+    logInfo(std::string("LANGameController: 收到悔棋回应 ") + (message.accepted ? "同意" : "拒绝") + "，同步已含结果");
+    fire(callbacks.undoResponse, message.accepted);
+    return true;
+  }
+  if (message.type != LanMessageType::UNDO_REQ) return false;
+  return std::any_of(held.begin() + static_cast<std::ptrdiff_t>(at) + 1, held.end(), [](const LanMessage& later) {
+    return later.type == LanMessageType::UNDO_ACK && later.accepted;
+  });
 }
 
 namespace {

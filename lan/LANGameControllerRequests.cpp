@@ -14,7 +14,19 @@ using State = LANSessionState;
 
 bool LANGameController::gameOver() const { return game->getGameState() != PLAYING; }
 
-void LANGameController::takeBackTwoPlies() {
+void LANGameController::takeBackTwoPlies(bool agreedHere) {
+  if (agreedHere) {
+    // The peer hears of this undo only from our answer. A resend of its move among the two,
+    // sent before our acknowledgement of it arrived, would meanwhile look like its next
+    // move: until the heartbeat sent now is answered, such a resend is known for one.
+    const std::vector<Move> history = game->getMoveHistory();
+    link.takenBackPeerPlies.clear();
+    for (std::size_t i = 0; i < 2 && i < history.size(); ++i) {
+      link.takenBackPeerPlies.emplace_back(moveSeq - static_cast<int32_t>(i), history[history.size() - 1 - i]);
+    }
+    sendHeartbeat();
+    link.resendFenceLiftsAt = link.heartbeatsSent;
+  }
   if (movePending()) {
     // Our move awaiting its answer is the last of the two: it is not resent, and its
     // answer, still on its way, settles it.
@@ -159,8 +171,8 @@ void LANGameController::onUndoRequest() {
     link.localUndoRequested = false;
     logInfo("LANGameController: 双方同时请求悔棋，自动同意");
     send(LanProtocol::makeUndoAck(true));
+    takeBackTwoPlies(true);
     fenceUndoAnswers();
-    takeBackTwoPlies();
     fire(callbacks.undoResponse, true);
   }
 }
@@ -190,8 +202,9 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
   if (accept) {
     // As with a draw: our own crossing request is settled by this agreement, so the
     // peer's automatic acceptance of it does not take two more plies back.
-    if (std::exchange(link.localUndoRequested, false)) fenceUndoAnswers();
-    takeBackTwoPlies();
+    const bool crossed = std::exchange(link.localUndoRequested, false);
+    takeBackTwoPlies(true);
+    if (crossed) fenceUndoAnswers();
   }
   return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
 }
@@ -214,17 +227,14 @@ void LANGameController::onUndoAck(const LanMessage& message) {
       fire(callbacks.undoResponse, false);
       return;
     }
-    takeBackTwoPlies();
+    takeBackTwoPlies(false);
   }
   fire(callbacks.undoResponse, message.accepted);
 }
 
 // Any acceptance the peer still owes for a request of ours that a crossing settled left
-// it before its answer to this heartbeat.
-void LANGameController::fenceUndoAnswers() {
-  sendHeartbeat();
-  link.undoFenceLiftsAt = link.heartbeatsSent;
-}
+// it before its answer to the heartbeat the undo sent.
+void LANGameController::fenceUndoAnswers() { link.undoFenceLiftsAt = link.heartbeatsSent; }
 
 LanRequestResult LANGameController::resign() {
   std::lock_guard<std::mutex> guard(mutex);

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "lan/LanProtocol.h"
@@ -59,6 +60,11 @@ struct LanConnectionState {
   uint64_t heartbeatsSent = 0;
   uint64_t heartbeatsAnswered = 0;
   uint64_t undoFenceLiftsAt = 0;
+  // The peer's plies an undo took back here before the peer heard of it: a resend of one,
+  // on its way since before our answer to the move, would look like its next move until
+  // the heartbeat sent with the undo is answered.
+  std::vector<std::pair<int32_t, Move>> takenBackPeerPlies;
+  uint64_t resendFenceLiftsAt = 0;
 };
 
 }  // namespace Tavrune

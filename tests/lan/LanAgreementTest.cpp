@@ -2,6 +2,7 @@
 // both sides or refused, and never changes one board alone.
 #include <gtest/gtest.h>
 
+#include "game/Board.h"
 #include "lan/LanPeer.h"
 #include "lan/ScriptedPeer.h"
 
@@ -196,26 +197,81 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
   EXPECT_FALSE(second.host.controller.enterReconnectWait(45));
 }
 
+// The host (Red) and a scripted guest play `plies` of these moves, each acknowledged.
+const Move SCRIPTED_GAME[] = {OPENING[0], OPENING[1], OPENING[2], OPENING[3], {{0, 6}, {0, 5}}};
+std::string movedText(int ply) { return LanProtocol::moveToText(SCRIPTED_GAME[ply - 1]); }
+
+void playScripted(LanPeer& host, ScriptedPeer& peer, int plies) {
+  ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:older:black\n"));
+  EXPECT_EQ(host.count("ready:1:older"), 1);
+  for (int i = 0; i < plies; ++i) {
+    if (i % 2 == 0) {
+      ASSERT_TRUE(host.play(SCRIPTED_GAME[i]));
+      ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("MOVE").size() == i / 2 + 1u; }));
+      peer.send("MOVE_ACK:" + std::to_string(i + 1) + ":ok\n");
+    } else {
+      peer.send("MOVE:" + std::to_string(i + 1) + ":" + movedText(i + 1) + "\n");
+    }
+    ASSERT_TRUE(pumpUntil({&host}, [&] {
+      return host.plies() == i + 1u && host.controller.getState() == State::PLAYING;
+    }));
+  }
+}
+
+// The host agrees to an undo of its move and the peer's before it; the peer's resend of
+// that move, sent before our acknowledgement reached it, comes after the agreement. It is
+// not the peer's next move; the same move played once the peer has heard of the undo is.
+TEST(LanAgreement, AResendOfAMoveTheAgreedUndoTookBackIsNotPlayedAgain) {
+  ManualClock clock;
+  LanPeer host(clock);
+  ScriptedPeer peer;
+  ASSERT_NO_FATAL_FAILURE(playScripted(host, peer, 5));
+  peer.send("UNDO_REQ:\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("undoRequested") == 1; }));
+  ASSERT_EQ(host.controller.respondUndo(true), LanRequestResult::Sent);
+  peer.send("MOVE:4:" + movedText(4) + "\nHEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return !peer.receivedWithKey("HEARTBEAT_ACK").empty(); }));
+  EXPECT_EQ(host.plies(), 3u);
+  EXPECT_EQ(peer.receivedWithKey("MOVE_ACK").size(), 2u);  // moves 2 and 4, once each
+  peer.send("HEARTBEAT_ACK:\nMOVE:4:" + movedText(4) + "\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 4u; }));
+  EXPECT_EQ(peer.receivedWithKey("MOVE_ACK").back(), "MOVE_ACK:4:ok");
+}
+
+// While the host waits for the peer's game, the peer's crossing undo request and its
+// acceptance of ours are held; its SYNC, sent after both, already has the plies taken
+// back, so none go back again and no question is left to put.
+TEST(LanAgreement, AnUndoSettledBeforeTheAwaitedSyncIsCarriedOutByItAlone) {
+  ManualClock clock;
+  LanPeer host(clock);
+  ScriptedPeer peer;
+  ASSERT_NO_FATAL_FAILURE(playScripted(host, peer, 4));
+  ASSERT_TRUE(host.play(SCRIPTED_GAME[4]));
+  ASSERT_EQ(host.controller.requestUndo(), LanRequestResult::Sent);
+  peer.send("MOVE_ACK:5:reject:wrong_seq\nUNDO_REQ:\nUNDO_ACK:accept\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.controller.getState() == State::WAITING_SYNC; }));
+  Board peersBoard;  // the opening's first two plies: the peer took back two
+  peersBoard.setupInitialPosition();
+  for (Move move : {SCRIPTED_GAME[0], SCRIPTED_GAME[1]}) {
+    move.piece = peersBoard.getPiece(move.from);
+    peersBoard.movePiece(move);
+  }
+  peer.send(LanProtocol::makeSync(peersBoard.toFEN(), {SCRIPTED_GAME[0], SCRIPTED_GAME[1]}));
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("sync:") == 1; }));
+  EXPECT_EQ(host.count("undoResponse:1"), 1);
+  EXPECT_EQ(host.count("undoRequested"), 0);
+  EXPECT_EQ(host.plies(), 2u);
+  EXPECT_EQ(host.controller.getMoveSeq(), 2);
+  EXPECT_TRUE(peer.receivedWithKey("UNDO_ACK").empty());
+}
+
 // Against a peer that settles simultaneous undo requests twice (four plies back), the
 // boards stay two plies apart until the next move's "wrong_seq" and SYNC repair them.
 TEST(LanAgreement, DoubleUndoOfAnOlderPeerIsRepairedByTheNextMove) {
   ManualClock clock;
   LanPeer host(clock);
   ScriptedPeer peer;
-  ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:older:black\n"));
-  EXPECT_EQ(host.count("ready:1:older"), 1);
-  for (int i = 0; i < 4; ++i) {
-    if (i % 2 == 0) {
-      ASSERT_TRUE(host.play(OPENING[i]));
-      ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("MOVE").size() == i / 2 + 1u; }));
-      peer.send("MOVE_ACK:" + std::to_string(i + 1) + ":ok\n");
-    } else {
-      peer.send("MOVE:" + std::to_string(i + 1) + ":" + LanProtocol::moveToText(OPENING[i]) + "\n");
-    }
-    ASSERT_TRUE(pumpUntil({&host}, [&] {
-      return host.plies() == i + 1u && host.controller.getState() == State::PLAYING;
-    }));
-  }
+  ASSERT_NO_FATAL_FAILURE(playScripted(host, peer, 4));
   host.controller.requestUndo();
   peer.send("UNDO_REQ:\nUNDO_ACK:accept\n");  // its own request, then its acceptance of ours
   ASSERT_TRUE(pumpUntil({&host}, [&] { return !peer.receivedWithKey("UNDO_ACK").empty(); }));
