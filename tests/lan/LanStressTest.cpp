@@ -66,6 +66,7 @@ class StressGame {
   void request(Player& p, int kind);
   void restartGuest();
   void restartHost();
+  void cutMissed(const Player& p);
   void stranger();
   // Brings both to rest, every question answered and nothing but heartbeats passing, and
   // compares them there; false once the game has ended or failed.
@@ -195,7 +196,7 @@ void StressGame::request(Player& p, int kind) {
 void StressGame::restartGuest() {
   const int lost = guest.peer->count("lost");
   relay->cut();
-  if (!pumpUntil({guest.peer.get()}, [&] { return guest.peer->count("lost") > lost; })) return fail("cut unnoticed");
+  if (!pumpUntil({guest.peer.get()}, [&] { return guest.peer->count("lost") > lost; })) return cutMissed(guest);
   guest = Player{};
   guest.peer = std::make_unique<LanPeer>(clock);
   guestReturning = true;
@@ -203,11 +204,21 @@ void StressGame::restartGuest() {
   if (!guest.peer->controller.joinRoom("guest", "random", "127.0.0.1", relay->port())) fail("rejoin not started");
 }
 
+// A game that ended as the cut came (the last line before it a crossing draw, say) has
+// nothing to lose.
+void StressGame::cutMissed(const Player& p) {
+  if (p.peer->controller.getState() == State::ENDED && p.peer->game.getGameState() != PLAYING) {
+    over = true;
+  } else {
+    fail("cut unnoticed");
+  }
+}
+
 // A room's program started again has no game to resume: the waiting guest's wait runs out.
 void StressGame::restartHost() {
   const int lost = host.peer->count("lost");
   relay->cut();
-  if (!pumpUntil({host.peer.get()}, [&] { return host.peer->count("lost") > lost; })) return fail("cut unnoticed");
+  if (!pumpUntil({host.peer.get()}, [&] { return host.peer->count("lost") > lost; })) return cutMissed(host);
   host = Player{};
   host.peer = std::make_unique<LanPeer>(clock);
   if (!host.peer->controller.createRoom("host", "random", 0)) return fail("room not reopened");
@@ -299,8 +310,19 @@ bool StressGame::settle() {
       }
       return true;
     };
+    // A player may have answered meanwhile: its answer, still held by the relay, or a
+    // question just put, is no rest.
+    const bool questionOpen = [&] {
+      for (const LanPeer* p : {&h, &g}) {
+        for (LanRequestKind kind : KINDS) {
+          if (p->controller.peerRequestOpen(kind)) return true;
+        }
+      }
+      return false;
+    }();
     if (elapsed >= deadline || !failure.empty() || over || ended() || relay->linksAccepted() != link || !quiet(Direction::ToHost, toHost) || !quiet(Direction::ToClient, toClient) ||
-        h.controller.getState() != State::PLAYING || g.controller.getState() != State::PLAYING) {
+        relay->holdsLines() || questionOpen || h.controller.getState() != State::PLAYING ||
+        g.controller.getState() != State::PLAYING) {
       continue;
     }
     if (h.fen() != g.fen() || h.plies() != g.plies() || h.controller.getMoveSeq() != g.controller.getMoveSeq() ||
@@ -356,7 +378,7 @@ std::string StressGame::play() {
     }
     for (Direction way : {Direction::ToHost, Direction::ToClient}) {
       const std::vector<std::string> lines = relay->forwarded(way);
-      for (std::size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i) {
+      for (std::size_t i = lines.size() > 150 ? lines.size() - 150 : 0; i < lines.size(); ++i) {
         std::printf("%s %s\n", way == Direction::ToHost ? "->host" : "->guest", lines[i].c_str());
       }
     }
