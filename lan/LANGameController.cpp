@@ -76,6 +76,11 @@ bool LANGameController::peerRequestOpen(LanRequestKind kind) const {
   return kind == LanRequestKind::Undo ? link.remoteUndoRequested : link.remoteDrawRequested;
 }
 
+bool LANGameController::holdsPeerLines() const {
+  std::lock_guard<std::mutex> guard(mutex);
+  return !link.heldLines.empty();
+}
+
 bool LANGameController::inGame() const {
   return state == State::PLAYING || state == State::WAITING_ACK || state == State::WAITING_SYNC;
 }

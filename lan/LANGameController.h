@@ -88,6 +88,8 @@ class LANGameController {
   // The peer's request of this kind still waits for the local player's answer: a question
   // the window has not put yet is dropped once this is false.
   bool peerRequestOpen(LanRequestKind kind) const;
+  // Lines of the peer's wait for a SYNC, or for the answer to our move taken back.
+  bool holdsPeerLines() const;
 
   // The local player's move, already played on the local game.
   void sendMove(const Move& move);
@@ -235,8 +237,10 @@ class LANGameController {
   bool ignoreRepeatedRequest(bool requestOpen, bool& repeated, const char* kind);
   void onBye(const LanMessage& message);
   bool gameOver() const;
-  // Takes back the last two plies; `agreedHere` when the peer learns of it from our answer.
-  void takeBackTwoPlies(bool agreedHere);
+  void takeBackTwoPlies();
+  // Our agreement to an undo is about to go: resends of the peer's plies it takes back may
+  // still be on their way.
+  void fenceStaleResends(bool crossing);
   // A resend of the peer's move that an undo agreed here took back, still on its way.
   bool staleResend(const LanMessage& message) const;
   void sendHeartbeat();

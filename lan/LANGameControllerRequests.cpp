@@ -14,19 +14,23 @@ using State = LANSessionState;
 
 bool LANGameController::gameOver() const { return game->getGameState() != PLAYING; }
 
-void LANGameController::takeBackTwoPlies(bool agreedHere) {
-  if (agreedHere) {
-    // The peer hears of this undo only from our answer. A resend of its move among the two,
-    // sent before our acknowledgement of it arrived, would meanwhile look like its next
-    // move: until the heartbeat sent now is answered, such a resend is known for one.
-    const std::vector<Move> history = game->getMoveHistory();
-    link.takenBackPeerPlies.clear();
-    for (std::size_t i = 0; i < 2 && i < history.size(); ++i) {
-      link.takenBackPeerPlies.emplace_back(moveSeq - static_cast<int32_t>(i), history[history.size() - 1 - i]);
-    }
-    sendHeartbeat();
-    link.resendFenceLiftsAt = link.heartbeatsSent;
+// Sent before our agreement: the peer's lines before its answer to this heartbeat were all
+// sent before it heard of the undo, so a MOVE among them equal to one of its plies taken
+// back is a resend sent before our acknowledgement of it arrived, not its next move. When
+// our agreement settles a crossing, the peer took its plies back as it agreed to ours, so
+// its acceptance marks that moment too.
+void LANGameController::fenceStaleResends(bool crossing) {
+  const std::vector<Move> history = game->getMoveHistory();
+  link.takenBackPeerPlies.clear();
+  for (std::size_t i = 0; i < 2 && i < history.size(); ++i) {
+    link.takenBackPeerPlies.emplace_back(moveSeq - static_cast<int32_t>(i), history[history.size() - 1 - i]);
   }
+  sendHeartbeat();
+  link.resendFenceLiftsAt = link.heartbeatsSent;
+  link.resendFenceLiftsOnAcceptance = crossing;
+}
+
+void LANGameController::takeBackTwoPlies() {
   if (movePending()) {
     // Our move awaiting its answer is the last of the two: it is not resent, and its
     // answer, still on its way, settles it.
@@ -170,8 +174,9 @@ void LANGameController::onUndoRequest() {
     // the own request, which follows, finds no open request and is dropped.
     link.localUndoRequested = false;
     logInfo("LANGameController: 双方同时请求悔棋，自动同意");
+    fenceStaleResends(true);
     send(LanProtocol::makeUndoAck(true));
-    takeBackTwoPlies(true);
+    takeBackTwoPlies();
     fenceUndoAnswers();
     fire(callbacks.undoResponse, true);
   }
@@ -197,19 +202,22 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
     logWarning("LANGameController: 本地历史不足，自动拒绝悔棋请求");
     accept = false;
   }
+  const bool crossed = accept && link.localUndoRequested;
+  if (accept) fenceStaleResends(crossed);
   send(LanProtocol::makeUndoAck(accept));
   logInfo(std::string("LANGameController: 悔棋请求回应 ") + (accept ? "同意" : "拒绝"));
   if (accept) {
     // As with a draw: our own crossing request is settled by this agreement, so the
     // peer's automatic acceptance of it does not take two more plies back.
-    const bool crossed = std::exchange(link.localUndoRequested, false);
-    takeBackTwoPlies(true);
+    link.localUndoRequested = false;
+    takeBackTwoPlies();
     if (crossed) fenceUndoAnswers();
   }
   return tooFewPlies ? LanRequestResult::TooFewPlies : LanRequestResult::Sent;
 }
 
 void LANGameController::onUndoAck(const LanMessage& message) {
+  if (message.accepted && std::exchange(link.resendFenceLiftsOnAcceptance, false)) link.resendFenceLiftsAt = 0;
   // Only an answer to the own open request: otherwise a peer could take moves back alone.
   if (!link.localUndoRequested || undoFenced()) {
     ignoreLine(LanMessageType::UNDO_ACK, "没有待回应的悔棋请求");
@@ -227,14 +235,17 @@ void LANGameController::onUndoAck(const LanMessage& message) {
       fire(callbacks.undoResponse, false);
       return;
     }
-    takeBackTwoPlies(false);
+    takeBackTwoPlies();
   }
   fire(callbacks.undoResponse, message.accepted);
 }
 
 // Any acceptance the peer still owes for a request of ours that a crossing settled left
-// it before its answer to the heartbeat the undo sent.
-void LANGameController::fenceUndoAnswers() { link.undoFenceLiftsAt = link.heartbeatsSent; }
+// it before its answer to this heartbeat, sent after our agreement.
+void LANGameController::fenceUndoAnswers() {
+  sendHeartbeat();
+  link.undoFenceLiftsAt = link.heartbeatsSent;
+}
 
 LanRequestResult LANGameController::resign() {
   std::lock_guard<std::mutex> guard(mutex);

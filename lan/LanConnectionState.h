@@ -60,11 +60,12 @@ struct LanConnectionState {
   uint64_t heartbeatsSent = 0;
   uint64_t heartbeatsAnswered = 0;
   uint64_t undoFenceLiftsAt = 0;
-  // The peer's plies an undo took back here before the peer heard of it: a resend of one,
-  // on its way since before our answer to the move, would look like its next move until
-  // the heartbeat sent with the undo is answered.
+  // The peer's plies an undo agreed here took back: until the peer has answered the
+  // heartbeat sent before our agreement (or, for a crossing, has accepted ours), a MOVE
+  // equal to one of them is a resend sent before our acknowledgement of it arrived.
   std::vector<std::pair<int32_t, Move>> takenBackPeerPlies;
   uint64_t resendFenceLiftsAt = 0;
+  bool resendFenceLiftsOnAcceptance = false;
 };
 
 }  // namespace Tavrune

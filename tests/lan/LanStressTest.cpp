@@ -256,7 +256,9 @@ void StressGame::act() {
   else if (roll < 78) settle();
 }
 
-// Both sent a heartbeat since the marks, on the same link, and every heartbeat is answered.
+// Both sent two heartbeats since the marks, on the same link, and every heartbeat is
+// answered. Two: a heartbeat sent just before an undo's answer (its fence) may reach the
+// relay after the marks, with the answer still behind it.
 bool StressGame::heartbeatsAnswered(int link, std::size_t markToHost, std::size_t markToClient) const {
   const std::vector<std::string> toHost = relay->forwardedOnLink(Direction::ToHost);
   const std::vector<std::string> toClient = relay->forwardedOnLink(Direction::ToClient);
@@ -266,7 +268,7 @@ bool StressGame::heartbeatsAnswered(int link, std::size_t markToHost, std::size_
     for (std::size_t i = from; i < lines.size(); ++i) n += lines[i].rfind(key, 0) == 0;
     return n;
   };
-  return count(toHost, markToHost, "HEARTBEAT:") > 0 && count(toClient, markToClient, "HEARTBEAT:") > 0 &&
+  return count(toHost, markToHost, "HEARTBEAT:") > 1 && count(toClient, markToClient, "HEARTBEAT:") > 1 &&
          count(toClient, 0, "HEARTBEAT:") == count(toHost, 0, "HEARTBEAT_ACK:") &&
          count(toHost, 0, "HEARTBEAT:") == count(toClient, 0, "HEARTBEAT_ACK:");
 }
@@ -330,6 +332,8 @@ bool StressGame::settle() {
       fail("boards differ: host " + std::to_string(h.plies()) + " plies, seq " + std::to_string(h.controller.getMoveSeq()) +
            ", result " + std::to_string(h.game.getGameState()) + "; guest " + std::to_string(g.plies()) + ", " +
            std::to_string(g.controller.getMoveSeq()) + ", " + std::to_string(g.game.getGameState()));
+    } else if (h.controller.holdsPeerLines() || g.controller.holdsPeerLines()) {
+      fail(std::string("line held at rest by the ") + (h.controller.holdsPeerLines() ? "host" : "guest"));
     } else if (host.asked[0] || host.asked[1] || guest.asked[0] || guest.asked[1]) {
       fail(std::string("request left open: ") + (host.asked[0] || host.asked[1] ? "host's " : "guest's ") +
            (host.asked[0] || guest.asked[0] ? "undo" : "draw"));
