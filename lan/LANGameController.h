@@ -226,6 +226,10 @@ class LANGameController {
   // A held undo line whose outcome the SYNC taken after it already holds.
   bool settledBySync(const std::vector<LanMessage>& held, std::size_t at);
   void settlePendingMove(const LanMessage& answer);
+  // Our move awaiting its answer leaves the board (an undo, or the peer's game replacing
+  // ours); the answer still settles it.
+  void takePendingMoveOff(bool byUndo);
+  void expectAnswersToResends(int32_t seq, int resends);
   void settleTakenBackMove(const LanMessage& answer);
 
   void onResign();

@@ -114,9 +114,7 @@ void LANGameController::rejoinFromHeldSync() {
     if (movePending()) {
       // Played on the fresh board before the host's game came, which replaced it: its
       // answer, still on its way, settles it without taking back a ply of this game.
-      link.takenBackMoveSeq = std::exchange(pendingMove.seq, 0);
-      link.takenBackByUndo = false;
-      if (state == State::WAITING_ACK) state = State::PLAYING;
+      takePendingMoveOff(false);
     }
     moveSeq = sync.moveCount;
     logInfo("LANGameController: 已重新加入对局 seq=" + std::to_string(moveSeq));

@@ -32,9 +32,9 @@ void LANGameController::onMove(const LanMessage& message) {
     send(LanProtocol::makeMoveAck(seq, false, reason));
   };
   if (staleResend(message)) {
-    // Already acknowledged before the undo; were it the peer's move played again, it comes
-    // again at the peer's next resend.
-    logInfo("LANGameController: 忽略悔棋前走棋的重发 seq=" + std::to_string(seq));
+    // Acknowledged before the undo: this copy is answered as the first was, and not played.
+    send(LanProtocol::makeMoveAck(seq, true, ""));
+    logInfo("LANGameController: 悔棋前走棋的重发 seq=" + std::to_string(seq) + "，确认，不再走");
     return;
   }
   if (state != State::PLAYING || gameOver()) {
@@ -125,7 +125,12 @@ bool announcesSync(const std::string& reason) { return reason == "illegal_move" 
 // the board before its answer came, or none (a resend's second answer), which changes
 // nothing but the SYNC a refusal announces.
 void LANGameController::onMoveAck(const LanMessage& message) {
-  if (movePending() && message.seq == pendingMove.seq) {
+  if (link.answersToResendsOwed > 0 && message.seq == link.resentSeq) {
+    // The answer to a resend of a move already settled: a later move may have the same
+    // number (after an undo or a refusal), and this answer is not its.
+    --link.answersToResendsOwed;
+    if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited) awaitSync();
+  } else if (movePending() && message.seq == pendingMove.seq) {
     settlePendingMove(message);
   } else if (link.takenBackMoveSeq != 0 && message.seq == link.takenBackMoveSeq) {
     settleTakenBackMove(message);
@@ -137,6 +142,7 @@ void LANGameController::onMoveAck(const LanMessage& message) {
 void LANGameController::settlePendingMove(const LanMessage& answer) {
   const int32_t seq = pendingMove.seq;
   pendingMove.seq = 0;
+  expectAnswersToResends(seq, pendingMove.resendCount);
   // A SYNC due meanwhile still ends the wait it began.
   if (state == State::WAITING_ACK) state = State::PLAYING;
   if (answer.accepted) {
@@ -159,6 +165,7 @@ void LANGameController::settlePendingMove(const LanMessage& answer) {
 void LANGameController::settleTakenBackMove(const LanMessage& answer) {
   const bool byUndo = std::exchange(link.takenBackByUndo, false);
   link.takenBackMoveSeq = 0;
+  expectAnswersToResends(answer.seq, link.takenBackResends);
   if (answer.accepted) {
     // The peer has it on a board that a SYNC replaced here: its game is fetched again.
     if (!byUndo && !link.syncAwaited) requestSync();
@@ -174,6 +181,20 @@ void LANGameController::settleTakenBackMove(const LanMessage& answer) {
     moveSeq = std::max(0, moveSeq - 1);
   }
   if (!link.syncAwaited) releaseHeldLines(false);
+}
+
+void LANGameController::takePendingMoveOff(bool byUndo) {
+  link.takenBackMoveSeq = std::exchange(pendingMove.seq, 0);
+  link.takenBackByUndo = byUndo;
+  link.takenBackResends = pendingMove.resendCount;
+  if (state == State::WAITING_ACK) state = State::PLAYING;
+}
+
+// The peer answers every copy of a move it gets, in order: the answers to the resends of
+// one just settled come before the answer to any later move.
+void LANGameController::expectAnswersToResends(int32_t seq, int resends) {
+  link.resentSeq = seq;
+  link.answersToResendsOwed = std::min(resends, LanTimings::MAX_MOVE_RESENDS);
 }
 
 void LANGameController::checkMoveAck() {
@@ -303,9 +324,7 @@ void LANGameController::onSync(const LanMessage& message) {
     consistent = positionMatches && lengthMatches;
     if (movePending()) {
       // The peer's game replaced ours without our move: its answer says whether it has it.
-      link.takenBackMoveSeq = pendingMove.seq;
-      link.takenBackByUndo = false;
-      pendingMove.seq = 0;
+      takePendingMoveOff(false);
     }
     if (consistent) {
       fire(callbacks.statusText, std::string("检测到棋局偏差，已自动同步"));

@@ -34,9 +34,7 @@ void LANGameController::takeBackTwoPlies() {
   if (movePending()) {
     // Our move awaiting its answer is the last of the two: it is not resent, and its
     // answer, still on its way, settles it.
-    link.takenBackMoveSeq = std::exchange(pendingMove.seq, 0);
-    link.takenBackByUndo = true;
-    if (state == State::WAITING_ACK) state = State::PLAYING;
+    takePendingMoveOff(true);
   }
   fire(callbacks.undoMoves, 2);
   moveSeq = std::max(0, moveSeq - 2);

@@ -54,6 +54,11 @@ struct LanConnectionState {
   // agreed undo took it with the peer's ply before it, so a refusal takes back one more.
   int32_t takenBackMoveSeq = 0;
   bool takenBackByUndo = false;
+  int takenBackResends = 0;
+  // The peer's answers still due to resends of our last settled move, whose number a
+  // later move may take again.
+  int32_t resentSeq = 0;
+  int answersToResendsOwed = 0;
   // Heartbeats sent and answered on this connection. After a crossing settled our undo
   // request, an acceptance of it may still be on its way: no acceptance is taken until the
   // peer has answered the heartbeat sent then.

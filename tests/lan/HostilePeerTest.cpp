@@ -398,6 +398,22 @@ TEST(LanHostilePeer, AnswersAndResendsThatCrossASyncSettleOnlyTheirMove) {
   EXPECT_EQ(host.plies(), 2u);
   EXPECT_EQ(host.count("rejected:"), 1);
   EXPECT_EQ(host.controller.getState(), LANSessionState::PLAYING);
+
+  // A move refused after its resend went: the resend's answer does not answer the next
+  // move, which has the same number.
+  ASSERT_TRUE(host.play(Move{{7, 9}, {6, 7}}));
+  clock.advance(6s);
+  host.controller.tick();
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("MOVE").size() == 4; }));
+  peer.send("MOVE_ACK:3:reject:not_your_turn\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("rejected:") == 2; }));
+  ASSERT_TRUE(host.play(Move{{0, 6}, {0, 5}}));
+  peer.send("MOVE_ACK:3:reject:not_your_turn\nHEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("HEARTBEAT_ACK").size() == 2; }));
+  EXPECT_EQ(host.plies(), 3u);
+  EXPECT_EQ(host.controller.getState(), LANSessionState::WAITING_ACK);
+  peer.send("MOVE_ACK:3:ok\n");
+  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("acked:3") == 1; }));
 }
 
 }  // namespace

@@ -220,7 +220,8 @@ void playScripted(LanPeer& host, ScriptedPeer& peer, int plies) {
 
 // The host agrees to an undo of its move and the peer's before it; the peer's resend of
 // that move, sent before our acknowledgement reached it, comes after the agreement. It is
-// not the peer's next move; the same move played once the peer has heard of the undo is.
+// answered as the first copy was, not played as the peer's next move; the same move played
+// once the peer has heard of the undo is.
 TEST(LanAgreement, AResendOfAMoveTheAgreedUndoTookBackIsNotPlayedAgain) {
   ManualClock clock;
   LanPeer host(clock);
@@ -232,10 +233,9 @@ TEST(LanAgreement, AResendOfAMoveTheAgreedUndoTookBackIsNotPlayedAgain) {
   peer.send("MOVE:4:" + movedText(4) + "\nHEARTBEAT:\n");
   ASSERT_TRUE(pumpUntil({&host}, [&] { return !peer.receivedWithKey("HEARTBEAT_ACK").empty(); }));
   EXPECT_EQ(host.plies(), 3u);
-  EXPECT_EQ(peer.receivedWithKey("MOVE_ACK").size(), 2u);  // moves 2 and 4, once each
+  EXPECT_EQ(peer.receivedWithKey("MOVE_ACK").size(), 3u);  // moves 2 and 4, and the resend as the first
   peer.send("HEARTBEAT_ACK:\nMOVE:4:" + movedText(4) + "\n");
-  ASSERT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 4u; }));
-  EXPECT_EQ(peer.receivedWithKey("MOVE_ACK").back(), "MOVE_ACK:4:ok");
+  EXPECT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 4u && peer.receivedWithKey("MOVE_ACK").size() == 4u; }));
 }
 
 // While the host waits for the peer's game, the peer's crossing undo request and its
