@@ -130,10 +130,11 @@ void LANGameController::onMoveAck(const LanMessage& message) {
     // number (after an undo or a refusal), and this answer is not its.
     --link.answersToResendsOwed;
     if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited) awaitSync();
+  } else if (link.takenBackMoveSeq != 0 && message.seq == link.takenBackMoveSeq) {
+    // Before a pending move of the same number: the one taken back went first.
+    settleTakenBackMove(message);
   } else if (movePending() && message.seq == pendingMove.seq) {
     settlePendingMove(message);
-  } else if (link.takenBackMoveSeq != 0 && message.seq == link.takenBackMoveSeq) {
-    settleTakenBackMove(message);
   } else if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited) {
     awaitSync();
   }

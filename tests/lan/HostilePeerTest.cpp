@@ -348,14 +348,8 @@ TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
 // A player whose program was restarted joins afresh and may move on its new board before
 // the host's game, sent right after its answer, is handled: that game replaces the move,
 // and the host's refusal of it, with the game again, leaves both boards equal.
-TEST(LanHostilePeer, AReturningGameThatComesAfterTheRestartedGuestsFirstMoveReplacesIt) {
-  ManualClock clock;
-  LanPeer guest(clock);
-  ScriptedPeer host;
-  GameEngine hostGame;
-  hostGame.newGame(MODE_LAN);
-  ASSERT_TRUE(hostGame.forceMove(Move{{7, 9}, {6, 7}}) && hostGame.forceMove(Move{{1, 0}, {2, 2}}));
-  const std::string sync = LanProtocol::makeSync(hostGame.getBoard().toFEN(), hostGame.getMoveHistory());
+// A restarted guest joins and plays its first move; the host's game, `sync`, follows.
+void rejoinAfterAFirstMove(LanPeer& guest, ScriptedPeer& host, const std::string& sync) {
   ASSERT_TRUE(guest.controller.joinRoom("guest", "red", "127.0.0.1", host.listen()));
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HELLO").empty(); }));
   host.send("HELLO_ACK:host:red\n");
@@ -364,12 +358,38 @@ TEST(LanHostilePeer, AReturningGameThatComesAfterTheRestartedGuestsFirstMoveRepl
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("MOVE").empty(); }));
   host.send(sync);
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.count("status:已重新加入对局") == 1; }));
+}
+
+TEST(LanHostilePeer, AReturningGameThatComesAfterTheRestartedGuestsFirstMoveReplacesIt) {
+  ManualClock clock;
+  LanPeer guest(clock);
+  ScriptedPeer host;
+  GameEngine hostGame;
+  hostGame.newGame(MODE_LAN);
+  ASSERT_TRUE(hostGame.forceMove(Move{{7, 9}, {6, 7}}) && hostGame.forceMove(Move{{1, 0}, {2, 2}}));
+  const std::string sync = LanProtocol::makeSync(hostGame.getBoard().toFEN(), hostGame.getMoveHistory());
+  ASSERT_NO_FATAL_FAILURE(rejoinAfterAFirstMove(guest, host, sync));
   host.send("MOVE_ACK:1:reject:wrong_seq\n" + sync);
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.count("sync:") == 2; }));
   EXPECT_EQ(guest.fen(), hostGame.getBoard().toFEN());
   EXPECT_EQ(guest.plies(), 2u);
   EXPECT_EQ(guest.controller.getMoveSeq(), 2);
   EXPECT_TRUE(guest.controller.canSendMove());
+}
+
+// Back at the opening, the guest plays its first move again before the answer to the one the
+// host's game replaced: that answer settles the replaced move (the host has it, so its game
+// is asked for), not the new move of the same number.
+TEST(LanHostilePeer, TheAnswerToAMoveTheReturningGameReplacedIsNotTheNextMovesAnswer) {
+  ManualClock clock;
+  LanPeer guest(clock);
+  ScriptedPeer host;
+  ASSERT_NO_FATAL_FAILURE(rejoinAfterAFirstMove(guest, host, LanProtocol::makeSync(STANDARD_START_FEN, {})));
+  ASSERT_TRUE(guest.play(Move{{7, 9}, {6, 7}}));
+  host.send("MOVE_ACK:1:ok\nHEARTBEAT:\n");
+  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HEARTBEAT_ACK").empty(); }));
+  EXPECT_EQ(guest.count("acked:"), 0);
+  EXPECT_EQ(host.receivedWithKey("SYNC_REQ").size(), 1u);
 }
 
 // Lines that cross a SYNC settle only their own move: a second answer to a move already
