@@ -324,14 +324,19 @@ TEST(LanHostilePeer, APeerCutOffForBreakingTheProtocolIsNotWaitedFor) {
 // A SYNC the host sent before it saw the guest's move (a returning guest hears the host's
 // own SYNC, then the answer to its request) does not take that move off the guest's board:
 // the host's acknowledgement settles it, and both boards hold it.
-TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
-  ManualClock clock;
-  LanPeer guest(clock);
-  ScriptedPeer host;
+// The guest joins a scripted host, which seats it as Red.
+void joinScriptedHost(LanPeer& guest, ScriptedPeer& host) {
   ASSERT_TRUE(guest.controller.joinRoom("guest", "red", "127.0.0.1", host.listen()));
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HELLO").empty(); }));
   host.send("HELLO_ACK:host:red\n");
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.controller.getState() == LANSessionState::PLAYING; }));
+}
+
+TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
+  ManualClock clock;
+  LanPeer guest(clock);
+  ScriptedPeer host;
+  ASSERT_NO_FATAL_FAILURE(joinScriptedHost(guest, host));
 
   ASSERT_TRUE(guest.play(Move{{7, 9}, {6, 7}}));
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("MOVE").empty(); }));
@@ -350,10 +355,7 @@ TEST(LanHostilePeer, AnOlderSyncLeavesTheMoveAwaitingItsAcknowledgement) {
 // and the host's refusal of it, with the game again, leaves both boards equal.
 // A restarted guest joins and plays its first move; the host's game, `sync`, follows.
 void rejoinAfterAFirstMove(LanPeer& guest, ScriptedPeer& host, const std::string& sync) {
-  ASSERT_TRUE(guest.controller.joinRoom("guest", "red", "127.0.0.1", host.listen()));
-  ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("HELLO").empty(); }));
-  host.send("HELLO_ACK:host:red\n");
-  ASSERT_TRUE(pumpUntil({&guest}, [&] { return guest.controller.getState() == LANSessionState::PLAYING; }));
+  ASSERT_NO_FATAL_FAILURE(joinScriptedHost(guest, host));
   ASSERT_TRUE(guest.play(Move{{1, 9}, {2, 7}}));
   ASSERT_TRUE(pumpUntil({&guest}, [&] { return !host.receivedWithKey("MOVE").empty(); }));
   host.send(sync);
