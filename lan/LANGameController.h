@@ -245,6 +245,7 @@ class LANGameController {
   // Our agreement to an undo is about to go: resends of the peer's plies it takes back may
   // still be on their way.
   void fenceStaleResends(bool crossing);
+  void liftResendFenceOn(const LanMessage& undoAnswer);
   // A resend of the peer's move that an undo agreed here took back, still on its way.
   bool staleResend(const LanMessage& message) const;
   void sendHeartbeat();

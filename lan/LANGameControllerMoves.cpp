@@ -402,7 +402,7 @@ bool LANGameController::settledBySync(const std::vector<LanMessage>& held, std::
   const LanMessage& message = held[at];
   if (!link.localUndoRequested || undoFenced()) return false;
   if (message.type == LanMessageType::UNDO_ACK) {
-    if (message.accepted && std::exchange(link.resendFenceLiftsOnAcceptance, false)) link.resendFenceLiftsAt = 0;
+    liftResendFenceOn(message);
     link.localUndoRequested = false;
     if (message.accepted) link.remoteUndoRequested = link.remoteUndoRepeated = false;
     logInfo(std::string("LANGameController: 收到悔棋回应 ") + (message.accepted ? "同意" : "拒绝") + "，同步已含结果");

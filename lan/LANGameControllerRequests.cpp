@@ -30,6 +30,11 @@ void LANGameController::fenceStaleResends(bool crossing) {
   link.resendFenceLiftsOnAcceptance = crossing;
 }
 
+// The peer's acceptance that settles a crossing is sent as it takes its plies back.
+void LANGameController::liftResendFenceOn(const LanMessage& undoAnswer) {
+  if (undoAnswer.accepted && std::exchange(link.resendFenceLiftsOnAcceptance, false)) link.resendFenceLiftsAt = 0;
+}
+
 void LANGameController::takeBackTwoPlies() {
   if (movePending()) {
     // Our move awaiting its answer is the last of the two: it is not resent, and its
@@ -215,7 +220,7 @@ LanRequestResult LANGameController::respondUndo(bool accept) {
 }
 
 void LANGameController::onUndoAck(const LanMessage& message) {
-  if (message.accepted && std::exchange(link.resendFenceLiftsOnAcceptance, false)) link.resendFenceLiftsAt = 0;
+  liftResendFenceOn(message);
   // Only an answer to the own open request: otherwise a peer could take moves back alone.
   if (!link.localUndoRequested || undoFenced()) {
     ignoreLine(LanMessageType::UNDO_ACK, "没有待回应的悔棋请求");

@@ -66,7 +66,7 @@ class StressGame {
   void request(Player& p, int kind);
   void restartGuest();
   void restartHost();
-  void cutMissed(const Player& p);
+  bool restart(Player& p);
   void stranger();
   // Brings both to rest, every question answered and nothing but heartbeats passing, and
   // compares them there; false once the game has ended or failed.
@@ -192,35 +192,36 @@ void StressGame::request(Player& p, int kind) {
   }
 }
 
-// The guest's program closes without a word (the cut) and comes back under the same name.
-void StressGame::restartGuest() {
-  const int lost = guest.peer->count("lost");
+// The player's program closes without a word (the cut) and starts again with a new
+// session: false, and nothing restarted, when the game ended as the cut came (the last
+// line before it a crossing draw, say) or the cut went unnoticed.
+bool StressGame::restart(Player& p) {
+  const int lost = p.peer->count("lost");
   relay->cut();
-  if (!pumpUntil({guest.peer.get()}, [&] { return guest.peer->count("lost") > lost; })) return cutMissed(guest);
-  guest = Player{};
-  guest.peer = std::make_unique<LanPeer>(clock);
+  if (!pumpUntil({p.peer.get()}, [&] { return p.peer->count("lost") > lost; })) {
+    if (p.peer->controller.getState() == State::ENDED && p.peer->game.getGameState() != PLAYING) {
+      over = true;
+    } else {
+      fail("cut unnoticed");
+    }
+    return false;
+  }
+  p = Player{};
+  p.peer = std::make_unique<LanPeer>(clock);
+  return true;
+}
+
+// The guest comes back under the same name.
+void StressGame::restartGuest() {
+  if (!restart(guest)) return;
   guestReturning = true;
   for (int i = 0; i < 200 && host.peer->controller.getState() != State::HOSTING; ++i) step();
   if (!guest.peer->controller.joinRoom("guest", "random", "127.0.0.1", relay->port())) fail("rejoin not started");
 }
 
-// A game that ended as the cut came (the last line before it a crossing draw, say) has
-// nothing to lose.
-void StressGame::cutMissed(const Player& p) {
-  if (p.peer->controller.getState() == State::ENDED && p.peer->game.getGameState() != PLAYING) {
-    over = true;
-  } else {
-    fail("cut unnoticed");
-  }
-}
-
 // A room's program started again has no game to resume: the waiting guest's wait runs out.
 void StressGame::restartHost() {
-  const int lost = host.peer->count("lost");
-  relay->cut();
-  if (!pumpUntil({host.peer.get()}, [&] { return host.peer->count("lost") > lost; })) return cutMissed(host);
-  host = Player{};
-  host.peer = std::make_unique<LanPeer>(clock);
+  if (!restart(host)) return;
   if (!host.peer->controller.createRoom("host", "random", 0)) return fail("room not reopened");
   relay->retarget(host.peer->network.listeningPort());
   hostRestarted = true;
