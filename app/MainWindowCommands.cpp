@@ -61,6 +61,11 @@ void MainWindow::showGamePopup() {
   if (!popup) return;
   POINT origin{0, 0};
   ClientToScreen(hwnd, &origin);
+  // The key that opened the popup has its character queued already; the popup would take
+  // a '\r' or ' ' as "choose" with nothing chosen and close at once.
+  MSG typed;
+  while (PeekMessageW(&typed, hwnd, WM_CHAR, WM_CHAR, PM_REMOVE)) {
+  }
   TrackPopupMenu(popup, TPM_LEFTALIGN | TPM_TOPALIGN, origin.x, origin.y, 0, hwnd, nullptr);
 }
 
