@@ -229,7 +229,7 @@ class LANGameController {
   // Our move awaiting its answer leaves the board (an undo, or the peer's game replacing
   // ours); the answer still settles it.
   void takePendingMoveOff(bool byUndo);
-  void expectAnswersToResends(int32_t seq, int resends);
+  void expectAnswersToResends(int32_t seq, int resends, bool firstAccepted);
   void settleTakenBackMove(const LanMessage& answer);
 
   void onResign();
@@ -248,7 +248,10 @@ class LANGameController {
   void liftResendFenceOn(const LanMessage& undoAnswer);
   // A resend of the peer's move that an undo agreed here took back, still on its way.
   bool staleResend(const LanMessage& message) const;
+  // The peer's lines so far were sent before it took back the plies of an undo agreed here.
+  bool peerYetToUndo() const { return link.heartbeatsAnswered < link.resendFenceLiftsAt; }
   void sendHeartbeat();
+  void onHeartbeatAck();
   // A crossing settled our undo request: an acceptance of it still on its way answers nothing.
   void fenceUndoAnswers();
   bool undoFenced() const { return link.heartbeatsAnswered < link.undoFenceLiftsAt; }

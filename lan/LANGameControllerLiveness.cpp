@@ -82,8 +82,9 @@ void LANGameController::checkConnectionHealth() {
     }
     if (state == State::WAITING_SYNC && now() - link.syncRequestedAt >= LanTimings::SYNC_TIMEOUT) {
       logWarning("LANGameController: WAITING_SYNC 超时，回退到 PLAYING");
-      // A SYNC that comes after this is no longer an answer: the game has moved on.
-      const bool doubtLeft = std::exchange(link.resumeSyncDue, false) && moveInDoubt;
+      // A SYNC that comes after this is no longer an answer, the game has moved on; but the
+      // return's, which a stalled link may bring late, is still taken when it comes.
+      const bool doubtLeft = link.resumeSyncDue && moveInDoubt;
       const uint64_t connection = link.number;
       endSyncWait();
       releaseHeldLines(false);
@@ -180,6 +181,14 @@ void LANGameController::sendHeartbeat() {
   send(LanProtocol::makeHeartbeat());
   link.lastHeartbeatSent = now();
   ++link.heartbeatsSent;
+}
+
+void LANGameController::onHeartbeatAck() {
+  ++link.heartbeatsAnswered;
+  if (peerYetToUndo() || !std::exchange(link.syncAfterAgreedUndo, false)) return;
+  // The peer has our agreement now: its game, sent before and not adopted, is asked for
+  // again (a SYNC due already brings it).
+  if (state == State::PLAYING || state == State::WAITING_ACK) requestSync();
 }
 
 void LANGameController::closeRoom() {

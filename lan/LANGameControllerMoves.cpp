@@ -86,7 +86,7 @@ void LANGameController::onMove(const LanMessage& message) {
 }
 
 bool LANGameController::staleResend(const LanMessage& message) const {
-  if (link.heartbeatsAnswered >= link.resendFenceLiftsAt) return false;
+  if (!peerYetToUndo()) return false;
   for (const auto& [seq, move] : link.takenBackPeerPlies) {
     if (seq == message.seq && move.from == message.move.from && move.to == message.move.to) return true;
   }
@@ -127,9 +127,10 @@ bool announcesSync(const std::string& reason) { return reason == "illegal_move" 
 void LANGameController::onMoveAck(const LanMessage& message) {
   if (link.answersToResendsOwed > 0 && message.seq == link.resentSeq) {
     // The answer to a resend of a move already settled: a later move may have the same
-    // number (after an undo or a refusal), and this answer is not its.
+    // number (after an undo or a refusal), and this answer is not its. Once the first copy
+    // was accepted, a resend's refusal tells nothing new: the SYNC after it is not awaited.
     --link.answersToResendsOwed;
-    if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited) awaitSync();
+    if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited && !link.resentMoveAccepted) awaitSync();
   } else if (link.takenBackMoveSeq != 0 && message.seq == link.takenBackMoveSeq) {
     // Before a pending move of the same number: the one taken back went first.
     settleTakenBackMove(message);
@@ -143,7 +144,7 @@ void LANGameController::onMoveAck(const LanMessage& message) {
 void LANGameController::settlePendingMove(const LanMessage& answer) {
   const int32_t seq = pendingMove.seq;
   pendingMove.seq = 0;
-  expectAnswersToResends(seq, pendingMove.resendCount);
+  expectAnswersToResends(seq, pendingMove.resendCount, answer.accepted);
   // A SYNC due meanwhile still ends the wait it began.
   if (state == State::WAITING_ACK) state = State::PLAYING;
   if (answer.accepted) {
@@ -166,7 +167,7 @@ void LANGameController::settlePendingMove(const LanMessage& answer) {
 void LANGameController::settleTakenBackMove(const LanMessage& answer) {
   const bool byUndo = std::exchange(link.takenBackByUndo, false);
   link.takenBackMoveSeq = 0;
-  expectAnswersToResends(answer.seq, link.takenBackResends);
+  expectAnswersToResends(answer.seq, link.takenBackResends, answer.accepted);
   if (answer.accepted) {
     // The peer has it on a board that a SYNC replaced here: its game is fetched again.
     if (!byUndo && !link.syncAwaited) requestSync();
@@ -193,8 +194,9 @@ void LANGameController::takePendingMoveOff(bool byUndo) {
 
 // The peer answers every copy of a move it gets, in order: the answers to the resends of
 // one just settled come before the answer to any later move.
-void LANGameController::expectAnswersToResends(int32_t seq, int resends) {
+void LANGameController::expectAnswersToResends(int32_t seq, int resends, bool firstAccepted) {
   link.resentSeq = seq;
+  link.resentMoveAccepted = firstAccepted;
   link.answersToResendsOwed = std::min(resends, LanTimings::MAX_MOVE_RESENDS);
 }
 
@@ -272,12 +274,23 @@ bool sameMoves(const std::vector<Move>& a, const std::vector<Move>& b) {
 }  // namespace
 
 void LANGameController::onSync(const LanMessage& message) {
-  // Only the answer this side waits for: an unasked game would rewrite the board.
-  if (!std::exchange(link.syncAwaited, false)) {
+  // Only the answer this side waits for, or the host's game it sends first as the client
+  // returns: an unasked game would rewrite the board.
+  const bool awaited = std::exchange(link.syncAwaited, false);
+  const bool resume = std::exchange(link.resumeSyncDue, false);
+  if (!awaited && !resume) {
     ignoreLine(LanMessageType::SYNC, "未请求同步");
     return;
   }
-  const bool resume = std::exchange(link.resumeSyncDue, false);
+  if (peerYetToUndo()) {
+    // Sent before the peer had our agreement to an undo, so it still has the plies taken
+    // back here: its game is asked for again once it has the agreement.
+    link.syncAfterAgreedUndo = true;
+    logInfo("LANGameController: 同步早于对方得知悔棋，不采用，稍后再次请求");
+    endSyncWait();
+    releaseHeldLines(false);
+    return;
+  }
   // Checked whole before any of it touches the game or is announced.
   if (!syncChecksOut(message)) {
     logWarning("LANGameController: 同步内容不成立，棋局保持不变");

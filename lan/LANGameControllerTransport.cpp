@@ -240,7 +240,7 @@ void LANGameController::act(const LanMessage& message) {
     case LanMessageType::DRAW_ACK: onDrawAck(message); break;
     case LanMessageType::BYE: onBye(message); break;
     case LanMessageType::HEARTBEAT: send(LanProtocol::makeHeartbeatAck()); break;
-    case LanMessageType::HEARTBEAT_ACK: ++link.heartbeatsAnswered; break;
+    case LanMessageType::HEARTBEAT_ACK: onHeartbeatAck(); break;
     default: break;
   }
 }

@@ -59,6 +59,7 @@ struct LanConnectionState {
   // later move may take again.
   int32_t resentSeq = 0;
   int answersToResendsOwed = 0;
+  bool resentMoveAccepted = false;
   // Heartbeats sent and answered on this connection. After a crossing settled our undo
   // request, an acceptance of it may still be on its way: no acceptance is taken until the
   // peer has answered the heartbeat sent then.
@@ -71,6 +72,9 @@ struct LanConnectionState {
   std::vector<std::pair<int32_t, Move>> takenBackPeerPlies;
   uint64_t resendFenceLiftsAt = 0;
   bool resendFenceLiftsOnAcceptance = false;
+  // A SYNC the peer sent before it took those plies back was not adopted: its game is asked
+  // for again once it has.
+  bool syncAfterAgreedUndo = false;
 };
 
 }  // namespace Tavrune

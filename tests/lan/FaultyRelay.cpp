@@ -32,6 +32,19 @@ void FaultyRelay::replaceNext(Direction direction, const std::string& key, const
   replacements[{direction, key}] = line;
 }
 
+void FaultyRelay::hold(Direction direction, const std::string& fromKey) {
+  std::lock_guard<std::mutex> guard(lock);
+  Hold& kept = holds[static_cast<std::size_t>(direction)];
+  kept = Hold{};
+  kept.fromKey = fromKey;
+  kept.started = fromKey.empty();
+}
+
+void FaultyRelay::release(Direction direction) {
+  std::lock_guard<std::mutex> guard(lock);
+  holds[static_cast<std::size_t>(direction)].released = true;
+}
+
 std::vector<std::string> FaultyRelay::forwarded(Direction direction) const {
   std::lock_guard<std::mutex> guard(lock);
   return direction == Direction::ToHost ? toHost : toClient;
@@ -117,6 +130,9 @@ void FaultyRelay::closeLink() {
   link = Link{};
   std::lock_guard<std::mutex> guard(lock);
   held.clear();
+  // The next link's lines wait for none of the lost ones.
+  lastDue[0] = lastDue[1] = {};
+  for (Hold& h : holds) h.lines.clear();
   for (Flow* f : {&toHostFlow, &toClientFlow}) {
     // Probes on a link that is gone will never be answered.
     *f = Flow{false, 0, 0, f->probesAsked, f->probesAsked, f->probesAsked, {}};
@@ -190,13 +206,21 @@ bool FaultyRelay::shouldForward(Direction direction, std::string& line) {
     line = replacement->second;
     replacements.erase(replacement);
   }
+  Hold& kept = holds[static_cast<std::size_t>(direction)];
+  if (kept.fromKey && (kept.started || key == *kept.fromKey)) {
+    kept.started = true;
+    kept.lines.push_back(line);
+    return false;
+  }
   // Counted as it enters the way to its player, where a held line keeps its place.
   Flow& f = flow(direction);
   ++f.forwardedSinceProbe;
   if (key == "HEARTBEAT") f.heartbeats.push_back(false);
   if (delayClock) {
     const auto way = static_cast<std::size_t>(direction);
-    const auto wait = std::chrono::milliseconds(delayRandom() % (maxDelay.count() + 1));
+    // A handshake that stalls past its time-out fails by design: stalls are the game's.
+    const bool stall = maxStall.count() > 0 && key.rfind("HELLO", 0) != 0 && delayRandom() % 100 < 3;
+    const auto wait = std::chrono::milliseconds(delayRandom() % ((stall ? maxStall : maxDelay).count() + 1));
     lastDue[way] = std::max(lastDue[way], delayClock() + wait);
     held.push_back({lastDue[way], direction, line});
     return false;
@@ -205,10 +229,12 @@ bool FaultyRelay::shouldForward(Direction direction, std::string& line) {
   return true;
 }
 
-void FaultyRelay::delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed) {
+void FaultyRelay::delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed,
+                             std::chrono::milliseconds stallsUpTo) {
   std::lock_guard<std::mutex> guard(lock);
   delayClock = std::move(clock);
   maxDelay = upTo;
+  maxStall = stallsUpTo;
   delayRandom.seed(seed);
 }
 
@@ -216,8 +242,20 @@ bool FaultyRelay::releaseDueLines() {
   std::vector<Held> due;
   {
     std::lock_guard<std::mutex> guard(lock);
-    if (!delayClock) return true;
-    const auto now = delayClock();
+    for (Direction direction : {Direction::ToHost, Direction::ToClient}) {
+      Hold& kept = holds[static_cast<std::size_t>(direction)];
+      if (!kept.released) continue;
+      // On their way now, in the order they came, as if only now arrived.
+      Flow& f = flow(direction);
+      for (std::string& line : kept.lines) {
+        ++f.forwardedSinceProbe;
+        if (line.substr(0, line.find(':')) == "HEARTBEAT") f.heartbeats.push_back(false);
+        (direction == Direction::ToHost ? toHost : toClient).push_back(line);
+        due.push_back({{}, direction, std::move(line)});
+      }
+      kept = Hold{};
+    }
+    const auto now = delayClock ? delayClock() : std::chrono::steady_clock::time_point{};
     for (auto it = held.begin(); it != held.end();) {
       if (it->due > now) {
         ++it;

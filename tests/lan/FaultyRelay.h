@@ -36,15 +36,21 @@ class FaultyRelay {
   void replaceNext(Direction direction, const std::string& key, const std::string& line);
   // While stalled every line is swallowed both ways; the connections stay open.
   void stall(bool on) { stalled = on; }
+  // Keeps the lines going this way, from the next one of this key on (any key when empty),
+  // in order until released; a cut loses those held so far.
+  void hold(Direction direction, const std::string& fromKey = "");
+  void release(Direction direction);
   // While on, new clients are accepted but never connected to the host, and their lines
   // are swallowed: a room that takes the connection and never answers.
   void blackhole(bool on) { swallowNewLinks = on; }
   // Closes both ends of the current link, as a broken network would.
   void cut() { cutRequested = true; }
   // Holds every line for a random time up to `upTo` on `clock`, each way in order; a cut
-  // loses what is held.
+  // loses what is held. With `stallsUpTo`, 3 lines in 100 (not the handshake's) may be held
+  // that long instead, stalling their way.
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
-  void delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed);
+  void delayLines(Clock clock, std::chrono::milliseconds upTo, unsigned seed,
+                  std::chrono::milliseconds stallsUpTo = std::chrono::milliseconds(0));
   // Links from now on go to this port, as when the room's program was started again.
   void retarget(int port) { hostPort = port; }
   // Lines forwarded on the current link so far; whether any line is held, or any is due.
@@ -121,6 +127,7 @@ class FaultyRelay {
   std::size_t linkStartToHost = 0, linkStartToClient = 0;
   Clock delayClock;
   std::chrono::milliseconds maxDelay{0};
+  std::chrono::milliseconds maxStall{0};
   std::minstd_rand delayRandom;
   struct Held {
     std::chrono::steady_clock::time_point due;
@@ -128,6 +135,13 @@ class FaultyRelay {
     std::string line;
   };
   std::deque<Held> held;  // in release order
+  struct Hold {
+    std::optional<std::string> fromKey;  // armed
+    bool started = false;
+    bool released = false;
+    std::vector<std::string> lines;
+  };
+  Hold holds[2];
   std::chrono::steady_clock::time_point lastDue[2];
   std::map<std::pair<Direction, std::string>, int> arrivals;
   Flow toHostFlow, toClientFlow;

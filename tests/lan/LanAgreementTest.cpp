@@ -200,6 +200,17 @@ TEST(LanAgreement, RequestsAnswersResignationAndLeaving) {
 // The host (Red) and a scripted guest play `plies` of these moves, each acknowledged.
 const Move SCRIPTED_GAME[] = {OPENING[0], OPENING[1], OPENING[2], OPENING[3], {{0, 6}, {0, 5}}};
 std::string movedText(int ply) { return LanProtocol::moveToText(SCRIPTED_GAME[ply - 1]); }
+// The peer's game after the script's first `plies`.
+std::string scriptedSync(int plies) {
+  Board board;
+  board.setupInitialPosition();
+  const std::vector<Move> moves(SCRIPTED_GAME, SCRIPTED_GAME + plies);
+  for (Move move : moves) {
+    move.piece = board.getPiece(move.from);
+    board.movePiece(move);
+  }
+  return LanProtocol::makeSync(board.toFEN(), moves);
+}
 
 void playScripted(LanPeer& host, ScriptedPeer& peer, int plies) {
   ASSERT_TRUE(hostScriptedGuest(host, peer, "HELLO:older:black\n"));
@@ -238,6 +249,51 @@ TEST(LanAgreement, AResendOfAMoveTheAgreedUndoTookBackIsNotPlayedAgain) {
   EXPECT_TRUE(pumpUntil({&host}, [&] { return host.plies() == 4u && peer.receivedWithKey("MOVE_ACK").size() == 4u; }));
 }
 
+// The host's move is resent while the link stalls; the peer asks for an undo and the host
+// agrees, taking that move back. What the peer sent before it had the agreement (its answers
+// to both copies, its game) does not bring the move back: after a first copy accepted the
+// resend's refusal tells nothing new; after a first copy refused the peer's game is asked
+// for again once it has the agreement.
+TEST(LanAgreement, AnAgreedUndoStandsAgainstTheGameThePeerSentBeforeItHadTheAgreement) {
+  for (const bool firstAccepted : {true, false}) {
+    SCOPED_TRACE(firstAccepted ? "first copy accepted" : "first copy refused");
+    ManualClock clock;
+    LanPeer host(clock);
+    ScriptedPeer peer;
+    ASSERT_NO_FATAL_FAILURE(playScripted(host, peer, 4));
+    ASSERT_TRUE(host.play(SCRIPTED_GAME[4]));
+    clock.advance(std::chrono::seconds(6));
+    host.controller.tick();
+    ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("MOVE").size() == 4; }));
+    peer.send("UNDO_REQ:\n");
+    ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("undoRequested") == 1; }));
+    ASSERT_EQ(host.controller.respondUndo(true), LanRequestResult::Sent);
+    const int peersPlies = firstAccepted ? 5 : 4;
+    const std::string refused = "MOVE_ACK:5:reject:" + std::string(firstAccepted ? "wrong_seq" : "illegal_move") + "\n";
+    ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("HEARTBEAT").size() == 2; }));  // the tick's, the agreement's
+    peer.send((firstAccepted ? "MOVE_ACK:5:ok\n" : refused + scriptedSync(peersPlies)) + refused +
+              scriptedSync(peersPlies) + "HEARTBEAT_ACK:\nHEARTBEAT_ACK:\n");
+    const int plies = peersPlies - 2;  // the peer has the agreement now
+    if (!firstAccepted) {
+      ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("SYNC_REQ").size() == 1; }));
+      peer.send(scriptedSync(plies));
+    }
+    peer.send("HEARTBEAT:\n");
+    ASSERT_TRUE(pumpUntil({&host}, [&] { return peer.receivedWithKey("HEARTBEAT_ACK").size() == 1; }));
+    EXPECT_EQ(host.controller.getState(), State::PLAYING);
+    EXPECT_EQ(host.plies(), static_cast<std::size_t>(plies));
+    EXPECT_EQ(host.count("status:检测到棋局偏差"), 0);
+    EXPECT_EQ(peer.receivedWithKey("SYNC_REQ").size(), firstAccepted ? 0u : 1u);
+    // Whoever is to move may move.
+    if (plies % 2 == 0) {
+      EXPECT_TRUE(host.controller.canSendMove());
+    } else {
+      peer.send("MOVE:" + std::to_string(plies + 1) + ":" + movedText(plies + 1) + "\n");
+      EXPECT_TRUE(pumpUntil({&host}, [&] { return host.plies() == plies + 1u; }));
+    }
+  }
+}
+
 // While the host waits for the peer's game, the peer's crossing undo request and its
 // acceptance of ours are held; its SYNC, sent after both, already has the plies taken
 // back, so none go back again and no question is left to put.
@@ -250,13 +306,7 @@ TEST(LanAgreement, AnUndoSettledBeforeTheAwaitedSyncIsCarriedOutByItAlone) {
   ASSERT_EQ(host.controller.requestUndo(), LanRequestResult::Sent);
   peer.send("MOVE_ACK:5:reject:wrong_seq\nUNDO_REQ:\nUNDO_ACK:accept\n");
   ASSERT_TRUE(pumpUntil({&host}, [&] { return host.controller.getState() == State::WAITING_SYNC; }));
-  Board peersBoard;  // the opening's first two plies: the peer took back two
-  peersBoard.setupInitialPosition();
-  for (Move move : {SCRIPTED_GAME[0], SCRIPTED_GAME[1]}) {
-    move.piece = peersBoard.getPiece(move.from);
-    peersBoard.movePiece(move);
-  }
-  peer.send(LanProtocol::makeSync(peersBoard.toFEN(), {SCRIPTED_GAME[0], SCRIPTED_GAME[1]}));
+  peer.send(scriptedSync(2));  // the peer took back two
   ASSERT_TRUE(pumpUntil({&host}, [&] { return host.count("sync:") == 1; }));
   EXPECT_EQ(host.count("undoResponse:1"), 1);
   EXPECT_EQ(host.count("undoRequested"), 0);

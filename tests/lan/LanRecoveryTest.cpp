@@ -283,6 +283,31 @@ TEST(LanRecovery, AReturnsSyncLaterThanTheFallBackIsAskedForAgain) {
   EXPECT_EQ(g.client.fen(), g.host.fen());
 }
 
+// The host's move never reaches the client: the link stalls, then breaks. At the return the
+// host's game, sent right after its answer, comes only after the client's wait for it has
+// run out: it is still taken, the move is heard on the client's board, and play goes on.
+TEST(LanRecovery, AReturnsSyncLaterThanTheFallBackIsStillTaken) {
+  RelayedGame g;
+  ASSERT_TRUE(g.start());
+  ASSERT_TRUE(g.playOpening(4));
+  g.relay->hold(Direction::ToClient);
+  ASSERT_TRUE(g.host.play(Move{{0, 6}, {0, 5}}));
+  ASSERT_TRUE(g.pumpUntil([&] { return g.relay->arrivedCount(Direction::ToClient, "MOVE") == 3; }));
+  g.relay->cut();
+  ASSERT_TRUE(g.pumpUntil([&] { return g.host.count("lost") == 1 && g.client.count("lost") == 1; }));
+  g.relay->hold(Direction::ToClient, "SYNC");
+  returnAfterACut(g);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.controller.getState() == State::WAITING_SYNC; }));
+  g.tickFor(10);
+  ASSERT_EQ(g.client.controller.getState(), State::PLAYING);
+  g.relay->release(Direction::ToClient);
+  ASSERT_TRUE(g.pumpUntil([&] { return g.client.plies() == 5; }));
+  EXPECT_EQ(g.client.count("applied:0,6,0,5"), 1);
+  EXPECT_EQ(g.client.fen(), g.host.fen());
+  ASSERT_TRUE(g.client.play(Move{{0, 3}, {0, 4}}));
+  EXPECT_TRUE(g.pumpUntil([&] { return g.host.plies() == 6; }));
+}
+
 // The host's game sent at the return does not check out (its moves do not lead to its
 // position): none of it is played or said, and the client's game stays as it was.
 TEST(LanRecovery, AReturnsSyncThatDoesNotCheckOutLeavesTheGameAsItWas) {

@@ -4,7 +4,8 @@
 // started again. Now and then both are brought to rest, where they must agree. Seeded: the
 // number of games and the seed come from LAN_STRESS_GAMES and LAN_STRESS_SEED, for long
 // runs by hand; LAN_STRESS_REQUESTS=0 leaves out undo and draw, LAN_STRESS_RESTARTS=0 the
-// restarted programs.
+// restarted programs; LAN_STRESS_STALL_MS holds a few lines in a hundred up to that long,
+// as a link that stalls.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -46,7 +47,8 @@ struct Player {
 
 class StressGame {
  public:
-  StressGame(unsigned seed, bool requests, bool restarts) : random(seed), requests(requests), restarts(restarts) {}
+  StressGame(unsigned seed, bool requests, bool restarts, int stallMs)
+      : random(seed), requests(requests), restarts(restarts), stalls(stallMs) {}
   // Plays one game to its end; empty, or what went wrong.
   std::string play();
   // Boards found apart by a move's refusal and put right by a SYNC: no failure of its own,
@@ -79,6 +81,7 @@ class StressGame {
 
   std::mt19937 random;
   bool requests, restarts;
+  std::chrono::milliseconds stalls;
   ManualClock clock;
   Player host, guest;
   std::unique_ptr<FaultyRelay> relay;
@@ -357,7 +360,7 @@ std::string StressGame::play() {
   const char* sides[] = {"red", "black", "random"};
   if (!host.peer->controller.createRoom("host", sides[pick(3)], 0)) return "room not opened";
   relay = std::make_unique<FaultyRelay>(host.peer->network.listeningPort());
-  relay->delayLines(clock.source(), 300ms, random());
+  relay->delayLines(clock.source(), 300ms, random(), stalls);
   if (!guest.peer->controller.joinRoom("guest", sides[pick(3)], "127.0.0.1", relay->port())) return "join not started";
   for (int i = 0; i < 100 && !(host.peer->count("ready:") && guest.peer->count("ready:")); ++i) step();
   if (!host.peer->count("ready:") || !guest.peer->count("ready:")) return "no game";
@@ -400,10 +403,11 @@ TEST(LanStress, RandomGamesOverASlowCuttingRelayKeepBothBoardsEqual) {
   const unsigned seed = static_cast<unsigned>(setting("LAN_STRESS_SEED", 1));
   const bool requests = setting("LAN_STRESS_REQUESTS", 1) != 0;
   const bool restarts = setting("LAN_STRESS_RESTARTS", 1) != 0;
+  const int stallMs = setting("LAN_STRESS_STALL_MS", 0);
   std::map<std::string, int> kinds;
   int plies = 0, steps = 0, repairs = 0;
   for (int i = 0; i < games; ++i) {
-    StressGame game(seed + static_cast<unsigned>(i), requests, restarts);
+    StressGame game(seed + static_cast<unsigned>(i), requests, restarts, stallMs);
     const std::string failure = game.play();
     plies += game.plies;
     steps += game.steps;
