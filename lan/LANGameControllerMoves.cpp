@@ -130,7 +130,9 @@ void LANGameController::onMoveAck(const LanMessage& message) {
     // number (after an undo or a refusal), and this answer is not its. Once the first copy
     // was accepted, a resend's refusal tells nothing new: the SYNC after it is not awaited.
     --link.answersToResendsOwed;
-    if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited && !link.resentMoveAccepted) awaitSync();
+    if (!message.accepted && announcesSync(message.reason) && !link.syncAwaited && !link.resentMoveAccepted) {
+      awaitSync();
+    }
   } else if (link.takenBackMoveSeq != 0 && message.seq == link.takenBackMoveSeq) {
     // Before a pending move of the same number: the one taken back went first.
     settleTakenBackMove(message);
