@@ -56,7 +56,7 @@ struct LanConnectionState {
   bool takenBackByUndo = false;
   int takenBackResends = 0;
   // The peer's answers still due to resends of our last settled move, whose number a
-  // later move may take again.
+  // later move may take again, and whether the peer accepted its first copy.
   int32_t resentSeq = 0;
   int answersToResendsOwed = 0;
   bool resentMoveAccepted = false;
