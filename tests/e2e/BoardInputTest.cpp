@@ -163,23 +163,26 @@ TEST(BoardInputTest, BeforeAGameTheBoardKeysAndClicksSayHowToStart) {
   }
 }
 
+// The 游戏 popup opened by the first key takes the keys after it.
+void openTheGamePopupWith(UINT firstKey) {
+  SCOPED_TRACE(firstKey);
+  Started run = start("board-popup");
+  waitUntilSettled(*run.program);
+  RunningProgram& program = *run.program;
+  program.postKey(firstKey);
+  ASSERT_EQ(program.waitForTitle(kTitlePrefix + L"请从菜单选择游戏模式"), kTitlePrefix + L"请从菜单选择游戏模式");
+  Sleep(300);  // the popup's own loop now reads the keys
+  for (UINT key : {VK_DOWN, VK_RETURN}) program.postKey(key);
+  // A game at one keyboard: no side to choose, no engine failing to start (there is none).
+  Sleep(1500);
+  EXPECT_EQ(program.title(), kTitlePrefix + L"开始新游戏");
+  EXPECT_EQ(program.findDialog(L"人机对战 - 选择执棋方"), nullptr);
+  EXPECT_EQ(program.findDialog(L"错误"), nullptr);
+}
+
 TEST(BoardInputTest, TheFirstBoardKeyOpensTheGamePopupWhoseFirstItemIsTwoPlayers) {
   // Enter's character, made by the program's own message loop, must not close the popup.
-  for (UINT firstKey : {VK_DOWN, VK_RETURN}) {
-    SCOPED_TRACE(firstKey);
-    Started run = start("board-popup");
-    waitUntilSettled(*run.program);
-    RunningProgram& program = *run.program;
-    program.postKey(firstKey);
-    ASSERT_EQ(program.waitForTitle(kTitlePrefix + L"请从菜单选择游戏模式"), kTitlePrefix + L"请从菜单选择游戏模式");
-    Sleep(300);  // the popup's own loop now reads the keys
-    for (UINT key : {VK_DOWN, VK_RETURN}) program.postKey(key);
-    // A game at one keyboard: no side to choose, no engine failing to start (there is none).
-    Sleep(1500);
-    EXPECT_EQ(program.title(), kTitlePrefix + L"开始新游戏");
-    EXPECT_EQ(program.findDialog(L"人机对战 - 选择执棋方"), nullptr);
-    EXPECT_EQ(program.findDialog(L"错误"), nullptr);
-  }
+  for (UINT firstKey : {VK_DOWN, VK_RETURN}) openTheGamePopupWith(firstKey);
 }
 
 TEST(BoardInputTest, VolumeKeysSpeakWholePercentsAndSave) {

@@ -34,10 +34,7 @@ void FaultyRelay::replaceNext(Direction direction, const std::string& key, const
 
 void FaultyRelay::hold(Direction direction, const std::string& fromKey) {
   std::lock_guard<std::mutex> guard(lock);
-  Hold& kept = holds[static_cast<std::size_t>(direction)];
-  kept = Hold{};
-  kept.fromKey = fromKey;
-  kept.started = fromKey.empty();
+  holds[static_cast<std::size_t>(direction)] = Hold{fromKey, false, {}};
 }
 
 void FaultyRelay::release(Direction direction) {
@@ -207,11 +204,15 @@ bool FaultyRelay::shouldForward(Direction direction, std::string& line) {
     replacements.erase(replacement);
   }
   Hold& kept = holds[static_cast<std::size_t>(direction)];
-  if (kept.fromKey && (kept.started || key == *kept.fromKey)) {
-    kept.started = true;
+  if (kept.fromKey && (kept.fromKey->empty() || key == *kept.fromKey)) {
+    kept.fromKey->clear();
     kept.lines.push_back(line);
     return false;
   }
+  return enterWay(direction, key, line);
+}
+
+bool FaultyRelay::enterWay(Direction direction, const std::string& key, const std::string& line) {
   // Counted as it enters the way to its player, where a held line keeps its place.
   Flow& f = flow(direction);
   ++f.forwardedSinceProbe;
@@ -246,12 +247,8 @@ bool FaultyRelay::releaseDueLines() {
       Hold& kept = holds[static_cast<std::size_t>(direction)];
       if (!kept.released) continue;
       // On their way now, in the order they came, as if only now arrived.
-      Flow& f = flow(direction);
       for (std::string& line : kept.lines) {
-        ++f.forwardedSinceProbe;
-        if (line.substr(0, line.find(':')) == "HEARTBEAT") f.heartbeats.push_back(false);
-        (direction == Direction::ToHost ? toHost : toClient).push_back(line);
-        due.push_back({{}, direction, std::move(line)});
+        if (enterWay(direction, line.substr(0, line.find(':')), line)) due.push_back({{}, direction, line});
       }
       kept = Hold{};
     }

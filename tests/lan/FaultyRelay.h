@@ -108,6 +108,8 @@ class FaultyRelay {
   bool pump(Sockets::Handle from, Sockets::Handle to, std::string& buffer, Direction direction);
   // May put a replacement into `line`.
   bool shouldForward(Direction direction, std::string& line);
+  // The line sets off towards its player: false when delayed. With the lock held.
+  bool enterWay(Direction direction, const std::string& key, const std::string& line);
   // Sends the held lines whose time has come; false when a side has closed.
   bool releaseDueLines();
 
@@ -136,8 +138,7 @@ class FaultyRelay {
   };
   std::deque<Held> held;  // in release order
   struct Hold {
-    std::optional<std::string> fromKey;  // armed
-    bool started = false;
+    std::optional<std::string> fromKey;  // armed; empty once holding
     bool released = false;
     std::vector<std::string> lines;
   };
